@@ -1,0 +1,55 @@
+#pragma once
+#include "DbSymbolTable.h"
+
+#include <deque>
+
+// What an object id points at: owned by the database, so ids of erased objects stay usable.
+struct OdDbStub {
+  OdDbDatabase* database;
+  OdDbHandle handle;
+  OdDbObjectPtr object;
+};
+
+// A drawing: its objects by handle, its block table (with model and paper space) and its header
+// values.
+class OdDbDatabase : public OdRxObject {
+  ODRX_DECLARE_MEMBERS(OdDbDatabase);
+
+public:
+  OdDbDatabase();
+  ~OdDbDatabase() override;
+
+  OdDbObjectId getBlockTableId() const { return m_blockTableId; }
+  OdDbObjectId getModelSpaceId() const { return m_modelSpaceId; }
+  OdDbObjectId getPaperSpaceId() const { return m_paperSpaceId; }
+
+  // Gives the object a handle in this database, owned by ownerId.
+  OdDbObjectId addObject(OdDbObject* object, OdDbObjectId ownerId = OdDbObjectId());
+  // The id for a handle, null if no object has it.
+  OdDbObjectId getOdDbObjectId(OdDbHandle handle) const;
+  OdDbHandle handseed() const { return m_nextHandle; }
+
+  OdDb::UnitsValue getInsertionUnits() const { return m_insertionUnits; }
+  void setInsertionUnits(OdDb::UnitsValue units);
+
+private:
+  std::deque<OdDbStub> m_stubs; // stable addresses: ids point into it
+  OdDbHandle m_nextHandle = 1;
+  OdDbObjectId m_blockTableId;
+  OdDbObjectId m_modelSpaceId;
+  OdDbObjectId m_paperSpaceId;
+  OdDb::UnitsValue m_insertionUnits = OdDb::kUnitsUndefined;
+};
+typedef OdSmartPtr<OdDbDatabase> OdDbDatabasePtr;
+
+// Services the application hands to the SDK and its modules; among them, making the databases
+// they fill, of the application's own database class.
+class OdDbHostAppServices : public OdRxObject {
+  ODRX_DECLARE_MEMBERS(OdDbHostAppServices);
+
+public:
+  virtual OdDbDatabasePtr createDatabase() const;
+  // The application's name, as message box captions show it.
+  virtual OdString product() const;
+};
+typedef OdSmartPtr<OdDbHostAppServices> OdDbHostAppServicesPtr;

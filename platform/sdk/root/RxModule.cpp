@@ -1,0 +1,3 @@
+#include "RxModule.h"
+
+ODRX_DEFINE_MEMBERS(OdRxModule, OdRxObject)

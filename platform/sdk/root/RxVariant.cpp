@@ -1,0 +1,3 @@
+#include "RxVariant.h"
+
+ODRX_DEFINE_MEMBERS(OdRxVariant, OdRxObject)
