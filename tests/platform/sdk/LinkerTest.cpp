@@ -1,0 +1,112 @@
+#include "LiveCounts.h"
+
+#include <EdCommandStack.h>
+#include <OdError.h>
+#include <RxDynamicLinker.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace {
+
+const std::string kModules = DGN_TEST_MODULE_DIR;
+
+bool contains(const OdString& text, const std::string& part)
+{
+  return text.toUtf8().find(part) != std::string::npos;
+}
+
+class Linker : public LiveCountsTest {
+protected:
+  void SetUp() override
+  {
+    LiveCountsTest::SetUp();
+    m_folder = odrxDynamicLinker()->moduleFolder();
+    odrxDynamicLinker()->setModuleFolder(OdString(kModules.c_str()));
+  }
+  void TearDown() override
+  {
+    odrxDynamicLinker()->unloadAll();
+    odrxDynamicLinker()->setModuleFolder(m_folder);
+    LiveCountsTest::TearDown();
+  }
+
+  OdString m_folder;
+};
+
+} // namespace
+
+TEST_F(Linker, LoadsByNameInitialisesAndRegistersTheModulesCommand)
+{
+  OdRxModulePtr module = odrxDynamicLinker()->loadModule(OdString("SampleModule"));
+  ASSERT_FALSE(module.isNull()) << odrxDynamicLinker()->lastError().toUtf8();
+  EXPECT_EQ(module->moduleName().toUtf8(), kModules + "/SampleModule.tx");
+  EXPECT_NE(module->sysData(), nullptr);
+
+  OdEdCommandPtr command = odedRegCmds()->lookupCmd(OdString("sample"));
+  ASSERT_FALSE(command.isNull());
+  EXPECT_EQ(command->module(), module.get()) << "the stack records which module added a command";
+}
+
+TEST_F(Linker, LoadingALoadedModuleAgainReturnsTheSameObject)
+{
+  OdRxModulePtr first = odrxDynamicLinker()->loadModule(OdString("SampleModule"));
+  OdRxModulePtr byFile = odrxDynamicLinker()->loadModule(OdString("SampleModule.tx"));
+  OdRxModulePtr byPath = odrxDynamicLinker()->loadModule(OdString((kModules + "/SampleModule.tx").c_str()));
+  EXPECT_EQ(first, byFile);
+  EXPECT_EQ(first, byPath);
+  EXPECT_EQ(odrxDynamicLinker()->loadedModules().size(), 1u);
+  EXPECT_EQ(odedRegCmds()->commands().size(), 1u) << "initialised once";
+}
+
+TEST_F(Linker, UnloadingUninitialisesAndAReloadMakesANewModule)
+{
+  const OdString name("SampleModule");
+  void* firstHandle = odrxDynamicLinker()->loadModule(name)->sysData();
+  ASSERT_TRUE(odrxDynamicLinker()->unloadModule(name));
+  EXPECT_TRUE(odedRegCmds()->lookupCmd(OdString("_SAMPLE")).isNull());
+  EXPECT_TRUE(odrxDynamicLinker()->getModule(name).isNull());
+  EXPECT_FALSE(odrxDynamicLinker()->unloadModule(name));
+
+  OdRxModulePtr again = odrxDynamicLinker()->loadModule(name);
+  ASSERT_FALSE(again.isNull());
+  EXPECT_NE(again->sysData(), nullptr);
+  EXPECT_FALSE(odedRegCmds()->lookupCmd(OdString("_SAMPLE")).isNull());
+  (void)firstHandle;
+}
+
+TEST_F(Linker, RefusesAModuleBuiltForAnotherRelease)
+{
+  EXPECT_TRUE(odrxDynamicLinker()->loadModule(OdString("OldVersion")).isNull());
+  const OdString why = odrxDynamicLinker()->lastError();
+  EXPECT_TRUE(contains(why, "\"OldVersion.tx\"")) << why.toUtf8();
+  EXPECT_TRUE(contains(why, "22.0")) << why.toUtf8();
+  EXPECT_TRUE(odrxDynamicLinker()->loadedModules().empty());
+  try {
+    odrxDynamicLinker()->loadModule(OdString("OldVersion"), false);
+    FAIL() << "a loud load must raise";
+  } catch (const OdError& e) {
+    EXPECT_EQ(e.code(), eDLLNotFound);
+    EXPECT_EQ(e.description(), why);
+  }
+}
+
+TEST_F(Linker, RefusesAModuleWithoutItsCreationEntryPoint)
+{
+  EXPECT_TRUE(odrxDynamicLinker()->loadModule(OdString("NoEntryPoint")).isNull());
+  EXPECT_TRUE(contains(odrxDynamicLinker()->lastError(), "odrxCreateModuleObject"));
+}
+
+TEST_F(Linker, RefusesFilesThatAreNotLibrariesAndMissingFiles)
+{
+  const std::string garbage = ::testing::TempDir() + "/Garbage.tx";
+  std::ofstream(garbage) << "this is not a shared library\n";
+  EXPECT_TRUE(odrxDynamicLinker()->loadModule(OdString(garbage.c_str())).isNull());
+  EXPECT_TRUE(contains(odrxDynamicLinker()->lastError(), "not a loadable library"));
+  std::remove(garbage.c_str());
+
+  EXPECT_TRUE(odrxDynamicLinker()->loadModule(OdString("NoSuchModule")).isNull());
+  EXPECT_TRUE(contains(odrxDynamicLinker()->lastError(), "\"NoSuchModule.tx\""));
+  EXPECT_TRUE(contains(odrxDynamicLinker()->lastError(), "no such module file"));
+}

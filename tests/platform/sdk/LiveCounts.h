@@ -1,0 +1,24 @@
+#pragma once
+#include <OdAlloc.h>
+#include <RxObject.h>
+
+#include <gtest/gtest.h>
+
+// Fixture base: every test must leave as many SDK objects and heap blocks alive as it found.
+class LiveCountsTest : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    m_objects = odrxLiveObjectCount();
+    m_blocks = odrxLiveBlockCount();
+  }
+  void TearDown() override
+  {
+    EXPECT_EQ(odrxLiveObjectCount(), m_objects) << "SDK objects left alive";
+    EXPECT_EQ(odrxLiveBlockCount(), m_blocks) << "SDK heap blocks left allocated";
+  }
+
+private:
+  long m_objects = 0;
+  long m_blocks = 0;
+};

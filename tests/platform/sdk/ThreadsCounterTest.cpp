@@ -1,0 +1,89 @@
+#include <ThreadsCounter.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+namespace {
+void registerCurrentThread()
+{
+  const unsigned id = odGetCurrentThreadId();
+  ThreadsCounter& counter = odThreadsCounter();
+  counter.increase();
+  counter.increaseProc(1, &id, ThreadsCounter::kAllAttributes);
+  counter.startThreadProc(id);
+}
+
+void unregisterCurrentThread()
+{
+  const unsigned id = odGetCurrentThreadId();
+  ThreadsCounter& counter = odThreadsCounter();
+  counter.stopThreadProc(id);
+  counter.decrease();
+  counter.decreaseProc(1, &id);
+}
+} // namespace
+
+TEST(ThreadsCounterTest, RecordsARegistrationUntilItIsUndone)
+{
+  ThreadsCounter& counter = odThreadsCounter();
+  ASSERT_TRUE(counter.isBalanced());
+  registerCurrentThread();
+  EXPECT_EQ(counter.count(), 1);
+  EXPECT_EQ(counter.registeredThreads(), 1u);
+  EXPECT_EQ(counter.startedThreads(), 1u);
+  EXPECT_EQ(counter.attributesOf(odGetCurrentThreadId()), 0xFFFFFFFFu);
+  EXPECT_FALSE(counter.isBalanced());
+  unregisterCurrentThread();
+  EXPECT_TRUE(counter.isBalanced());
+  EXPECT_EQ(counter.attributesOf(odGetCurrentThreadId()), 0u);
+}
+
+TEST(ThreadsCounterTest, NestedRegistrationsOfOneThreadBalanceInOrder)
+{
+  ThreadsCounter& counter = odThreadsCounter();
+  registerCurrentThread();
+  registerCurrentThread();
+  unregisterCurrentThread();
+  EXPECT_EQ(counter.registeredThreads(), 1u);
+  EXPECT_FALSE(counter.isBalanced());
+  unregisterCurrentThread();
+  EXPECT_TRUE(counter.isBalanced());
+}
+
+TEST(ThreadsCounterTest, ThreadsHaveDistinctIdsAndBalanceConcurrently)
+{
+  ThreadsCounter& counter = odThreadsCounter();
+  std::vector<unsigned> ids(8);
+  std::vector<std::thread> threads;
+  for (unsigned& id : ids)
+    threads.emplace_back([&id] {
+      id = odGetCurrentThreadId();
+      for (int i = 0; i < 1000; ++i) {
+        registerCurrentThread();
+        unregisterCurrentThread();
+      }
+    });
+  for (std::thread& t : threads)
+    t.join();
+  std::sort(ids.begin(), ids.end());
+  EXPECT_EQ(std::unique(ids.begin(), ids.end()), ids.end());
+  EXPECT_TRUE(counter.isBalanced());
+}
+
+TEST(ThreadsCounterTest, UndoingWhatWasNeverDoneIsAMismatch)
+{
+  // In a child process: the mismatch would stay in this process's counter for good.
+  EXPECT_EXIT(
+    {
+      ThreadsCounter& counter = odThreadsCounter();
+      const unsigned id = odGetCurrentThreadId();
+      counter.stopThreadProc(id);
+      counter.decreaseProc(1, &id);
+      std::exit(counter.mismatches() == 2 && !counter.isBalanced() ? 0 : 1);
+    },
+    ::testing::ExitedWithCode(0), "");
+}
