@@ -167,6 +167,10 @@ bool OdRxDynamicLinker::unloadModule(const OdString& name)
   auto it = m_impl->find(m_impl->resolve(name));
   if (it == m_impl->modules.end())
     return false;
+  if (it->module->numRefs() > 0) {
+    m_impl->lastError = OdString(("Module \"" + fileName(it->path) + "\" is still in use.").c_str());
+    return false;
+  }
   const LoadedModule m = *it;
   m_impl->modules.erase(it);
   Impl::unload(m);

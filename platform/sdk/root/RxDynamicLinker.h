@@ -15,9 +15,10 @@ public:
   // `name` is a module name with or without ".tx", or a path to a module file. A loaded module is
   // returned again as it is. On failure: null when silent (lastError() says why), else OdError.
   OdRxModulePtr loadModule(const OdString& name, bool silent = true);
-  // Uninitialises and deletes the module, then closes its file. False if it was not loaded.
+  // Uninitialises and deletes the module, then closes its file. False if it was not loaded or
+  // is still referenced (a module's reference count says who still uses it).
   bool unloadModule(const OdString& name);
-  // Unloads every module, the last loaded first.
+  // Unloads every module, the last loaded first, referenced or not: for the end of a process.
   void unloadAll();
 
   OdRxModulePtr getModule(const OdString& name) const;

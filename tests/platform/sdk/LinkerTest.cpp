@@ -63,7 +63,10 @@ TEST_F(Linker, LoadingALoadedModuleAgainReturnsTheSameObject)
 TEST_F(Linker, UnloadingUninitialisesAndAReloadMakesANewModule)
 {
   const OdString name("SampleModule");
-  void* firstHandle = odrxDynamicLinker()->loadModule(name)->sysData();
+  OdRxModulePtr first = odrxDynamicLinker()->loadModule(name);
+  EXPECT_FALSE(odrxDynamicLinker()->unloadModule(name)) << "a referenced module stays";
+  EXPECT_TRUE(contains(odrxDynamicLinker()->lastError(), "still in use"));
+  first = nullptr;
   ASSERT_TRUE(odrxDynamicLinker()->unloadModule(name));
   EXPECT_TRUE(odedRegCmds()->lookupCmd(OdString("_SAMPLE")).isNull());
   EXPECT_TRUE(odrxDynamicLinker()->getModule(name).isNull());
@@ -73,7 +76,6 @@ TEST_F(Linker, UnloadingUninitialisesAndAReloadMakesANewModule)
   ASSERT_FALSE(again.isNull());
   EXPECT_NE(again->sysData(), nullptr);
   EXPECT_FALSE(odedRegCmds()->lookupCmd(OdString("_SAMPLE")).isNull());
-  (void)firstHandle;
 }
 
 TEST_F(Linker, RefusesAModuleBuiltForAnotherRelease)

@@ -1,0 +1,126 @@
+// The module file's entry points, called directly as a loader would, without the linker.
+#include <CFxCommand.h>
+#include <EdCommandStack.h>
+#include <RxModule.h>
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+namespace {
+
+const std::string kModulePath = std::string(DGN_BIN_DIR) + "/DGNImport_23.1_16.tx";
+
+class ModuleEntry : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    m_handle = dlopen(kModulePath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(m_handle, nullptr) << dlerror();
+    create = reinterpret_cast<OdrxCreateModuleObjectFn>(dlsym(m_handle, "odrxCreateModuleObject"));
+    version = reinterpret_cast<OdrxGetAPIVersionFn>(dlsym(m_handle, "odrxGetAPIVersion"));
+    ASSERT_NE(create, nullptr);
+    ASSERT_NE(version, nullptr);
+  }
+  void TearDown() override
+  {
+    if (m_module)
+      m_module->deleteModule();
+    if (m_handle)
+      dlclose(m_handle);
+  }
+  OdRxModule* createModule()
+  {
+    void* handle = m_handle;
+    m_module = create(handle);
+    EXPECT_EQ(handle, nullptr) << "the module object takes over the handle";
+    return m_module;
+  }
+
+  void* m_handle = nullptr;
+  OdRxModule* m_module = nullptr;
+  OdrxCreateModuleObjectFn create = nullptr;
+  OdrxGetAPIVersionFn version = nullptr;
+};
+
+OdEdCommand* registeredImportCommand()
+{
+  return odedRegCmds()->lookupCmd(OdString("_IMPORTDGN")).get();
+}
+
+} // namespace
+
+TEST_F(ModuleEntry, ReportsTheSdkReleaseItWasBuiltFor)
+{
+  int major = -1, minor = -1, majorBuild = -1, minorBuild = -1;
+  version(major, minor, majorBuild, minorBuild);
+  EXPECT_EQ(major, 23);
+  EXPECT_EQ(minor, 1);
+  EXPECT_EQ(majorBuild, 0);
+  EXPECT_EQ(minorBuild, 33311);
+}
+
+TEST_F(ModuleEntry, ASecondCreationReturnsTheSameObjectAndKeepsTheCallersHandle)
+{
+  OdRxModule* first = createModule();
+  ASSERT_NE(first, nullptr);
+  void* callersHandle = reinterpret_cast<void*>(0x1234);
+  EXPECT_EQ(create(callersHandle), first);
+  EXPECT_EQ(callersHandle, reinterpret_cast<void*>(0x1234));
+  EXPECT_EQ(first->sysData(), m_handle);
+  EXPECT_EQ(first->moduleName().toUtf8(), kModulePath);
+}
+
+TEST_F(ModuleEntry, ReferenceCountingNeverDestroysTheModule)
+{
+  OdRxModule* module = createModule();
+  EXPECT_EQ(module->numRefs(), 0);
+  module->addRef();
+  module->addRef();
+  EXPECT_EQ(module->numRefs(), 2);
+  module->release();
+  module->release();
+  module->release(); // below zero: still alive
+  EXPECT_EQ(module->numRefs(), -1);
+  EXPECT_EQ(module->isA(), OdRxModule::desc());
+  EXPECT_TRUE(OdRxModule::cast(module).get() == module);
+}
+
+TEST_F(ModuleEntry, DeletionClearsTheModulePointerSoTheNextCreationMakesANewObject)
+{
+  createModule()->deleteModule();
+  m_module = nullptr;
+  void* handle = m_handle;
+  m_module = create(handle);
+  ASSERT_NE(m_module, nullptr);
+  EXPECT_EQ(handle, nullptr) << "a new object was made, so the handle was taken again";
+}
+
+TEST_F(ModuleEntry, InitialisationAddsAndUninitialisationRemovesTheCommand)
+{
+  OdRxModule* module = createModule();
+  ASSERT_EQ(registeredImportCommand(), nullptr);
+  module->initApp();
+  OdEdCommand* command = registeredImportCommand();
+  ASSERT_NE(command, nullptr);
+  EXPECT_EQ(odedRegCmds()->lookupCmd(OdString("importdgn")).get(), command);
+  module->uninitApp();
+  EXPECT_EQ(registeredImportCommand(), nullptr);
+}
+
+TEST_F(ModuleEntry, TheCommandHasItsNamesFlagAndIgnoresCounting)
+{
+  OdRxModule* module = createModule();
+  module->initApp();
+  OdEdCommand* command = registeredImportCommand();
+  ASSERT_NE(command, nullptr);
+  EXPECT_EQ(command->globalName(), OdString("_IMPORTDGN"));
+  EXPECT_EQ(command->localName(), OdString("IMPORTDGN")) << "no translation installed";
+  EXPECT_EQ(command->flags() & 0x2000000, 0x2000000);
+  const long refs = command->numRefs();
+  command->addRef();
+  command->release();
+  command->release();
+  EXPECT_EQ(command->numRefs(), refs);
+  module->uninitApp();
+}
