@@ -3,11 +3,31 @@
 #include <OdError.h>
 #include <RxObjectImpl.h>
 
+#include <cmath>
+
 ODRX_DEFINE_MEMBERS(OdDbObject, OdRxObject)
 ODRX_DEFINE_MEMBERS(OdDbSymbolTableRecord, OdDbObject)
 ODRX_DEFINE_MEMBERS(OdDbSymbolTable, OdDbObject)
 ODRX_DEFINE_MEMBERS(OdDbBlockTableRecord, OdDbSymbolTableRecord)
 ODRX_DEFINE_MEMBERS(OdDbBlockTable, OdDbSymbolTable)
+ODRX_DEFINE_MEMBERS(OdDbLayerTableRecord, OdDbSymbolTableRecord)
+ODRX_DEFINE_MEMBERS(OdDbLinetypeTableRecord, OdDbSymbolTableRecord)
+ODRX_DEFINE_MEMBERS(OdDbTextStyleTableRecord, OdDbSymbolTableRecord)
+ODRX_DEFINE_MEMBERS(OdDbLayerTable, OdDbSymbolTable)
+ODRX_DEFINE_MEMBERS(OdDbLinetypeTable, OdDbSymbolTable)
+ODRX_DEFINE_MEMBERS(OdDbTextStyleTable, OdDbSymbolTable)
+ODRX_DEFINE_MEMBERS(OdDbEntity, OdDbObject)
+ODRX_DEFINE_MEMBERS(OdDbLine, OdDbEntity)
+ODRX_DEFINE_MEMBERS(OdDbPoint, OdDbEntity)
+ODRX_DEFINE_MEMBERS(OdDbCircle, OdDbEntity)
+ODRX_DEFINE_MEMBERS(OdDbArc, OdDbEntity)
+ODRX_DEFINE_MEMBERS(OdDbEllipse, OdDbEntity)
+ODRX_DEFINE_MEMBERS(OdDbPolyline, OdDbEntity)
+ODRX_DEFINE_MEMBERS(OdDb3dPolyline, OdDbEntity)
+ODRX_DEFINE_MEMBERS(OdDbSpline, OdDbEntity)
+ODRX_DEFINE_MEMBERS(OdDbText, OdDbEntity)
+ODRX_DEFINE_MEMBERS(OdDbMText, OdDbEntity)
+ODRX_DEFINE_MEMBERS(OdDbBlockReference, OdDbEntity)
 ODRX_DEFINE_MEMBERS(OdDbDatabase, OdRxObject)
 ODRX_DEFINE_MEMBERS(OdDbHostAppServices, OdRxObject)
 
@@ -68,15 +88,62 @@ OdDbObjectId OdDbSymbolTable::add(OdDbSymbolTableRecord* record)
   return id;
 }
 
+namespace {
+template <class Record>
+OdDbObjectId addRecord(OdDbSymbolTable* table, const char* name)
+{
+  OdSmartPtr<Record> record = OdRxObjectImpl<Record>::createObject();
+  record->setName(OdString(name));
+  return table->add(record.get());
+}
+
+template <class Table>
+OdSmartPtr<Table> addTable(OdDbDatabase* db, OdDbObjectId& id)
+{
+  OdSmartPtr<Table> table = OdRxObjectImpl<Table>::createObject();
+  id = db->addObject(table.get());
+  return table;
+}
+} // namespace
+
+// A new drawing has what every drawing has: model and paper space, layer 0, the line types
+// ByBlock, ByLayer and Continuous, and the text style Standard.
 OdDbDatabase::OdDbDatabase()
 {
-  OdDbBlockTablePtr blocks = OdRxObjectImpl<OdDbBlockTable>::createObject();
-  m_blockTableId = addObject(blocks.get());
-  for (const char* name : {"*Model_Space", "*Paper_Space"}) {
-    OdDbBlockTableRecordPtr space = OdRxObjectImpl<OdDbBlockTableRecord>::createObject();
-    space->setName(OdString(name));
-    (name[1] == 'M' ? m_modelSpaceId : m_paperSpaceId) = blocks->add(space.get());
-  }
+  OdDbBlockTablePtr blocks = addTable<OdDbBlockTable>(this, m_blockTableId);
+  m_modelSpaceId = addRecord<OdDbBlockTableRecord>(blocks.get(), "*Model_Space");
+  m_paperSpaceId = addRecord<OdDbBlockTableRecord>(blocks.get(), "*Paper_Space");
+
+  OdDbLinetypeTablePtr linetypes = addTable<OdDbLinetypeTable>(this, m_linetypeTableId);
+  m_byBlockId = addRecord<OdDbLinetypeTableRecord>(linetypes.get(), "ByBlock");
+  m_byLayerId = addRecord<OdDbLinetypeTableRecord>(linetypes.get(), "ByLayer");
+  m_continuousId = addRecord<OdDbLinetypeTableRecord>(linetypes.get(), "Continuous");
+  OdDbLinetypeTableRecordPtr(m_continuousId.openObject(OdDb::kForWrite))->description = OdString("Solid line");
+
+  OdDbLayerTablePtr layers = addTable<OdDbLayerTable>(this, m_layerTableId);
+  m_layerZeroId = addRecord<OdDbLayerTableRecord>(layers.get(), "0");
+
+  OdDbTextStyleTablePtr styles = addTable<OdDbTextStyleTable>(this, m_textStyleTableId);
+  m_standardStyleId = addRecord<OdDbTextStyleTableRecord>(styles.get(), "Standard");
+}
+
+OdDbObjectId OdDbBlockTableRecord::appendOdDbEntity(OdDbEntity* entity)
+{
+  if (!entity || !database())
+    throw OdError(eInvalidInput);
+  if (entity->layerId().isNull())
+    entity->setLayer(database()->getLayerZeroId());
+  const OdDbObjectId id = database()->addObject(entity, objectId());
+  m_entities.push_back(id);
+  return id;
+}
+
+double OdDbLinetypeTableRecord::patternLength() const
+{
+  double length = 0.0;
+  for (double dash : dashes)
+    length += std::fabs(dash);
+  return length;
 }
 
 OdDbDatabase::~OdDbDatabase()

@@ -1,4 +1,5 @@
 #pragma once
+#include "DbEntities.h"
 #include "DbSymbolTable.h"
 
 #include <deque>
@@ -22,6 +23,14 @@ public:
   OdDbObjectId getBlockTableId() const { return m_blockTableId; }
   OdDbObjectId getModelSpaceId() const { return m_modelSpaceId; }
   OdDbObjectId getPaperSpaceId() const { return m_paperSpaceId; }
+  OdDbObjectId getLayerTableId() const { return m_layerTableId; }
+  OdDbObjectId getLinetypeTableId() const { return m_linetypeTableId; }
+  OdDbObjectId getTextStyleTableId() const { return m_textStyleTableId; }
+  OdDbObjectId getLayerZeroId() const { return m_layerZeroId; }
+  OdDbObjectId getLinetypeByLayerId() const { return m_byLayerId; }
+  OdDbObjectId getLinetypeByBlockId() const { return m_byBlockId; }
+  OdDbObjectId getLinetypeContinuousId() const { return m_continuousId; }
+  OdDbObjectId getTextStyleStandardId() const { return m_standardStyleId; }
 
   // Gives the object a handle in this database, owned by ownerId.
   OdDbObjectId addObject(OdDbObject* object, OdDbObjectId ownerId = OdDbObjectId());
@@ -38,6 +47,8 @@ private:
   OdDbObjectId m_blockTableId;
   OdDbObjectId m_modelSpaceId;
   OdDbObjectId m_paperSpaceId;
+  OdDbObjectId m_layerTableId, m_linetypeTableId, m_textStyleTableId;
+  OdDbObjectId m_layerZeroId, m_byLayerId, m_byBlockId, m_continuousId, m_standardStyleId;
   OdDb::UnitsValue m_insertionUnits = OdDb::kUnitsUndefined;
 };
 typedef OdSmartPtr<OdDbDatabase> OdDbDatabasePtr;

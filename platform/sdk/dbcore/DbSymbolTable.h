@@ -1,5 +1,7 @@
 #pragma once
+#include "CmColor.h"
 #include "DbObject.h"
+#include "Ge.h"
 
 #include <vector>
 
@@ -35,8 +37,22 @@ private:
 };
 typedef OdSmartPtr<OdDbSymbolTable> OdDbSymbolTablePtr;
 
+class OdDbEntity;
+
+// A block: model space, paper space, or a definition that block references draw.
 class OdDbBlockTableRecord : public OdDbSymbolTableRecord {
   ODRX_DECLARE_MEMBERS(OdDbBlockTableRecord);
+
+public:
+  // Adds the entity to this block's database, owned by this block, drawn after the others.
+  OdDbObjectId appendOdDbEntity(OdDbEntity* entity);
+  const std::vector<OdDbObjectId>& entityIds() const { return m_entities; }
+  bool isLayout() const { return !getName().isEmpty() && getName().c_str()[0] == u'*'; }
+
+  OdGePoint3d origin;
+
+private:
+  std::vector<OdDbObjectId> m_entities;
 };
 typedef OdSmartPtr<OdDbBlockTableRecord> OdDbBlockTableRecordPtr;
 
@@ -44,3 +60,49 @@ class OdDbBlockTable : public OdDbSymbolTable {
   ODRX_DECLARE_MEMBERS(OdDbBlockTable);
 };
 typedef OdSmartPtr<OdDbBlockTable> OdDbBlockTablePtr;
+
+class OdDbLayerTableRecord : public OdDbSymbolTableRecord {
+  ODRX_DECLARE_MEMBERS(OdDbLayerTableRecord);
+
+public:
+  OdCmColor color = OdCmColor::fromIndex(7);
+  OdDbObjectId linetype; // null: the drawing's Continuous
+  int lineWeight = -3;   // the default weight
+  bool isOff = false;
+  bool isFrozen = false;
+};
+typedef OdSmartPtr<OdDbLayerTableRecord> OdDbLayerTableRecordPtr;
+
+// A dash pattern: positive lengths draw, negative ones skip, 0 is a dot.
+class OdDbLinetypeTableRecord : public OdDbSymbolTableRecord {
+  ODRX_DECLARE_MEMBERS(OdDbLinetypeTableRecord);
+
+public:
+  OdString description;
+  std::vector<double> dashes;
+  double patternLength() const;
+};
+typedef OdSmartPtr<OdDbLinetypeTableRecord> OdDbLinetypeTableRecordPtr;
+
+class OdDbTextStyleTableRecord : public OdDbSymbolTableRecord {
+  ODRX_DECLARE_MEMBERS(OdDbTextStyleTableRecord);
+
+public:
+  OdString fileName = OdString("txt");
+  double textSize = 0.0; // 0: not fixed
+  double xScale = 1.0;
+};
+typedef OdSmartPtr<OdDbTextStyleTableRecord> OdDbTextStyleTableRecordPtr;
+
+class OdDbLayerTable : public OdDbSymbolTable {
+  ODRX_DECLARE_MEMBERS(OdDbLayerTable);
+};
+class OdDbLinetypeTable : public OdDbSymbolTable {
+  ODRX_DECLARE_MEMBERS(OdDbLinetypeTable);
+};
+class OdDbTextStyleTable : public OdDbSymbolTable {
+  ODRX_DECLARE_MEMBERS(OdDbTextStyleTable);
+};
+typedef OdSmartPtr<OdDbLayerTable> OdDbLayerTablePtr;
+typedef OdSmartPtr<OdDbLinetypeTable> OdDbLinetypeTablePtr;
+typedef OdSmartPtr<OdDbTextStyleTable> OdDbTextStyleTablePtr;

@@ -21,6 +21,10 @@ const char* odResultName(OdResult code)
   case eIncompatibleVersion: return "Incompatible version";
   case eInvalidContext: return "Invalid context";
   case eOutOfMemory: return "Out of memory";
+  case eFileAccessErr: return "File access error";
+  case eFileWriteError: return "File write error";
+  case eBadDxfFile: return "Bad DXF file";
+  case eEndOfFile: return "Unexpected end of file";
   }
   return "Unknown error";
 }

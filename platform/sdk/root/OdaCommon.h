@@ -30,5 +30,9 @@ enum OdResult {
   eDLLNotFound,
   eIncompatibleVersion,
   eInvalidContext,
-  eOutOfMemory
+  eOutOfMemory,
+  eFileAccessErr,
+  eFileWriteError,
+  eBadDxfFile,
+  eEndOfFile
 };

@@ -1,0 +1,3 @@
+#include "OdStreamBuf.h"
+
+ODRX_DEFINE_MEMBERS(OdStreamBuf, OdRxObject)
