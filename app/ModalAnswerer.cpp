@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -70,20 +71,23 @@ bool ModalAnswerer::eventFilter(QObject* watched, QEvent* event)
     return false;
   // Decide once the dialog has finished showing itself: a message box picks its escape button
   // while it is shown.
-  if (auto* box = qobject_cast<QMessageBox*>(watched)) {
-    QPointer<QMessageBox> guard(box);
-    QTimer::singleShot(0, this, [this, guard] {
-      if (guard && guard->isVisible())
-        answer(guard.data());
-    });
-  } else if (auto* dialog = qobject_cast<QFileDialog*>(watched)) {
-    QPointer<QFileDialog> guard(dialog);
-    QTimer::singleShot(0, this, [this, guard] {
-      if (guard && guard->isVisible())
-        answer(guard.data());
-    });
-  }
+  if (auto* box = qobject_cast<QMessageBox*>(watched))
+    answerSoon(box);
+  else if (auto* dialog = qobject_cast<QFileDialog*>(watched))
+    answerSoon(dialog);
   return false;
+}
+
+template <class Dialog>
+void ModalAnswerer::answerSoon(Dialog* dialog)
+{
+  ++m_pending;
+  QPointer<Dialog> guard(dialog);
+  QTimer::singleShot(0, this, [this, guard] {
+    --m_pending;
+    if (guard && guard->isVisible())
+      answer(guard.data());
+  });
 }
 
 void ModalAnswerer::answer(QMessageBox* box)
@@ -107,17 +111,29 @@ void ModalAnswerer::answer(QMessageBox* box)
 
 void ModalAnswerer::answer(QFileDialog* dialog)
 {
-  const bool folder = dialog->fileMode() == QFileDialog::Directory;
+  // getExistingDirectory asks for the obsolete DirectoryOnly mode, so test for the file modes.
+  const QFileDialog::FileMode mode = dialog->fileMode();
+  const bool folder = mode != QFileDialog::AnyFile && mode != QFileDialog::ExistingFile &&
+                      mode != QFileDialog::ExistingFiles;
   const QString path = takeFirst(folder ? m_folders : m_files);
   if (path.isEmpty()) {
     dialog->reject();
     return;
   }
-  if (folder)
+  if (folder) {
+    // A picked folder is the dialog's directory with nothing typed, as when a user opens the
+    // folder and presses Choose.
+    if (!QFileInfo(path).isDir()) {
+      dialog->reject();
+      return;
+    }
     dialog->setDirectory(path);
+    static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+    return;
+  }
   dialog->selectFile(path);
   QMetaObject::invokeMethod(dialog, "accept"); // a slot: the dialog checks the path as for a user
-  if (dialog->isVisible()) // the dialog refused the path (a folder that does not exist, say)
+  if (dialog->isVisible()) // the dialog refused the path (a file that does not exist, say)
     dialog->reject();
 }
 

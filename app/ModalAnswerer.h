@@ -32,6 +32,8 @@ public:
   void queueFolder(const QString& path);
 
   const std::vector<ShownMessage>& shownMessages() const { return m_shown; }
+  // A box or picker has been shown and is about to be answered: nobody else should act now.
+  bool isAnswering() const { return m_pending > 0; }
 
   // "[message] TITLE | TEXT", line breaks written as \n.
   static QString describe(const ShownMessage& message);
@@ -43,11 +45,14 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+  template <class Dialog>
+  void answerSoon(Dialog* dialog);
   void answer(QMessageBox* box);
   void answer(QFileDialog* dialog);
 
   std::deque<QString> m_messageAnswers, m_files, m_folders;
   std::vector<ShownMessage> m_shown;
+  int m_pending = 0;
 };
 
 } // namespace hostapp

@@ -5,6 +5,7 @@
 #include "WidgetActions.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QWidget>
 
@@ -141,7 +142,7 @@ void ScriptRunner::start(std::vector<Item> items)
 
 void ScriptRunner::tick()
 {
-  if (m_done || m_actionPending)
+  if (m_done || m_actionPending || m_answerer.isAnswering())
     return;
   if (m_next >= m_items.size()) {
     if (finishing()) {
@@ -190,7 +191,9 @@ ScriptRunner::Step ScriptRunner::performOnWidget(const Item& item)
 {
   QWidget* modal = QApplication::activeModalWidget();
   if (!modal) {
-    if (timedOut(m_modalWaitMs))
+    // With no command running or queued, nothing is left that could open one.
+    const bool idle = !m_commandLine.isBusy() && !m_commandLine.hasQueuedInput();
+    if (idle || timedOut(m_modalWaitMs))
       fail(item, QStringLiteral("no modal window is open"));
     return Step::Retry;
   }
@@ -286,7 +289,11 @@ bool ScriptRunner::finishing()
   if (m_commandLine.hasQueuedInput())
     return false;
   if (QWidget* modal = QApplication::activeModalWidget()) {
-    modal->close();
+    // A message box without an escape button refuses close(); ending the dialog always works.
+    if (auto* dialog = qobject_cast<QDialog*>(modal))
+      dialog->done(QDialog::Rejected);
+    else
+      modal->close();
     return false;
   }
   if (m_commandLine.isWaitingForInput()) {

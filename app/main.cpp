@@ -89,6 +89,8 @@ int main(int argc, char** argv)
   }
 
   hostapp::HostSession session;
+  if (mode != Mode::Window) // in a window the command line shows what commands print
+    QObject::connect(&session.commandLine(), &hostapp::CommandLine::printed, printLine);
   if (mode == Mode::Commands) {
     session.loadModules(QCoreApplication::applicationDirPath());
     for (const QString& row : hostapp::HostSession::commandTable())
@@ -104,7 +106,6 @@ int main(int argc, char** argv)
     return app.exec();
   }
 
-  QObject::connect(&session.commandLine(), &hostapp::CommandLine::printed, printLine);
   hostapp::ModalAnswerer answerer;
   QObject::connect(&answerer, &hostapp::ModalAnswerer::messageShown, [](const QString& title, const QString& text) {
     printLine(hostapp::ModalAnswerer::describe({title, text}));

@@ -1,0 +1,142 @@
+#include "CommandLine.h"
+#include "QtPrinters.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using hostapp::CommandLine;
+
+namespace {
+
+// A command line whose commands are recorded, with scripted behaviour for a few names.
+struct Recorder {
+  QStringList ran;
+  QStringList answers;
+  QStringList printed;
+  CommandLine* line = nullptr;
+  std::function<void(const QString&)> behaviour = [](const QString&) {};
+
+  std::unique_ptr<CommandLine> make()
+  {
+    auto cl = std::make_unique<CommandLine>([this](const QString& name) {
+      if (name == "NOSUCH")
+        return false;
+      ran << name;
+      behaviour(name);
+      return true;
+    });
+    line = cl.get();
+    QObject::connect(cl.get(), &CommandLine::printed, [this](const QString& text) { printed << text; });
+    return cl;
+  }
+
+  void ask(int times)
+  {
+    for (int i = 0; i < times; ++i) {
+      const auto answer = line->readAnswer("Answer:");
+      answers << (answer ? *answer : QStringLiteral("<cancelled>"));
+    }
+  }
+};
+
+bool settle(CommandLine& line)
+{
+  return QTest::qWaitFor([&] { return !line.isBusy() && !line.hasQueuedInput(); }, 5000);
+}
+
+} // namespace
+
+TEST(CommandLineTest, TypedLinesRunInOrderFromTheEventLoop)
+{
+  Recorder r;
+  auto line = r.make();
+  line->type("FIRST");
+  line->type("second");
+  EXPECT_TRUE(r.ran.isEmpty()) << "typing must not run a command inside the caller";
+  ASSERT_TRUE(settle(*line));
+  EXPECT_EQ(r.ran, (QStringList{"FIRST", "second"}));
+  EXPECT_EQ(r.printed, (QStringList{"Command: FIRST", "Command: second"}));
+}
+
+TEST(CommandLineTest, AnUnknownCommandGivesExactlyOneLine)
+{
+  Recorder r;
+  auto line = r.make();
+  line->type("NOSUCH");
+  ASSERT_TRUE(settle(*line));
+  EXPECT_EQ(r.printed, (QStringList{"Command: NOSUCH", "Unknown command \"NOSUCH\"."}));
+}
+
+TEST(CommandLineTest, APromptConsumesTheQueuedLinesBeforeTheNextCommand)
+{
+  Recorder r;
+  r.behaviour = [&](const QString& name) {
+    if (name == "ASK")
+      r.ask(2);
+  };
+  auto line = r.make();
+  for (const char* typed : {"ASK", "one", "two", "AFTER"})
+    line->type(typed);
+  ASSERT_TRUE(settle(*line));
+  EXPECT_EQ(r.ran, (QStringList{"ASK", "AFTER"}));
+  EXPECT_EQ(r.answers, (QStringList{"one", "two"}));
+}
+
+TEST(CommandLineTest, APromptWaitsForTypingAndCanBeCancelled)
+{
+  Recorder r;
+  r.behaviour = [&](const QString& name) {
+    if (name == "ASK")
+      r.ask(2);
+  };
+  auto line = r.make();
+  // The prompt blocks inside the event loop, so the "user" acts from timers.
+  QTimer::singleShot(50, [&] {
+    EXPECT_TRUE(line->isWaitingForInput());
+    line->type("typed later");
+  });
+  QTimer::singleShot(150, [&] {
+    EXPECT_EQ(r.answers.size(), 1);
+    line->cancelPrompt();
+  });
+  line->type("ASK");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return r.answers.size() == 2; }, 5000));
+  ASSERT_TRUE(settle(*line));
+  EXPECT_EQ(r.answers, (QStringList{"typed later", "<cancelled>"}));
+}
+
+TEST(CommandLineTest, AChainAnswersItsCommandFirstAndDropsWhatIsLeft)
+{
+  Recorder r;
+  r.behaviour = [&](const QString& name) {
+    if (name == "OUTER")
+      r.line->runChain({"INNER", "from chain", "left over"});
+    if (name == "INNER")
+      r.ask(1);
+  };
+  auto line = r.make();
+  line->type("OUTER");
+  line->type("TYPED");
+  ASSERT_TRUE(settle(*line));
+  EXPECT_EQ(r.answers, (QStringList{"from chain"}));
+  EXPECT_EQ(r.ran, (QStringList{"OUTER", "INNER", "TYPED"})) << "a leftover answer is never run as a command";
+}
+
+TEST(CommandLineTest, AChainWithoutEnoughAnswersAsksForTheRest)
+{
+  Recorder r;
+  r.behaviour = [&](const QString& name) {
+    if (name == "OUTER")
+      r.line->runChain({"INNER", ""});
+    if (name == "INNER")
+      r.ask(2);
+  };
+  auto line = r.make();
+  line->type("OUTER");
+  line->type("typed answer");
+  ASSERT_TRUE(settle(*line));
+  EXPECT_EQ(r.answers, (QStringList{"", "typed answer"})) << "an empty chain item is an empty answer";
+}

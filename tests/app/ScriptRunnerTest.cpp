@@ -1,0 +1,277 @@
+#include "CommandLine.h"
+#include "ModalAnswerer.h"
+#include "ScriptRunner.h"
+#include "QtPrinters.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+using namespace hostapp;
+
+namespace {
+
+// A dialog with one widget of every kind the actions know, recording what a user did.
+class SampleDialog : public QDialog {
+public:
+  QStringList events;
+  QString openedFile = "<none>", openedFolder = "<none>";
+  int questionAnswer = 0, defaultAnswer = 0, escapeAnswer = 0;
+
+  SampleDialog()
+  {
+    setObjectName("sample");
+    setWindowTitle("Sample");
+    auto* layout = new QVBoxLayout(this);
+    auto add = [&](QWidget* w, const char* name) {
+      w->setObjectName(name);
+      layout->addWidget(w);
+      return w;
+    };
+    auto* name = static_cast<QLineEdit*>(add(new QLineEdit("old"), "name"));
+    auto* agree = static_cast<QCheckBox*>(add(new QCheckBox("Agree"), "agree"));
+    add(new QRadioButton("A"), "optA")->setProperty("checked", true);
+    auto* optB = static_cast<QRadioButton*>(add(new QRadioButton("B"), "optB"));
+    auto* list = static_cast<QListWidget*>(add(new QListWidget, "list"));
+    list->addItems({"Alpha", "Beta", "Gamma"});
+    auto* tree = static_cast<QTreeWidget*>(add(new QTreeWidget, "tree"));
+    auto* parent = new QTreeWidgetItem(tree, {"Parent"});
+    for (const char* child : {"Child one", "Child two"}) {
+      auto* item = new QTreeWidgetItem(parent, {child});
+      item->setCheckState(0, Qt::Unchecked);
+    }
+    auto* combo = static_cast<QComboBox*>(add(new QComboBox, "combo"));
+    combo->addItems({"First", "Second", "Third"});
+    auto* buttons = static_cast<QDialogButtonBox*>(
+      add(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help), "buttons"));
+
+    auto button = [&](const char* name, std::function<void()> onClick) {
+      connect(static_cast<QPushButton*>(add(new QPushButton(name), name)), &QPushButton::clicked, this, onClick);
+    };
+    button("ask", [this] {
+      questionAnswer = QMessageBox::question(this, "Question", "Go on?\nReally?", QMessageBox::Yes | QMessageBox::No,
+                                             QMessageBox::Yes);
+    });
+    button("askDefault", [this] {
+      QMessageBox box(QMessageBox::Warning, "Default", "Pick the default", QMessageBox::Ok | QMessageBox::Cancel, this);
+      box.setDefaultButton(QMessageBox::Cancel);
+      defaultAnswer = box.exec();
+    });
+    button("askEscape", [this] {
+      QMessageBox box(QMessageBox::Warning, "Escape", "No default here", QMessageBox::Yes | QMessageBox::No, this);
+      box.setDefaultButton(static_cast<QPushButton*>(nullptr));
+      box.setEscapeButton(QMessageBox::No);
+      escapeAnswer = box.exec();
+    });
+    button("openFile", [this] { openedFile = QFileDialog::getOpenFileName(this, "Open", QString(), "*.txt"); });
+    button("openFolder", [this] { openedFolder = QFileDialog::getExistingDirectory(this, "Folder"); });
+    button("transient", [this] {
+      auto* box = new QMessageBox(QMessageBox::Information, "Transient", "Closing by itself", QMessageBox::NoButton, this);
+      box->setStandardButtons(QMessageBox::NoButton);
+      box->setAttribute(Qt::WA_DeleteOnClose);
+      box->show();
+      QTimer::singleShot(300, box, [box] { box->done(0); }); // close() is refused without an escape button
+    });
+
+    connect(name, &QLineEdit::textEdited, this, [this](const QString& t) { events << "edited:" + t; });
+    connect(name, &QLineEdit::editingFinished, this, [this] { events << "finished"; });
+    connect(agree, &QCheckBox::toggled, this, [this](bool on) { events << QString("agree:%1").arg(on); });
+    connect(optB, &QRadioButton::clicked, this, [this] { events << "optB"; });
+    connect(list, &QListWidget::itemClicked, this, [this](QListWidgetItem* i) { events << "list:" + i->text(); });
+    connect(tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* i) { events << "expanded:" + i->text(0); });
+    connect(tree, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* i, int) {
+      events << QString("checked:%1:%2").arg(i->text(0)).arg(i->checkState(0) == Qt::Checked);
+    });
+    connect(tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* i, int) { events << "tree:" + i->text(0); });
+    connect(combo, QOverload<int>::of(&QComboBox::activated), this,
+            [this](int i) { events << QString("combo:%1").arg(i); });
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(buttons->button(QDialogButtonBox::Help), &QPushButton::clicked, this, [this] { events << "help"; });
+  }
+};
+
+// Runs a script against a command "OPEN" that shows the sample dialog modally.
+struct Harness {
+  SampleDialog* dialog = nullptr;
+  int dialogResult = -1;
+  QStringList output;
+  CommandLine line{[this](const QString& name) {
+    if (name != "OPEN")
+      return false;
+    SampleDialog d;
+    dialog = &d;
+    dialogResult = d.exec();
+    snapshot = d.events;
+    file = d.openedFile;
+    folder = d.openedFolder;
+    answers = {d.questionAnswer, d.defaultAnswer, d.escapeAnswer};
+    dialog = nullptr;
+    return true;
+  }};
+  ModalAnswerer answerer;
+  ScriptRunner runner{line, answerer, [this](const QString& text) { output << text; }};
+  QStringList snapshot;
+  QString file, folder;
+  std::vector<int> answers;
+  int code = -1;
+  QString error;
+
+  bool run(const QString& script, int modalWaitMs = 5000)
+  {
+    QString parseError;
+    auto items = ScriptRunner::parse(script, &parseError);
+    if (!items) {
+      error = parseError;
+      return false;
+    }
+    runner.setTimeouts(modalWaitMs, 10000);
+    QObject::connect(&runner, &ScriptRunner::finished, [this](int c, const QString& e) {
+      code = c;
+      error = e;
+      if (c != 0 && dialog) // the host leaves at once; here the dialog must end for the test to go on
+        dialog->reject();
+    });
+    runner.start(std::move(*items));
+    return QTest::qWaitFor([this] { return code >= 0 && !line.isBusy(); }, 30000);
+  }
+};
+
+} // namespace
+
+TEST(ScriptRunnerTest, EveryWidgetActionActsAsAUserWould)
+{
+  QTemporaryDir dir;
+  const QString file = dir.filePath("notes.txt");
+  QFile(file).open(QIODevice::WriteOnly);
+  Harness h;
+  ASSERT_TRUE(h.run(QString(R"(# a comment, then an empty line
+
+OPEN
+@set name Hello world
+@check agree on
+@check optB on
+@select list Beta
+@expand tree Parent
+@checkitem tree Child one on
+@select tree Child two
+@combo combo Third
+@dump name
+@dump agree
+@click buttons.Help
+@file %1
+@click openFile
+@click buttons.Ok
+@wait-close
+)")
+                      .arg(file)));
+  EXPECT_EQ(h.code, 0) << h.error.toStdString();
+  EXPECT_EQ(h.dialogResult, QDialog::Accepted);
+  // Clicking the buttons later takes the focus from the line edit, which finishes its editing again.
+  EXPECT_EQ(h.snapshot.mid(0, 10), (QStringList{"edited:Hello world", "finished", "agree:1", "optB", "list:Beta",
+                                     "expanded:Parent", "checked:Child one:1", "tree:Child two", "combo:2", "help"}));
+  EXPECT_EQ(h.output, (QStringList{"name text=Hello world enabled=1 checked=0 visible=1",
+                                   "agree text=Agree enabled=1 checked=1 visible=1"}));
+  EXPECT_EQ(h.file, file);
+}
+
+TEST(ScriptRunnerTest, MessageBoxesTakeTheQueuedAnswerElseTheDefaultElseTheEscapeButton)
+{
+  Harness h;
+  ASSERT_TRUE(h.run(R"(OPEN
+@answer No
+@click ask
+@click askDefault
+@click askEscape
+@click transient
+@wait-message Escape
+@wait-message by itself
+@key Escape
+)"));
+  EXPECT_EQ(h.code, 0) << h.error.toStdString();
+  EXPECT_EQ(h.dialogResult, QDialog::Rejected) << "Escape closes the dialog";
+  EXPECT_EQ(h.answers, (std::vector<int>{QMessageBox::No, QMessageBox::Cancel, QMessageBox::No}));
+  ASSERT_GE(h.answerer.shownMessages().size(), 4u);
+  EXPECT_EQ(ModalAnswerer::describe(h.answerer.shownMessages()[0]), "[message] Question | Go on?\\nReally?");
+  EXPECT_EQ(h.answerer.shownMessages()[3].title, "Transient");
+}
+
+TEST(ScriptRunnerTest, PickersTakeTheirOwnQueuesOrAreCancelled)
+{
+  QTemporaryDir dir;
+  {
+  Harness h;
+  ASSERT_TRUE(h.run(QString(R"(OPEN
+@click openFolder
+@folder %1
+@click openFile
+@click buttons.Cancel
+)")
+                      .arg(dir.path())));
+  EXPECT_EQ(h.code, 0) << h.error.toStdString();
+  EXPECT_EQ(h.folder, QString()) << "no folder was queued when the picker opened";
+  EXPECT_EQ(h.file, QString()) << "a folder answer does not answer a file prompt";
+  }
+
+  Harness again;
+  ASSERT_TRUE(again.run(QString("@folder %1\nOPEN\n@click openFolder\n@key Escape\n").arg(dir.path())));
+  EXPECT_EQ(again.folder, dir.path());
+}
+
+TEST(ScriptRunnerTest, WaitCloseWithNothingOpenReturnsAtOnceAndTheEndClosesWhatIsLeft)
+{
+  Harness h;
+  ASSERT_TRUE(h.run("@wait-close\nOPEN\n@dump sample\n"));
+  EXPECT_EQ(h.code, 0);
+  EXPECT_EQ(h.dialogResult, QDialog::Rejected) << "a window left open is closed at the end";
+  EXPECT_EQ(h.output, (QStringList{"sample text=Sample enabled=1 checked=0 visible=1"}));
+}
+
+TEST(ScriptRunnerTest, AMissingWidgetOrNoWindowEndsTheScriptWithCode2)
+{
+  Harness missing;
+  ASSERT_TRUE(missing.run("OPEN\n@click nowhere\n"));
+  EXPECT_EQ(missing.code, 2);
+  EXPECT_TRUE(missing.error.contains("line 2")) << missing.error.toStdString();
+  EXPECT_TRUE(missing.error.contains("nowhere"));
+
+  Harness noWindow;
+  QElapsedTimer clock;
+  clock.start();
+  ASSERT_TRUE(noWindow.run("@click anything\n"));
+  EXPECT_LT(clock.elapsed(), 1000) << "with no command running, no window can come: fail at once";
+  EXPECT_EQ(noWindow.code, 2);
+  EXPECT_TRUE(noWindow.error.contains("no modal window")) << noWindow.error.toStdString();
+}
+
+TEST(ScriptRunnerTest, ParsingRefusesUnknownActionsAndBadArguments)
+{
+  QString error;
+  EXPECT_FALSE(ScriptRunner::parse("OPEN\n@frobnicate x\n", &error));
+  EXPECT_TRUE(error.contains("line 2")) << error.toStdString();
+  for (const char* bad : {"@check agree maybe", "@checkitem tree Child", "@answer Maybe", "@key Enter", "@click",
+                          "@click a b", "@file"})
+    EXPECT_FALSE(ScriptRunner::parse(bad, &error)) << bad;
+  auto items = ScriptRunner::parse("@checkitem tree Child one off\r\n@set name\n#x\nTYPED  LINE\n", &error);
+  ASSERT_TRUE(items);
+  ASSERT_EQ(items->size(), 3u);
+  EXPECT_EQ((*items)[0].args, (QStringList{"tree", "Child one", "off"}));
+  EXPECT_EQ((*items)[1].args, (QStringList{"name", ""})) << "an empty text clears the field";
+  EXPECT_EQ((*items)[2].text, "TYPED  LINE");
+}
