@@ -1,0 +1,132 @@
+#include <CFxFileBuf.h>
+#include <OdError.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace Oda;
+
+QByteArray readAll(const QString& path)
+{
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+}
+
+OdResult errorOf(const std::function<void()>& action)
+{
+  try {
+    action();
+  } catch (const OdError& e) {
+    return e.code();
+  }
+  return eOk;
+}
+
+} // namespace
+
+TEST(CFxFileBuf, WritesAreBufferedUntilCloseAndReadBackByteForByte)
+{
+  QTemporaryDir dir;
+  const QString path = dir.filePath("out.bin");
+  QByteArray bytes;
+  for (int i = 0; i < 3 * 1024 * 1024 + 7; ++i) // more than one write buffer, not a multiple of it
+    bytes.append(static_cast<char>(i * 31));
+
+  CFxFileBufPtr out = CFxFileBuf::createObject();
+  ASSERT_TRUE(out->Open(CFxString(path), kFileWrite, kCreateAlways, kShareDenyReadWrite));
+  out->putBytes(bytes.constData(), 10);
+  out->putBytes(bytes.constData() + 10, bytes.size() - 10);
+  EXPECT_EQ(out->tell(), static_cast<OdUInt64>(bytes.size()));
+  EXPECT_EQ(out->length(), static_cast<OdUInt64>(bytes.size())) << "the length counts what is still buffered";
+  out->Close();
+  EXPECT_FALSE(out->isOpen());
+  out->Close(); // a second close does nothing
+  EXPECT_EQ(readAll(path), bytes);
+
+  CFxFileBufPtr in = CFxFileBuf::createObject();
+  ASSERT_TRUE(in->Open(CFxString(path), kFileRead, kOpenExisting, kShareDenyNo));
+  QByteArray back(bytes.size() + 5, '\0');
+  EXPECT_FALSE(in->isEof());
+  EXPECT_EQ(in->getBytes(back.data(), back.size()), static_cast<OdUInt32>(bytes.size()));
+  EXPECT_TRUE(in->isEof());
+  back.truncate(bytes.size());
+  EXPECT_EQ(back, bytes);
+}
+
+TEST(CFxFileBuf, CreationDispositionsFollowTheirWindowsMeaning)
+{
+  QTemporaryDir dir;
+  const QString existing = dir.filePath("existing.txt"), missing = dir.filePath("missing.txt");
+  writeFile(existing, "old contents");
+  CFxFileBufPtr stream = CFxFileBuf::createObject();
+
+  EXPECT_FALSE(stream->Open(CFxString(existing), kFileWrite, kCreateNew, kShareDenyNo));
+  EXPECT_FALSE(stream->Open(CFxString(missing), kFileRead, kOpenExisting, kShareDenyNo));
+  EXPECT_FALSE(stream->Open(CFxString(missing), kFileWrite, kTruncateExisting, kShareDenyNo));
+  EXPECT_FALSE(QFile::exists(missing)) << "a failed open creates nothing";
+  EXPECT_FALSE(stream->Open(CFxString(dir.filePath("no/such/folder.txt")), kFileWrite, kCreateAlways, kShareDenyNo));
+  EXPECT_FALSE(stream->Open(CFxString(dir.path()), kFileRead, kOpenExisting, kShareDenyNo)) << "a folder is no file";
+
+  ASSERT_TRUE(stream->Open(CFxString(existing), kFileWrite, kOpenExisting, kShareDenyNo));
+  stream->putBytes("NEW", 3);
+  stream->Close();
+  EXPECT_EQ(readAll(existing), QByteArray("NEW contents")) << "opening keeps what is not overwritten";
+
+  ASSERT_TRUE(stream->Open(CFxString(existing), kFileWrite, kTruncateExisting, kShareDenyNo));
+  stream->Close();
+  EXPECT_EQ(readAll(existing), QByteArray());
+
+  ASSERT_TRUE(stream->Open(CFxString(missing), kFileWrite, kOpenAlways, kShareDenyNo));
+  stream->Close();
+  EXPECT_TRUE(QFile::exists(missing));
+}
+
+TEST(CFxFileBuf, AStreamThatDeniesSharingHoldsTheFileAlone)
+{
+  QTemporaryDir dir;
+  const QString path = dir.filePath("held.dwg");
+  writeFile(path, "x");
+  CFxFileBufPtr first = CFxFileBuf::createObject(), second = CFxFileBuf::createObject();
+
+  ASSERT_TRUE(first->Open(CFxString(path), kFileRead, kOpenExisting, kShareDenyNo));
+  EXPECT_TRUE(second->Open(CFxString(path), kFileRead, kOpenExisting, kShareDenyNo)) << "readers share";
+  EXPECT_FALSE(CFxFileBuf::createObject()->Open(CFxString(path), kFileWrite, kOpenExisting, kShareDenyWrite));
+  first->Close();
+  second->Close();
+
+  ASSERT_TRUE(first->Open(CFxString(path), kFileWrite, kOpenExisting, kShareDenyReadWrite));
+  EXPECT_FALSE(second->Open(CFxString(path), kFileRead, kOpenExisting, kShareDenyNo));
+  first.release(); // releasing the stream lets go of the file
+  EXPECT_TRUE(second->Open(CFxString(path), kFileRead, kOpenExisting, kShareDenyNo));
+}
+
+TEST(CFxFileBuf, MisuseAndLostDataRaiseErrors)
+{
+  QTemporaryDir dir;
+  const QString path = dir.filePath("in.txt");
+  writeFile(path, "abc");
+  CFxFileBufPtr stream = CFxFileBuf::createObject();
+  char byte = 0;
+  EXPECT_EQ(errorOf([&] { stream->getBytes(&byte, 1); }), eFileAccessErr) << "not open";
+  ASSERT_TRUE(stream->Open(CFxString(path), kFileRead, kOpenExisting, kShareDenyNo));
+  EXPECT_EQ(errorOf([&] { stream->putBytes("z", 1); }), eFileAccessErr) << "opened for reading only";
+  stream->Close();
+
+  // A full disk shows when the buffered data is written, and the stream is closed all the same.
+  ASSERT_TRUE(stream->Open(CFxString("/dev/full"), kFileWrite, kOpenExisting, kShareDenyNo));
+  stream->putBytes("data", 4);
+  EXPECT_EQ(errorOf([&] { stream->Close(); }), eFileWriteError);
+  EXPECT_FALSE(stream->isOpen());
+}
