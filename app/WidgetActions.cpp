@@ -59,6 +59,17 @@ void clickAt(QAbstractItemView* view, const QRect& rect, MakeCurrent makeCurrent
   }
 }
 
+// Clicks an item of a list or tree widget, scrolled into view first.
+template <class View, class Item>
+QString clickItem(View* view, Item* item, const QString& rowOrText)
+{
+  if (!item)
+    return QStringLiteral("has no item %1").arg(rowOrText);
+  view->scrollToItem(item);
+  clickAt(view, view->visualItemRect(item), [&] { view->setCurrentItem(item); });
+  return QString();
+}
+
 QString textOf(QWidget* w)
 {
   if (auto* e = qobject_cast<QLineEdit*>(w))
@@ -146,21 +157,13 @@ QString select(QWidget* widget, const QString& rowOrText)
       const auto found = list->findItems(rowOrText, Qt::MatchExactly);
       item = found.isEmpty() ? nullptr : found.first();
     }
-    if (!item)
-      return QStringLiteral("has no item %1").arg(rowOrText);
-    list->scrollToItem(item);
-    clickAt(list, list->visualItemRect(item), [&] { list->setCurrentItem(item); });
-    return QString();
+    return clickItem(list, item, rowOrText);
   }
   if (auto* tree = qobject_cast<QTreeWidget*>(widget)) {
     QTreeWidgetItem* item = findTreeItem(tree, rowOrText);
     if (!item && isRow)
       item = tree->topLevelItem(row);
-    if (!item)
-      return QStringLiteral("has no item %1").arg(rowOrText);
-    tree->scrollToItem(item);
-    clickAt(tree, tree->visualItemRect(item), [&] { tree->setCurrentItem(item); });
-    return QString();
+    return clickItem(tree, item, rowOrText);
   }
   if (auto* view = qobject_cast<QAbstractItemView*>(widget)) {
     if (!isRow || !view->model() || row < 0 || row >= view->model()->rowCount())
