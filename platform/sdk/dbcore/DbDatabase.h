@@ -4,6 +4,8 @@
 
 #include <deque>
 
+class OdStreamBuf;
+
 // What an object id points at: owned by the database, so ids of erased objects stay usable.
 struct OdDbStub {
   OdDbDatabase* database;
@@ -40,6 +42,14 @@ public:
 
   OdDb::UnitsValue getInsertionUnits() const { return m_insertionUnits; }
   void setInsertionUnits(OdDb::UnitsValue units);
+
+  // Writes the drawing to the stream as ASCII DXF of release AC1032, whatever the save type
+  // (kDwg or kDxf): there is no DWG writer. Other versions raise OdError(eNotImplementedYet), a
+  // null stream OdError(eInvalidInput); the stream's own errors pass through. dxfPrecision is
+  // the number of significant digits of reals, 16 and more meaning the shortest exact form.
+  // No thumbnail is written.
+  void writeFile(OdStreamBuf* stream, OdDb::SaveType type, OdDb::DwgVersion version, bool saveThumbnail = false,
+                 int dxfPrecision = 16);
 
 private:
   std::deque<OdDbStub> m_stubs; // stable addresses: ids point into it

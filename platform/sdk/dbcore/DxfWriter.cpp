@@ -1,0 +1,951 @@
+#include "DxfWriter.h"
+
+#include "DxfCodes.h"
+
+#include <OdError.h>
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+#include <unordered_map>
+
+namespace dxf {
+
+namespace {
+
+constexpr size_t kChunkSize = 1 << 20;
+constexpr size_t kMTextPiece = 250; // longest MTEXT piece older readers take
+
+enum class TextMode { kName, kText, kMText };
+
+// Appends UTF-8 for a UTF-16 string; lone surrogates become U+FFFD.
+void appendCodePoint(std::string& out, char32_t c)
+{
+  if (c < 0x80) {
+    out.push_back(char(c));
+  } else if (c < 0x800) {
+    out.push_back(char(0xC0 | (c >> 6)));
+    out.push_back(char(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(char(0xE0 | (c >> 12)));
+    out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(char(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(char(0xF0 | (c >> 18)));
+    out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(char(0x80 | (c & 0x3F)));
+  }
+}
+
+// One value line never holds a line break: names lose control characters, text escapes them
+// (MTEXT turns a line break into its paragraph code).
+void appendEncoded(std::string& out, const std::u16string& text, TextMode mode)
+{
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    } else if (c >= 0xD800 && c < 0xE000) {
+      c = 0xFFFD;
+    }
+    if (c == '\n' && mode == TextMode::kMText) {
+      out += "\\P";
+    } else if (c < 0x20 || c == 0x7F) {
+      if (mode == TextMode::kName) {
+        out.push_back('_');
+      } else if (c == 0x7F) {
+        out.push_back(' ');
+      } else {
+        out.push_back('^');
+        out.push_back(char(c + 0x40));
+      }
+    } else if (c == '^' && mode != TextMode::kName) {
+      out += "^ ";
+    } else {
+      appendCodePoint(out, c);
+    }
+  }
+}
+
+// UTF-8 with control characters replaced by '_': names are read as one line and may not be empty.
+std::string safeName(const OdString& name)
+{
+  std::string out;
+  appendEncoded(out, name.str(), TextMode::kName);
+  if (out.empty())
+    out = "_";
+  return out;
+}
+
+} // namespace
+
+GroupWriter::GroupWriter(OdStreamBuf& stream, int precision)
+    : m_stream(stream), m_precision(precision > 0 && precision < 16 ? precision : 0)
+{
+  m_buffer.reserve(kChunkSize + 4096);
+}
+
+void GroupWriter::putCode(int code)
+{
+  char digits[16];
+  const auto result = std::to_chars(digits, digits + sizeof digits, code);
+  m_buffer.append(digits, result.ptr);
+  m_buffer.push_back('\n');
+}
+
+void GroupWriter::endLine()
+{
+  m_buffer.push_back('\n');
+  if (m_buffer.size() >= kChunkSize)
+    flush();
+}
+
+void GroupWriter::put(int code, std::string_view value)
+{
+  putCode(code);
+  m_buffer.append(value);
+  endLine();
+}
+
+void GroupWriter::putText(int code, const std::u16string& text)
+{
+  putCode(code);
+  appendEncoded(m_buffer, text, TextMode::kText);
+  endLine();
+}
+
+void GroupWriter::putMText(const std::u16string& text)
+{
+  m_scratch.clear();
+  appendEncoded(m_scratch, text, TextMode::kMText);
+  std::string_view rest = m_scratch;
+  while (rest.size() > kMTextPiece) {
+    size_t cut = kMTextPiece;
+    // Neither a UTF-8 sequence nor a caret escape is split between pieces.
+    while (cut > 1 && ((static_cast<unsigned char>(rest[cut]) & 0xC0) == 0x80 || rest[cut - 1] == '^'))
+      --cut;
+    put(code::kMoreText, rest.substr(0, cut));
+    rest.remove_prefix(cut);
+  }
+  put(code::kText, rest);
+}
+
+void GroupWriter::putReal(int code, double value)
+{
+  if (!std::isfinite(value))
+    value = 0.0; // readers reject "inf" and "nan"
+  putCode(code);
+  char digits[32];
+  const auto result = m_precision ? std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, m_precision)
+                                  : std::to_chars(digits, digits + sizeof digits, value);
+  m_buffer.append(digits, result.ptr);
+  endLine();
+}
+
+void GroupWriter::putInt(int code, long long value)
+{
+  putCode(code);
+  char digits[24];
+  const auto result = std::to_chars(digits, digits + sizeof digits, value);
+  m_buffer.append(digits, result.ptr);
+  endLine();
+}
+
+void GroupWriter::putHandle(int code, OdDbHandle handle)
+{
+  putCode(code);
+  char digits[24];
+  char* end = std::to_chars(digits, digits + sizeof digits, handle, 16).ptr;
+  std::transform(digits, end, digits, [](char c) { return c >= 'a' ? char(c - 'a' + 'A') : c; });
+  m_buffer.append(digits, end);
+  endLine();
+}
+
+void GroupWriter::putPoint(int xCode, const OdGePoint3d& point)
+{
+  putReal(xCode, point.x);
+  putReal(code::kY(xCode), point.y);
+  putReal(code::kZ(xCode), point.z);
+}
+
+void GroupWriter::flush()
+{
+  if (!m_buffer.empty())
+    m_stream.putBytes(m_buffer.data(), static_cast<OdUInt32>(m_buffer.size()));
+  m_buffer.clear();
+}
+
+namespace {
+
+// The handles of what the drawing has no object for; they follow the database's own handles.
+enum Fixed : int {
+  kVportTable, kVportActive, kViewTable, kUcsTable, kAppidTable, kAppidAcad, kDimStyleTable,
+  kDimStyleStandard, kRootDictionary, kGroupDictionary, kLayoutDictionary, kModelLayout,
+  kPaperLayout, kFixedCount
+};
+
+struct Box {
+  OdGePoint3d min{1e20, 1e20, 1e20}, max{-1e20, -1e20, -1e20};
+  void add(const OdGePoint3d& p)
+  {
+    min = {std::min(min.x, p.x), std::min(min.y, p.y), std::min(min.z, p.z)};
+    max = {std::max(max.x, p.x), std::max(max.y, p.y), std::max(max.z, p.z)};
+  }
+  void add(const OdGePoint3d& c, double r)
+  {
+    add(OdGePoint3d{c.x - r, c.y - r, c.z - r});
+    add(OdGePoint3d{c.x + r, c.y + r, c.z + r});
+  }
+};
+
+struct Block {
+  OdDbObjectPtr holder;
+  const OdDbBlockTableRecord* record;
+  std::string name;
+  OdDbHandle layout; // 0 unless model or paper space
+};
+
+template <class T>
+const T* as(const OdDbObject* object)
+{
+  return object && object->isKindOf(T::desc()) ? static_cast<const T*>(object) : nullptr;
+}
+
+// The records of a table that are not erased.
+template <class T>
+std::vector<OdSmartPtr<T>> openRecords(const OdDbSymbolTable& table)
+{
+  std::vector<OdSmartPtr<T>> records;
+  for (OdDbObjectId id : table.recordIds())
+    if (OdSmartPtr<T> record = T::cast(id.safeOpenObject().get()))
+      records.push_back(record);
+  return records;
+}
+
+// Extents: exact for points and lines, the bounding cube of the full circle for curves.
+void extend(Box& box, const OdDbEntity& e)
+{
+  if (auto* line = as<OdDbLine>(&e)) {
+    box.add(line->start);
+    box.add(line->end);
+  } else if (auto* point = as<OdDbPoint>(&e)) {
+    box.add(point->position);
+  } else if (auto* circle = as<OdDbCircle>(&e)) {
+    box.add(circle->center, circle->radius);
+  } else if (auto* arc = as<OdDbArc>(&e)) {
+    box.add(arc->center, arc->radius);
+  } else if (auto* ellipse = as<OdDbEllipse>(&e)) {
+    box.add(ellipse->center, ellipse->majorAxis.length());
+  } else if (auto* pline = as<OdDbPolyline>(&e)) {
+    const Ocs ocs(pline->normal);
+    for (const auto& v : pline->vertices)
+      box.add(ocs.toWorld({v.point.x, v.point.y, pline->elevation}));
+  } else if (auto* pline3d = as<OdDb3dPolyline>(&e)) {
+    for (const auto& p : pline3d->vertices)
+      box.add(p);
+  } else if (auto* spline = as<OdDbSpline>(&e)) {
+    for (const auto& p : spline->controlPoints) // the curve stays in their hull
+      box.add(p);
+  } else if (auto* text = as<OdDbText>(&e)) {
+    box.add(text->position);
+  } else if (auto* mtext = as<OdDbMText>(&e)) {
+    box.add(mtext->location);
+  } else if (auto* insert = as<OdDbBlockReference>(&e)) {
+    box.add(insert->position);
+  }
+}
+
+class DrawingWriter {
+public:
+  DrawingWriter(const OdDbDatabase& db, OdStreamBuf& stream, int precision)
+      : m_db(db), m_out(stream, precision), m_base(db.handseed())
+  {
+  }
+  void write();
+
+private:
+  OdDbHandle fixed(Fixed which) const { return m_base + which; }
+  OdDbHandle newHandle() { return m_next++; }
+  const std::string& nameOf(OdDbObjectId id, const std::string& fallback) const;
+  void collect();
+  void collectNames(OdDbObjectId tableId);
+
+  void section(const char* name);
+  void endSection();
+  void tableHead(const char* name, OdDbHandle handle, int count);
+  void recordHead(const char* type, OdDbHandle handle, OdDbHandle table, const char* subclass);
+  void writeHeader();
+  void writeTables();
+  void writeVport();
+  void writeLinetypes();
+  void writeLayers();
+  void writeStyles();
+  void writeOneRecordTable(const char* name, Fixed table, Fixed record, const char* subclass, const char* recordName);
+  void writeEmptyTable(const char* name, Fixed table);
+  void writeDimStyles();
+  void writeBlockRecords();
+  void writeBlocks();
+  void writeEntities();
+  void writeObjects();
+  void writeDictionary(OdDbHandle handle, OdDbHandle owner, std::initializer_list<std::pair<const char*, OdDbHandle>> entries);
+  void writeLayout(OdDbHandle handle, const char* name, int flags, int tabOrder, OdDbHandle block);
+
+  void writeEntitiesOf(const Block& block, bool paper);
+  void writeEntity(const OdDbEntity& e);
+  void entityHead(const char* type, OdDbHandle handle, const OdDbEntity& e, OdDbHandle owner);
+  void entityHead(const char* type, const OdDbEntity& e) { entityHead(type, e.getHandle(), e, m_owner); }
+  void writeColor(const OdCmColor& color);
+  void writeNormal(const OdGeVector3d& normal);
+  void write(const OdDbLine& e);
+  void write(const OdDbPoint& e);
+  void write(const OdDbCircle& e);
+  void write(const OdDbArc& e);
+  void write(const OdDbEllipse& e);
+  void write(const OdDbPolyline& e);
+  void write(const OdDb3dPolyline& e);
+  void write(const OdDbSpline& e);
+  void write(const OdDbText& e);
+  void write(const OdDbMText& e);
+  void write(const OdDbBlockReference& e);
+
+  const OdDbDatabase& m_db;
+  GroupWriter m_out;
+  const OdDbHandle m_base;
+  OdDbHandle m_next = 0, m_seed = 0;
+  std::vector<Block> m_blocks;
+  std::unordered_map<OdDbHandle, std::string> m_names; // layers, line types, styles, blocks
+  Box m_extents;
+  const std::string m_layerZero{"0"}, m_standard{"Standard"};
+  OdDbHandle m_owner = 0; // of the entities being written
+  bool m_paper = false;
+};
+
+const std::string& DrawingWriter::nameOf(OdDbObjectId id, const std::string& fallback) const
+{
+  if (!id.isValid())
+    return fallback;
+  const auto it = m_names.find(id.getHandle());
+  return it == m_names.end() ? fallback : it->second;
+}
+
+void DrawingWriter::collectNames(OdDbObjectId tableId)
+{
+  OdDbSymbolTablePtr table = OdDbSymbolTable::cast(tableId.safeOpenObject().get());
+  if (!table)
+    return;
+  for (OdDbObjectId id : table->recordIds()) {
+    if (OdDbSymbolTableRecordPtr record = OdDbSymbolTableRecord::cast(id.safeOpenObject().get()))
+      m_names.emplace(id.getHandle(), safeName(record->getName()));
+  }
+}
+
+// Names, blocks, extents and the number of handles the file needs beyond the database's.
+void DrawingWriter::collect()
+{
+  collectNames(m_db.getLayerTableId());
+  collectNames(m_db.getLinetypeTableId());
+  collectNames(m_db.getTextStyleTableId());
+  collectNames(m_db.getBlockTableId());
+  OdDbHandle extra = kFixedCount;
+  OdDbSymbolTablePtr blocks = OdDbSymbolTable::cast(m_db.getBlockTableId().safeOpenObject().get());
+  for (OdDbObjectId id : blocks->recordIds()) {
+    OdDbObjectPtr holder = id.safeOpenObject();
+    const OdDbBlockTableRecord* record = as<OdDbBlockTableRecord>(holder.get());
+    if (!record)
+      continue;
+    const bool model = id == m_db.getModelSpaceId(), paper = id == m_db.getPaperSpaceId();
+    std::string name = model ? kModelSpace : paper ? kPaperSpace : nameOf(id, m_layerZero);
+    m_blocks.push_back(Block{holder, record, std::move(name), model ? fixed(kModelLayout) : paper ? fixed(kPaperLayout) : 0});
+    extra += 2; // BLOCK and ENDBLK
+    for (OdDbObjectId entityId : record->entityIds()) {
+      OdDbObjectPtr entity = entityId.safeOpenObject();
+      if (auto* pline = as<OdDb3dPolyline>(entity.get()))
+        extra += pline->vertices.size() + 1; // VERTEX ... SEQEND
+      if (model && entity)
+        extend(m_extents, static_cast<const OdDbEntity&>(*entity));
+    }
+  }
+  m_next = m_base + kFixedCount;
+  m_seed = m_base + extra;
+}
+
+void DrawingWriter::write()
+{
+  collect();
+  writeHeader();
+  section("CLASSES");
+  endSection();
+  writeTables();
+  writeBlocks();
+  writeEntities();
+  writeObjects();
+  m_out.put(code::kStructure, "EOF");
+  m_out.flush();
+}
+
+void DrawingWriter::section(const char* name)
+{
+  m_out.put(code::kStructure, "SECTION");
+  m_out.put(code::kName, name);
+}
+
+void DrawingWriter::endSection()
+{
+  m_out.put(code::kStructure, "ENDSEC");
+}
+
+void DrawingWriter::writeHeader()
+{
+  section("HEADER");
+  auto variable = [this](const char* name) { m_out.put(code::kVariable, name); };
+  variable("$ACADVER");
+  m_out.put(code::kText, kVersion);
+  variable("$DWGCODEPAGE");
+  m_out.put(code::kMoreText, "ANSI_1252");
+  variable("$INSBASE");
+  m_out.putPoint(code::kX, {});
+  variable("$EXTMIN");
+  m_out.putPoint(code::kX, m_extents.min);
+  variable("$EXTMAX");
+  m_out.putPoint(code::kX, m_extents.max);
+  variable("$HANDSEED");
+  m_out.putHandle(code::kHandle, m_seed);
+  variable("$INSUNITS");
+  m_out.putInt(code::kFlags, m_db.getInsertionUnits());
+  variable("$MEASUREMENT");
+  m_out.putInt(code::kFlags, isImperial(m_db.getInsertionUnits()) ? 0 : 1);
+  variable("$CLAYER");
+  m_out.put(code::kLayer, "0");
+  variable("$CELTYPE");
+  m_out.put(code::kLinetype, "ByLayer");
+  variable("$TEXTSTYLE");
+  m_out.put(code::kTextStyle, "Standard");
+  variable("$DIMSTYLE");
+  m_out.put(code::kName, "Standard");
+  endSection();
+}
+
+void DrawingWriter::tableHead(const char* name, OdDbHandle handle, int count)
+{
+  m_out.put(code::kStructure, "TABLE");
+  m_out.put(code::kName, name);
+  m_out.putHandle(code::kHandle, handle);
+  m_out.putHandle(code::kOwner, 0);
+  m_out.put(code::kSubclass, "AcDbSymbolTable");
+  m_out.putInt(code::kFlags, count);
+}
+
+void DrawingWriter::recordHead(const char* type, OdDbHandle handle, OdDbHandle table, const char* subclass)
+{
+  m_out.put(code::kStructure, type);
+  m_out.putHandle(code::kHandle, handle);
+  m_out.putHandle(code::kOwner, table);
+  m_out.put(code::kSubclass, "AcDbSymbolTableRecord");
+  m_out.put(code::kSubclass, subclass);
+}
+
+void DrawingWriter::writeTables()
+{
+  section("TABLES");
+  writeVport();
+  writeLinetypes();
+  writeLayers();
+  writeStyles();
+  writeEmptyTable("VIEW", kViewTable);
+  writeEmptyTable("UCS", kUcsTable);
+  writeOneRecordTable("APPID", kAppidTable, kAppidAcad, "AcDbRegAppTableRecord", "ACAD");
+  writeDimStyles();
+  writeBlockRecords();
+  endSection();
+}
+
+void DrawingWriter::writeVport()
+{
+  tableHead("VPORT", fixed(kVportTable), 1);
+  recordHead("VPORT", fixed(kVportActive), fixed(kVportTable), "AcDbViewportTableRecord");
+  m_out.put(code::kName, "*Active");
+  m_out.putInt(code::kFlags, 0);
+  const bool empty = m_extents.min.x > m_extents.max.x;
+  const OdGePoint3d lo = empty ? OdGePoint3d{} : m_extents.min, hi = empty ? OdGePoint3d{1, 1, 0} : m_extents.max;
+  m_out.putReal(10, 0.0);
+  m_out.putReal(20, 0.0);
+  m_out.putReal(11, 1.0);
+  m_out.putReal(21, 1.0);
+  m_out.putReal(12, (lo.x + hi.x) / 2); // view centre: the whole drawing in view
+  m_out.putReal(22, (lo.y + hi.y) / 2);
+  m_out.putReal(40, std::max({hi.y - lo.y, (hi.x - lo.x) / 1.5, 1.0}));
+  m_out.putReal(41, 1.5);
+  m_out.put(code::kStructure, "ENDTAB");
+}
+
+void DrawingWriter::writeLinetypes()
+{
+  OdDbSymbolTablePtr table = OdDbSymbolTable::cast(m_db.getLinetypeTableId().safeOpenObject().get());
+  const std::vector<OdDbLinetypeTableRecordPtr> records = openRecords<OdDbLinetypeTableRecord>(*table);
+  tableHead("LTYPE", table->getHandle(), int(records.size()));
+  for (const OdDbLinetypeTableRecordPtr& record : records) {
+    recordHead("LTYPE", record->getHandle(), table->getHandle(), "AcDbLinetypeTableRecord");
+    m_out.put(code::kName, nameOf(record->objectId(), m_layerZero));
+    m_out.putInt(code::kFlags, 0);
+    m_out.putText(code::kMoreText, record->description.str());
+    m_out.putInt(code::kInt3, 'A'); // alignment: always A
+    m_out.putInt(code::kInt4, int(record->dashes.size()));
+    m_out.putReal(code::kReal, record->patternLength());
+    for (double dash : record->dashes) {
+      m_out.putReal(code::kDash, dash);
+      m_out.putInt(code::kInt5, 0); // a plain dash: no text or shape
+    }
+  }
+  m_out.put(code::kStructure, "ENDTAB");
+}
+
+void DrawingWriter::writeLayers()
+{
+  OdDbSymbolTablePtr table = OdDbSymbolTable::cast(m_db.getLayerTableId().safeOpenObject().get());
+  const std::vector<OdDbLayerTableRecordPtr> records = openRecords<OdDbLayerTableRecord>(*table);
+  tableHead("LAYER", table->getHandle(), int(records.size()));
+  static const std::string continuous("Continuous");
+  for (const OdDbLayerTableRecordPtr& layer : records) {
+    recordHead("LAYER", layer->getHandle(), table->getHandle(), "AcDbLayerTableRecord");
+    m_out.put(code::kName, nameOf(layer->objectId(), m_layerZero));
+    m_out.putInt(code::kFlags, layer->isFrozen ? kLayerFrozen : 0);
+    // A layer has a real colour; an off layer shows it negated.
+    const OdCmColor& color = layer->color;
+    const int index = color.colorMethod() == OdCmColor::kByACI && color.colorIndex() > 0 && color.colorIndex() < 256
+                          ? color.colorIndex() : 7;
+    m_out.putInt(code::kColor, layer->isOff ? -index : index);
+    if (color.colorMethod() == OdCmColor::kByColor)
+      m_out.putInt(code::kTrueColor, color.rgb());
+    m_out.put(code::kLinetype, nameOf(layer->linetype, continuous));
+    m_out.putInt(code::kLineWeight, layer->lineWeight);
+  }
+  m_out.put(code::kStructure, "ENDTAB");
+}
+
+void DrawingWriter::writeStyles()
+{
+  OdDbSymbolTablePtr table = OdDbSymbolTable::cast(m_db.getTextStyleTableId().safeOpenObject().get());
+  const std::vector<OdDbTextStyleTableRecordPtr> records = openRecords<OdDbTextStyleTableRecord>(*table);
+  tableHead("STYLE", table->getHandle(), int(records.size()));
+  for (const OdDbTextStyleTableRecordPtr& style : records) {
+    recordHead("STYLE", style->getHandle(), table->getHandle(), "AcDbTextStyleTableRecord");
+    m_out.put(code::kName, nameOf(style->objectId(), m_standard));
+    m_out.putInt(code::kFlags, 0);
+    m_out.putReal(code::kReal, style->textSize);
+    m_out.putReal(code::kRealAux, style->xScale);
+    m_out.putReal(code::kAngle, 0.0);
+    m_out.putInt(code::kInt2, 0);
+    m_out.putReal(code::kReal3, style->textSize > 0.0 ? style->textSize : 2.5);
+    m_out.putText(code::kMoreText, style->fileName.str());
+    m_out.put(4, ""); // no big font
+  }
+  m_out.put(code::kStructure, "ENDTAB");
+}
+
+void DrawingWriter::writeEmptyTable(const char* name, Fixed table)
+{
+  tableHead(name, fixed(table), 0);
+  m_out.put(code::kStructure, "ENDTAB");
+}
+
+void DrawingWriter::writeOneRecordTable(const char* name, Fixed table, Fixed record, const char* subclass, const char* recordName)
+{
+  tableHead(name, fixed(table), 1);
+  recordHead(name, fixed(record), fixed(table), subclass);
+  m_out.put(code::kName, recordName);
+  m_out.putInt(code::kFlags, 0);
+  m_out.put(code::kStructure, "ENDTAB");
+}
+
+// DIMSTYLE differs from the other tables: a subclass of its own and 105 for the record handle.
+void DrawingWriter::writeDimStyles()
+{
+  tableHead("DIMSTYLE", fixed(kDimStyleTable), 1);
+  m_out.put(code::kSubclass, "AcDbDimStyleTable");
+  m_out.putInt(code::kInt2, 0);
+  m_out.put(code::kStructure, "DIMSTYLE");
+  m_out.putHandle(code::kDimStyleHandle, fixed(kDimStyleStandard));
+  m_out.putHandle(code::kOwner, fixed(kDimStyleTable));
+  m_out.put(code::kSubclass, "AcDbSymbolTableRecord");
+  m_out.put(code::kSubclass, "AcDbDimStyleTableRecord");
+  m_out.put(code::kName, "Standard");
+  m_out.putInt(code::kFlags, 0);
+  m_out.put(code::kStructure, "ENDTAB");
+}
+
+void DrawingWriter::writeBlockRecords()
+{
+  const OdDbHandle table = m_db.getBlockTableId().getHandle();
+  tableHead("BLOCK_RECORD", table, int(m_blocks.size()));
+  for (const Block& block : m_blocks) {
+    recordHead("BLOCK_RECORD", block.record->getHandle(), table, "AcDbBlockTableRecord");
+    m_out.put(code::kName, block.name);
+    m_out.putHandle(code::kSoftPointer, block.layout);
+    m_out.putInt(code::kFlags, m_db.getInsertionUnits());
+    m_out.putInt(280, 1); // explodable
+    m_out.putInt(281, 0); // scales freely
+  }
+  m_out.put(code::kStructure, "ENDTAB");
+}
+
+void DrawingWriter::writeBlocks()
+{
+  section("BLOCKS");
+  for (const Block& block : m_blocks) {
+    const bool paper = block.layout == fixed(kPaperLayout);
+    m_out.put(code::kStructure, "BLOCK");
+    m_out.putHandle(code::kHandle, newHandle());
+    m_out.putHandle(code::kOwner, block.record->getHandle());
+    m_out.put(code::kSubclass, "AcDbEntity");
+    if (paper)
+      m_out.putInt(code::kPaperSpace, 1);
+    m_out.put(code::kLayer, "0");
+    m_out.put(code::kSubclass, "AcDbBlockBegin");
+    m_out.put(code::kName, block.name);
+    m_out.putInt(code::kFlags, 0);
+    m_out.putPoint(code::kX, block.record->origin);
+    m_out.put(code::kMoreText, block.name);
+    m_out.put(code::kText, "");
+    // Layout contents belong to the ENTITIES section.
+    if (!block.layout)
+      writeEntitiesOf(block, false);
+    m_out.put(code::kStructure, "ENDBLK");
+    m_out.putHandle(code::kHandle, newHandle());
+    m_out.putHandle(code::kOwner, block.record->getHandle());
+    m_out.put(code::kSubclass, "AcDbEntity");
+    if (paper)
+      m_out.putInt(code::kPaperSpace, 1);
+    m_out.put(code::kLayer, "0");
+    m_out.put(code::kSubclass, "AcDbBlockEnd");
+  }
+  endSection();
+}
+
+void DrawingWriter::writeEntities()
+{
+  section("ENTITIES");
+  for (const Block& block : m_blocks)
+    if (block.layout)
+      writeEntitiesOf(block, block.layout == fixed(kPaperLayout));
+  endSection();
+}
+
+void DrawingWriter::writeDictionary(OdDbHandle handle, OdDbHandle owner,
+                                    std::initializer_list<std::pair<const char*, OdDbHandle>> entries)
+{
+  m_out.put(code::kStructure, "DICTIONARY");
+  m_out.putHandle(code::kHandle, handle);
+  m_out.putHandle(code::kOwner, owner);
+  m_out.put(code::kSubclass, "AcDbDictionary");
+  m_out.putInt(281, 1); // keep existing entries on a name clash
+  for (const auto& [name, entry] : entries) {
+    m_out.put(code::kMoreText, name);
+    m_out.putHandle(code::kOwnedPointer, entry);
+  }
+}
+
+void DrawingWriter::writeLayout(OdDbHandle handle, const char* name, int flags, int tabOrder, OdDbHandle block)
+{
+  m_out.put(code::kStructure, "LAYOUT");
+  m_out.putHandle(code::kHandle, handle);
+  m_out.putHandle(code::kOwner, fixed(kLayoutDictionary));
+  m_out.put(code::kSubclass, "AcDbPlotSettings");
+  m_out.put(code::kText, "");
+  m_out.put(4, "");
+  m_out.put(code::kLinetype, "");
+  m_out.putInt(code::kFlags, 688); // print lineweights, use standard scale, ...
+  m_out.putInt(code::kInt3, 1);    // paper units: millimetres
+  m_out.put(code::kSubclass, "AcDbLayout");
+  m_out.put(code::kText, name);
+  m_out.putInt(code::kFlags, flags);
+  m_out.putInt(code::kInt2, tabOrder);
+  m_out.putPoint(code::kX, {});
+  m_out.putPoint(code::kX2, {420.0, 297.0, 0.0});
+  m_out.putPoint(code::kX3, {});
+  m_out.putPoint(14, m_extents.min);
+  m_out.putPoint(15, m_extents.max);
+  m_out.putReal(146, 0.0);
+  m_out.putPoint(13, {});
+  m_out.putPoint(16, {1.0, 0.0, 0.0});
+  m_out.putPoint(17, {0.0, 1.0, 0.0});
+  m_out.putInt(76, 1);
+  m_out.putHandle(code::kOwner, block);
+}
+
+void DrawingWriter::writeObjects()
+{
+  section("OBJECTS");
+  writeDictionary(fixed(kRootDictionary), 0,
+                  {{"ACAD_GROUP", fixed(kGroupDictionary)}, {"ACAD_LAYOUT", fixed(kLayoutDictionary)}});
+  writeDictionary(fixed(kGroupDictionary), fixed(kRootDictionary), {});
+  writeDictionary(fixed(kLayoutDictionary), fixed(kRootDictionary),
+                  {{"Layout1", fixed(kPaperLayout)}, {"Model", fixed(kModelLayout)}});
+  writeLayout(fixed(kModelLayout), "Model", 1, 0, m_db.getModelSpaceId().getHandle());
+  writeLayout(fixed(kPaperLayout), "Layout1", 0, 1, m_db.getPaperSpaceId().getHandle());
+  endSection();
+}
+
+void DrawingWriter::writeEntitiesOf(const Block& block, bool paper)
+{
+  m_owner = block.record->getHandle();
+  m_paper = paper;
+  for (OdDbObjectId id : block.record->entityIds()) {
+    OdDbObjectPtr object = id.safeOpenObject();
+    if (const OdDbEntity* entity = as<OdDbEntity>(object.get()))
+      writeEntity(*entity);
+  }
+}
+
+void DrawingWriter::writeEntity(const OdDbEntity& e)
+{
+  if (auto* line = as<OdDbLine>(&e))
+    write(*line);
+  else if (auto* point = as<OdDbPoint>(&e))
+    write(*point);
+  else if (auto* circle = as<OdDbCircle>(&e))
+    write(*circle);
+  else if (auto* arc = as<OdDbArc>(&e))
+    write(*arc);
+  else if (auto* ellipse = as<OdDbEllipse>(&e))
+    write(*ellipse);
+  else if (auto* pline = as<OdDbPolyline>(&e))
+    write(*pline);
+  else if (auto* pline3d = as<OdDb3dPolyline>(&e))
+    write(*pline3d);
+  else if (auto* spline = as<OdDbSpline>(&e))
+    write(*spline);
+  else if (auto* text = as<OdDbText>(&e))
+    write(*text);
+  else if (auto* mtext = as<OdDbMText>(&e))
+    write(*mtext);
+  else if (auto* insert = as<OdDbBlockReference>(&e))
+    write(*insert);
+}
+
+void DrawingWriter::entityHead(const char* type, OdDbHandle handle, const OdDbEntity& e, OdDbHandle owner)
+{
+  static const std::string byLayer("ByLayer");
+  m_out.put(code::kStructure, type);
+  m_out.putHandle(code::kHandle, handle);
+  m_out.putHandle(code::kOwner, owner);
+  m_out.put(code::kSubclass, "AcDbEntity");
+  if (m_paper)
+    m_out.putInt(code::kPaperSpace, 1);
+  m_out.put(code::kLayer, nameOf(e.layerId(), m_layerZero));
+  if (!e.linetypeId().isNull() && e.linetypeId() != m_db.getLinetypeByLayerId())
+    m_out.put(code::kLinetype, nameOf(e.linetypeId(), byLayer));
+  writeColor(e.color());
+  if (e.lineWeight() != OdDb::kLnWtByLayer)
+    m_out.putInt(code::kLineWeight, e.lineWeight());
+  if (!e.isVisible())
+    m_out.putInt(code::kInvisible, 1);
+}
+
+void DrawingWriter::writeColor(const OdCmColor& color)
+{
+  switch (color.colorMethod()) {
+  case OdCmColor::kByLayer:
+    break; // the default
+  case OdCmColor::kByBlock:
+    m_out.putInt(code::kColor, 0);
+    break;
+  case OdCmColor::kByACI:
+    m_out.putInt(code::kColor, color.colorIndex());
+    break;
+  case OdCmColor::kByColor:
+    m_out.putInt(code::kTrueColor, color.rgb());
+    break;
+  }
+}
+
+void DrawingWriter::writeNormal(const OdGeVector3d& normal)
+{
+  if (!(normal == OdGeVector3d::zAxis()))
+    m_out.putVector(code::kNormalX, normal);
+}
+
+void DrawingWriter::write(const OdDbLine& e)
+{
+  entityHead("LINE", e);
+  m_out.put(code::kSubclass, "AcDbLine");
+  m_out.putPoint(code::kX, e.start);
+  m_out.putPoint(code::kX2, e.end);
+}
+
+void DrawingWriter::write(const OdDbPoint& e)
+{
+  entityHead("POINT", e);
+  m_out.put(code::kSubclass, "AcDbPoint");
+  m_out.putPoint(code::kX, e.position);
+}
+
+void DrawingWriter::write(const OdDbCircle& e)
+{
+  entityHead("CIRCLE", e);
+  m_out.put(code::kSubclass, "AcDbCircle");
+  m_out.putPoint(code::kX, Ocs(e.normal).fromWorld(e.center));
+  m_out.putReal(code::kReal, e.radius);
+  writeNormal(e.normal);
+}
+
+void DrawingWriter::write(const OdDbArc& e)
+{
+  entityHead("ARC", e);
+  m_out.put(code::kSubclass, "AcDbCircle");
+  m_out.putPoint(code::kX, Ocs(e.normal).fromWorld(e.center));
+  m_out.putReal(code::kReal, e.radius);
+  writeNormal(e.normal);
+  m_out.put(code::kSubclass, "AcDbArc");
+  m_out.putReal(code::kAngle, toDegrees(e.startAngle));
+  m_out.putReal(code::kAngle2, toDegrees(e.endAngle));
+}
+
+void DrawingWriter::write(const OdDbEllipse& e)
+{
+  entityHead("ELLIPSE", e);
+  m_out.put(code::kSubclass, "AcDbEllipse");
+  m_out.putPoint(code::kX, e.center);
+  m_out.putVector(code::kX2, e.majorAxis);
+  m_out.putVector(code::kNormalX, e.normal);
+  m_out.putReal(code::kReal, e.radiusRatio);
+  m_out.putReal(code::kRealAux, e.startParam);
+  m_out.putReal(code::kReal3, e.endParam);
+}
+
+void DrawingWriter::write(const OdDbPolyline& e)
+{
+  entityHead("LWPOLYLINE", e);
+  m_out.put(code::kSubclass, "AcDbPolyline");
+  m_out.putInt(code::kCount, static_cast<long long>(e.vertices.size()));
+  m_out.putInt(code::kFlags, e.closed ? kClosed : 0);
+  m_out.putReal(code::kScaleZ, 0.0); // constant width
+  if (e.elevation != 0.0)
+    m_out.putReal(code::kElevation, e.elevation);
+  for (const auto& v : e.vertices) {
+    m_out.putReal(code::kX, v.point.x);
+    m_out.putReal(code::kY(code::kX), v.point.y);
+    if (v.bulge != 0.0)
+      m_out.putReal(code::kReal3, v.bulge);
+  }
+  writeNormal(e.normal);
+}
+
+void DrawingWriter::write(const OdDb3dPolyline& e)
+{
+  entityHead("POLYLINE", e);
+  m_out.put(code::kSubclass, "AcDb3dPolyline");
+  m_out.putInt(code::kFollows, 1);
+  m_out.putPoint(code::kX, {});
+  m_out.putInt(code::kFlags, k3dPolyline | (e.closed ? kClosed : 0));
+  const OdDbHandle polyline = e.getHandle();
+  for (const OdGePoint3d& p : e.vertices) {
+    entityHead("VERTEX", newHandle(), e, polyline);
+    m_out.put(code::kSubclass, "AcDbVertex");
+    m_out.put(code::kSubclass, "AcDb3dPolylineVertex");
+    m_out.putPoint(code::kX, p);
+    m_out.putInt(code::kFlags, kVertex3d);
+  }
+  entityHead("SEQEND", newHandle(), e, polyline);
+}
+
+void DrawingWriter::write(const OdDbSpline& e)
+{
+  const bool rational = !e.weights.empty() && e.weights.size() == e.controlPoints.size();
+  entityHead("SPLINE", e);
+  m_out.put(code::kSubclass, "AcDbSpline");
+  m_out.putInt(code::kFlags, (e.closed ? kSplineClosed : 0) | (e.periodic ? kSplinePeriodic : 0) |
+                                 (rational ? kSplineRational : 0));
+  m_out.putInt(code::kInt2, e.degree);
+  m_out.putInt(code::kInt3, static_cast<long long>(e.knots.size()));
+  m_out.putInt(code::kInt4, static_cast<long long>(e.controlPoints.size()));
+  m_out.putInt(code::kInt5, 0); // no fit points
+  m_out.putReal(code::kReal3, 1e-10);
+  m_out.putReal(code::kScaleZ, 1e-10);
+  for (double knot : e.knots)
+    m_out.putReal(code::kReal, knot);
+  if (rational)
+    for (double weight : e.weights)
+      m_out.putReal(code::kRealAux, weight);
+  for (const OdGePoint3d& p : e.controlPoints)
+    m_out.putPoint(code::kX, p);
+}
+
+void DrawingWriter::write(const OdDbText& e)
+{
+  entityHead("TEXT", e);
+  m_out.put(code::kSubclass, "AcDbText");
+  m_out.putPoint(code::kX, e.position);
+  m_out.putReal(code::kReal, e.height);
+  m_out.putText(code::kText, e.text.str());
+  if (e.rotation != 0.0)
+    m_out.putReal(code::kAngle, toDegrees(e.rotation));
+  if (e.widthFactor != 1.0)
+    m_out.putReal(code::kRealAux, e.widthFactor);
+  m_out.put(code::kTextStyle, nameOf(e.textStyle, m_standard));
+  const bool aligned = e.horizontalMode != OdDb::kTextLeft || e.verticalMode != OdDb::kTextBase;
+  if (e.horizontalMode != OdDb::kTextLeft)
+    m_out.putInt(code::kInt3, e.horizontalMode);
+  if (aligned)
+    m_out.putPoint(code::kX2, e.alignmentPoint);
+  m_out.put(code::kSubclass, "AcDbText");
+  if (e.verticalMode != OdDb::kTextBase)
+    m_out.putInt(code::kInt4, e.verticalMode);
+}
+
+void DrawingWriter::write(const OdDbMText& e)
+{
+  entityHead("MTEXT", e);
+  m_out.put(code::kSubclass, "AcDbMText");
+  m_out.putPoint(code::kX, e.location);
+  m_out.putReal(code::kReal, e.textHeight);
+  m_out.putReal(code::kRealAux, e.width);
+  m_out.putInt(code::kInt2, e.attachment);
+  m_out.putInt(code::kInt3, 1); // left to right
+  m_out.putMText(e.contents.str());
+  m_out.put(code::kTextStyle, nameOf(e.textStyle, m_standard));
+  if (e.rotation != 0.0)
+    m_out.putVector(code::kX2, {std::cos(e.rotation), std::sin(e.rotation), 0.0});
+  m_out.putInt(code::kInt4, 1); // at least the spacing factor
+  m_out.putReal(code::kLineSpacing, e.lineSpacingFactor);
+}
+
+void DrawingWriter::write(const OdDbBlockReference& e)
+{
+  if (!e.blockTableRecord.isValid() || !m_names.count(e.blockTableRecord.getHandle()))
+    return; // an INSERT needs the name of a block the file defines
+  entityHead("INSERT", e);
+  m_out.put(code::kSubclass, "AcDbBlockReference");
+  m_out.put(code::kName, nameOf(e.blockTableRecord, m_layerZero));
+  m_out.putPoint(code::kX, Ocs(e.normal).fromWorld(e.position));
+  if (e.scale.x != 1.0)
+    m_out.putReal(code::kRealAux, e.scale.x);
+  if (e.scale.y != 1.0)
+    m_out.putReal(code::kReal3, e.scale.y);
+  if (e.scale.z != 1.0)
+    m_out.putReal(code::kScaleZ, e.scale.z);
+  if (e.rotation != 0.0)
+    m_out.putReal(code::kAngle, toDegrees(e.rotation));
+  writeNormal(e.normal);
+}
+
+} // namespace
+
+void writeDrawing(const OdDbDatabase& db, OdStreamBuf& stream, int precision)
+{
+  DrawingWriter(db, stream, precision).write();
+}
+
+} // namespace dxf
+
+void OdDbDatabase::writeFile(OdStreamBuf* stream, OdDb::SaveType type, OdDb::DwgVersion version, bool, int dxfPrecision)
+{
+  if (!stream)
+    throw OdError(eInvalidInput, OdString("No stream to write the drawing to"));
+  if (type != OdDb::kDwg && type != OdDb::kDxf)
+    throw OdError(eInvalidInput, OdString("Unknown save type"));
+  if (version != OdDb::kDHL_1032)
+    throw OdError(eNotImplementedYet, OdString("Only release AC1032 drawings are written"));
+  // No DWG writer here: either type is written as DXF.
+  dxf::writeDrawing(*this, *stream, dxfPrecision);
+}

@@ -1,0 +1,50 @@
+#pragma once
+// Writing a drawing as ASCII DXF, release AC1032. OdDbDatabase::writeFile is the public door;
+// GroupWriter is the emitter underneath.
+#include "DbDatabase.h"
+
+#include <OdStreamBuf.h>
+
+#include <string>
+#include <string_view>
+
+namespace dxf {
+
+// Appends group code/value pairs to one buffer and hands it to the stream in large chunks.
+// Numbers go through std::to_chars: doubles shortest round-trip unless a precision is given.
+class GroupWriter {
+public:
+  // precision: significant digits of reals; 0 or 16 and more mean shortest round-trip.
+  GroupWriter(OdStreamBuf& stream, int precision);
+  GroupWriter(const GroupWriter&) = delete;
+  GroupWriter& operator=(const GroupWriter&) = delete;
+
+  // A value written as is; callers pass only text without line breaks.
+  void put(int code, std::string_view value);
+  // Text of the drawing: UTF-16 to UTF-8, control characters as ^@..^_ and '^' as "^ ".
+  void putText(int code, const std::u16string& text);
+  // MTEXT contents: pieces of at most 250 bytes under code 3, the last under code 1; line
+  // breaks become paragraph codes.
+  void putMText(const std::u16string& text);
+  void putReal(int code, double value);
+  void putInt(int code, long long value);
+  void putHandle(int code, OdDbHandle handle);
+  // x, y and z under xCode, xCode + 10 and xCode + 20.
+  void putPoint(int xCode, const OdGePoint3d& point);
+  void putVector(int xCode, const OdGeVector3d& v) { putPoint(xCode, OdGePoint3d{v.x, v.y, v.z}); }
+  // Hands everything buffered to the stream.
+  void flush();
+
+private:
+  void putCode(int code);
+  void endLine();
+  std::string m_buffer;
+  std::string m_scratch; // MTEXT contents before they are cut into pieces
+  OdStreamBuf& m_stream;
+  int m_precision;
+};
+
+// Writes the whole drawing to the stream.
+void writeDrawing(const OdDbDatabase& db, OdStreamBuf& stream, int precision);
+
+} // namespace dxf

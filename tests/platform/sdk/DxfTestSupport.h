@@ -1,0 +1,242 @@
+#pragma once
+// Shared by the DXF writer and reader tests: an in-memory stream, a drawing with every entity
+// kind, and running the independent readers (ezdxf, GDAL) on a written file.
+#include <DbDatabase.h>
+#include <DxfCodes.h>
+#include <OdError.h>
+#include <OdStreamBuf.h>
+#include <RxObjectImpl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+namespace dxftest {
+
+class MemoryStream : public OdStreamBuf {
+public:
+  MemoryStream() = default;
+  explicit MemoryStream(std::string bytes) : data(std::move(bytes)) {}
+  void putBytes(const void* buffer, OdUInt32 n) override { data.append(static_cast<const char*>(buffer), n); }
+  OdUInt32 getBytes(void* buffer, OdUInt32 n) override
+  {
+    const size_t count = std::min<size_t>(n, data.size() - pos);
+    std::memcpy(buffer, data.data() + pos, count);
+    pos += count;
+    return static_cast<OdUInt32>(count);
+  }
+  bool isEof() override { return pos >= data.size(); }
+  OdUInt64 tell() override { return pos; }
+  OdUInt64 length() override { return data.size(); }
+  void addRef() override {}
+  void release() override {}
+
+  std::string data;
+  size_t pos = 0;
+};
+
+template <class T>
+OdSmartPtr<T> make()
+{
+  return OdRxObjectImpl<T>::createObject();
+}
+
+template <class T>
+OdSmartPtr<T> open(OdDbObjectId id)
+{
+  return T::cast(id.openObject(OdDb::kForWrite).get());
+}
+
+inline OdDbObjectId addRecord(OdDbObjectId tableId, OdDbSymbolTableRecord* record, const char* name)
+{
+  record->setName(OdString(name));
+  return open<OdDbSymbolTable>(tableId)->add(record);
+}
+
+// One of each entity kind in model space, a block "Door" with a line and a circle that model
+// space references twice (the second time through the nested block "Wing"), and a circle in
+// paper space. Names are chosen for the tests that look them up.
+struct SampleDrawing {
+  OdDbDatabasePtr db = OdRxObjectImpl<OdDbDatabase>::createObject();
+  OdDbObjectId walls, dashed, door, wing, italic;
+
+  SampleDrawing()
+  {
+    db->setInsertionUnits(OdDb::kUnitsMillimeters);
+    OdDbLinetypeTableRecordPtr lt = make<OdDbLinetypeTableRecord>();
+    lt->description = OdString("Dashed __ __");
+    lt->dashes = {0.5, -0.25, 0.0, -0.25};
+    dashed = addRecord(db->getLinetypeTableId(), lt.get(), "DASHED2");
+
+    OdDbLayerTableRecordPtr layer = make<OdDbLayerTableRecord>();
+    layer->color = OdCmColor::fromIndex(3);
+    layer->linetype = dashed;
+    layer->lineWeight = 35;
+    layer->isOff = true;
+    walls = addRecord(db->getLayerTableId(), layer.get(), "Wände");
+    OdDbLayerTableRecordPtr frozen = make<OdDbLayerTableRecord>();
+    frozen->color = OdCmColor::fromRGB(10, 200, 30);
+    frozen->isFrozen = true;
+    addRecord(db->getLayerTableId(), frozen.get(), "Frozen");
+
+    OdDbTextStyleTableRecordPtr style = make<OdDbTextStyleTableRecord>();
+    style->fileName = OdString("arial.ttf");
+    style->xScale = 0.8;
+    italic = addRecord(db->getTextStyleTableId(), style.get(), "Italic");
+
+    OdDbBlockTableRecordPtr doorBlock = make<OdDbBlockTableRecord>();
+    doorBlock->origin = {1.0, 2.0, 0.0};
+    door = addRecord(db->getBlockTableId(), doorBlock.get(), "Door");
+    OdDbLinePtr leaf = make<OdDbLine>();
+    leaf->end = {0.0, 900.0, 0.0};
+    leaf->setColor(OdCmColor::byBlock());
+    doorBlock->appendOdDbEntity(leaf.get());
+    OdDbCirclePtr knob = make<OdDbCircle>();
+    knob->center = {0.0, 450.0, 0.0};
+    knob->radius = 20.0;
+    doorBlock->appendOdDbEntity(knob.get());
+    OdDbBlockTableRecordPtr wingBlock = make<OdDbBlockTableRecord>();
+    wing = addRecord(db->getBlockTableId(), wingBlock.get(), "Wing");
+    OdDbBlockReferencePtr inner = make<OdDbBlockReference>();
+    inner->blockTableRecord = door;
+    wingBlock->appendOdDbEntity(inner.get());
+
+    OdDbBlockTableRecordPtr model = open<OdDbBlockTableRecord>(db->getModelSpaceId());
+    OdDbLinePtr line = make<OdDbLine>();
+    line->start = {1.0, 2.0, 3.0};
+    line->end = {4.0, 5.0, 6.0};
+    line->setLayer(walls);
+    line->setLinetype(dashed);
+    line->setColor(OdCmColor::fromIndex(1));
+    line->setLineWeight(50);
+    model->appendOdDbEntity(line.get());
+    OdDbPointPtr point = make<OdDbPoint>();
+    point->position = {0.1, 1.0 / 3.0, -7.5};
+    point->setVisibility(false);
+    model->appendOdDbEntity(point.get());
+    OdDbCirclePtr circle = make<OdDbCircle>();
+    circle->center = {10.0, 20.0, 0.0};
+    circle->radius = 5.0;
+    circle->setColor(OdCmColor::fromRGB(0x12, 0x34, 0x56));
+    model->appendOdDbEntity(circle.get());
+    OdDbArcPtr arc = make<OdDbArc>();
+    arc->center = {3.0, 4.0, 5.0};
+    arc->radius = 2.0;
+    arc->startAngle = 0.5;
+    arc->endAngle = 2.5;
+    arc->normal = {0.0, 0.6, 0.8}; // tilted: its centre goes through the plane's own axes
+    model->appendOdDbEntity(arc.get());
+    OdDbEllipsePtr ellipse = make<OdDbEllipse>();
+    ellipse->center = {-5.0, -5.0, 0.0};
+    ellipse->majorAxis = {3.0, 0.0, 0.0};
+    ellipse->radiusRatio = 0.5;
+    ellipse->startParam = 0.25;
+    ellipse->endParam = 3.0;
+    model->appendOdDbEntity(ellipse.get());
+    OdDbPolylinePtr pline = make<OdDbPolyline>();
+    pline->vertices = {{{0.0, 0.0}, 0.0}, {{10.0, 0.0}, 0.5}, {{10.0, 10.0}, -1.0}, {{0.0, 10.0}, 0.0}};
+    pline->closed = true;
+    pline->elevation = 2.5;
+    model->appendOdDbEntity(pline.get());
+    OdDb3dPolylinePtr pline3d = make<OdDb3dPolyline>();
+    pline3d->vertices = {{0.0, 0.0, 0.0}, {1.0, 2.0, 3.0}, {4.0, 5.0, 6.0}};
+    model->appendOdDbEntity(pline3d.get());
+    OdDbSplinePtr spline = make<OdDbSpline>();
+    spline->degree = 3;
+    spline->controlPoints = {{0, 0, 0}, {1, 2, 0}, {3, 2, 0}, {4, 0, 0}};
+    spline->knots = {0, 0, 0, 0, 1, 1, 1, 1};
+    spline->weights = {1.0, 0.5, 0.5, 1.0};
+    model->appendOdDbEntity(spline.get());
+    OdDbTextPtr text = make<OdDbText>();
+    text->position = {7.0, 8.0, 0.0};
+    text->alignmentPoint = {9.0, 8.0, 0.0};
+    text->horizontalMode = OdDb::kTextCenter;
+    text->verticalMode = OdDb::kTextTop;
+    text->height = 2.5;
+    text->rotation = dxf::kPi / 6;
+    text->widthFactor = 0.9;
+    text->text = OdString("Tür ^ 10%\tGröße");
+    text->textStyle = italic;
+    model->appendOdDbEntity(text.get());
+    OdDbMTextPtr mtext = make<OdDbMText>();
+    mtext->location = {20.0, 30.0, 0.0};
+    mtext->textHeight = 3.5;
+    mtext->width = 40.0;
+    mtext->rotation = 0.25;
+    mtext->attachment = OdDbMText::kMiddleCenter;
+    mtext->lineSpacingFactor = 1.5;
+    std::string contents = "First line\\P";
+    for (int i = 0; i < 130; ++i)
+      contents += "äö"; // multibyte characters across the 250-byte pieces
+    mtext->contents = OdString(contents.c_str());
+    mtext->textStyle = italic;
+    model->appendOdDbEntity(mtext.get());
+    OdDbBlockReferencePtr insert = make<OdDbBlockReference>();
+    insert->blockTableRecord = door;
+    insert->position = {100.0, 200.0, 0.0};
+    insert->scale = {2.0, 3.0, 1.0};
+    insert->rotation = dxf::kPi / 2;
+    model->appendOdDbEntity(insert.get());
+    OdDbBlockReferencePtr wingRef = make<OdDbBlockReference>();
+    wingRef->blockTableRecord = wing;
+    wingRef->position = {-100.0, 0.0, 0.0};
+    model->appendOdDbEntity(wingRef.get());
+
+    OdDbCirclePtr sheet = make<OdDbCircle>();
+    sheet->center = {50.0, 50.0, 0.0};
+    sheet->radius = 1.0;
+    open<OdDbBlockTableRecord>(db->getPaperSpaceId())->appendOdDbEntity(sheet.get());
+  }
+
+  std::string write(int precision = 16) const
+  {
+    OdStaticRxObject<MemoryStream> stream;
+    db->writeFile(&stream, OdDb::kDxf, OdDb::kDHL_1032, false, precision);
+    return stream.data;
+  }
+};
+
+inline std::string tempPath(const char* name)
+{
+  return testing::TempDir() + "dxftest_" + std::to_string(::getpid()) + "_" + name;
+}
+
+inline void saveFile(const std::string& path, const std::string& bytes)
+{
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string loadFile(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs a shell command; its standard output, and whether it exited with 0.
+inline bool run(const std::string& command, std::string& output)
+{
+  output.clear();
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (!pipe)
+    return false;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+    output.append(buffer, n);
+  return ::pclose(pipe) == 0;
+}
+
+// A Python with ezdxf (the system one carries it), or empty.
+inline std::string ezdxfPython()
+{
+  std::string out;
+  for (const char* python : {"/usr/bin/python3", "python3"})
+    if (run(std::string(python) + " -c 'import ezdxf'", out))
+      return python;
+  return {};
+}
+
+} // namespace dxftest
