@@ -1,4 +1,4 @@
-// The host's pieces need a running Qt application: one for the whole test program.
+// Widgets and the host's pieces need a running Qt application: one for the whole test program.
 #include <QApplication>
 
 #include <gtest/gtest.h>

@@ -1,0 +1,88 @@
+#include <RecordingImporter.h>
+
+#include <DgnImporter.h>
+#include <LiveCounts.h>
+#include <RxDynamicLinker.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+class DgnImporterTest : public LiveCountsTest {};
+
+TEST_F(DgnImporterTest, DesignModelListsNeedAnExistingFileAndLeaveThePathSet)
+{
+  QTemporaryDir dir;
+  const QString dgn = dir.filePath("plan.dgn");
+  QFile(dgn).open(QIODevice::WriteOnly);
+  RecordingImporterPtr recorder = RecordingImporter::create();
+  recorder->answer("DesignModelList", [](OdVariant& v) { v.setString(OdString("Default;Sheet")); });
+
+  std::vector<CFxString> models;
+  EXPECT_EQ(getDesignModelList(recorder, dgn, models), 2);
+  EXPECT_EQ(models, (std::vector<CFxString>{"Default", "Sheet"}));
+  EXPECT_EQ(recorder->putKeys(), (std::vector<std::string>{"Services", "DgnPath"}));
+  EXPECT_EQ(recorder->log.back(), "get DesignModelList");
+
+  const size_t logged = recorder->log.size();
+  EXPECT_EQ(getDesignModelList(recorder, dir.filePath("gone.dgn"), models), 0);
+  EXPECT_EQ(recorder->log.size(), logged) << "a missing file leaves the importer alone";
+  EXPECT_EQ(models.size(), 2u) << "and the list as it was";
+  EXPECT_EQ(getDesignModelList(OdDgnImportPtr(), dgn, models), 0);
+  EXPECT_EQ(recorder->numRefs(), 1) << "the reference passed in is consumed";
+
+  recorder->answer("DesignModelList", [](OdVariant& v) { v.setString(OdString("")); });
+  EXPECT_EQ(getDesignModelList(recorder, dgn, models), 0);
+  EXPECT_TRUE(models.empty()) << "an empty list replaces the earlier one";
+}
+
+TEST_F(DgnImporterTest, UnitQueriesWriteModelAndChoiceThenRead)
+{
+  RecordingImporterPtr recorder = RecordingImporter::create();
+  recorder->answer("MeasurementUnits", [](OdVariant& v) { v.setInt32(OdDb::kUnitsFeet); });
+  EXPECT_EQ(queryMeasurementUnits(recorder.get(), CFxString("Default"), false), OdDb::kUnitsFeet);
+  EXPECT_EQ(recorder->log, (std::vector<std::string>{"put DesignModel=string:Default", "put MasterUnit=bool:0",
+                                                     "get MeasurementUnits"}));
+}
+
+// Points the linker at a folder of the test's choosing, and back.
+class ModuleFolder {
+public:
+  explicit ModuleFolder(const QString& folder) : m_saved(odrxDynamicLinker()->moduleFolder())
+  {
+    odrxDynamicLinker()->setModuleFolder(OdString(folder.toUtf8().constData()));
+  }
+  ~ModuleFolder()
+  {
+    odrxDynamicLinker()->unloadModule(OdString("TD_DgnImport"));
+    odrxDynamicLinker()->setModuleFolder(m_saved);
+  }
+
+private:
+  OdString m_saved;
+};
+
+TEST_F(DgnImporterTest, TheImportModuleHandsOutIndependentImportersOrNothing)
+{
+  {
+    QTemporaryDir empty;
+    ModuleFolder folder(empty.path());
+    EXPECT_TRUE(createDgnImporter().isNull()) << "no module, no importer";
+  }
+  {
+    // A module of another kind under the import module's name.
+    QTemporaryDir impostor;
+    ASSERT_TRUE(QFile::copy(DGN_TEST_MODULE_DIR "/SampleModule.tx", impostor.filePath("TD_DgnImport.tx")));
+    ModuleFolder folder(impostor.path());
+    EXPECT_THROW(createDgnImporter(), OdError_NotThatKindOfClass);
+  }
+  ModuleFolder folder(DGN_BIN_DIR);
+  OdDgnImportPtr first = createDgnImporter(), second = createDgnImporter();
+  ASSERT_FALSE(first.isNull());
+  ASSERT_FALSE(second.isNull());
+  EXPECT_NE(first.get(), second.get());
+  EXPECT_EQ(first->numRefs(), 1);
+  first.release();
+  second.release();
+  EXPECT_TRUE(odrxDynamicLinker()->unloadModule(OdString("TD_DgnImport")))
+    << "with its importers gone nobody holds the module: createDgnImporter keeps no reference";
+}

@@ -1,0 +1,166 @@
+// dgninfo against GDAL, an independent DGN writer and reader: the units it reports for files GDAL
+// wrote, and the geometry of its conversion as GDAL reads it back.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+struct ProcessRun {
+  int code = -1;
+  QString out, err;
+};
+
+ProcessRun run(const QString& program, const QStringList& args)
+{
+  QProcess process;
+  process.start(program, args);
+  if (!process.waitForFinished(120000))
+    process.kill();
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+const QString kDgninfo = QStringLiteral(DGN_BIN_DIR "/dgninfo");
+
+bool haveGdal()
+{
+  return !QStandardPaths::findExecutable("ogr2ogr").isEmpty() && !QStandardPaths::findExecutable("ogrinfo").isEmpty();
+}
+
+// Geometry a GDAL-written file holds: lines, a polyline, a shape and a point (GDAL writes it as
+// a line of no length).
+const char* const kGeometry = "WKT,id\n"
+                              "\"LINESTRING (0 0,10.5 20.25)\",1\n"
+                              "\"LINESTRING (1 1,2 3,4 9,16 25.125)\",2\n"
+                              "\"POLYGON ((0 0,100 0,100 50,0 50,0 0))\",3\n"
+                              "\"POINT (7.125 8.5)\",4\n"
+                              "\"LINESTRING (-1234.5 678.25,-1000 700)\",5\n";
+
+struct UnitSystem {
+  const char* master;
+  const char* sub;
+  int subPerMaster;
+  const char* expectMaster;
+  const char* expectSub;
+};
+
+QString writeDgn(const QTemporaryDir& dir, const UnitSystem& units)
+{
+  const QString csv = dir.filePath("in.csv");
+  QFile file(csv);
+  EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(kGeometry);
+  file.close();
+  const QString dgn = dir.filePath(QString("%1_%2.dgn").arg(units.master, units.sub));
+  const ProcessRun made = run("ogr2ogr", {"-f", "DGN", "-dsco", QString("MASTER_UNIT_NAME=") + units.master, "-dsco",
+                                   QString("SUB_UNIT_NAME=") + units.sub, "-dsco",
+                                   QString("SUB_UNITS_PER_MASTER_UNIT=%1").arg(units.subPerMaster), "-dsco",
+                                   "UOR_PER_SUB_UNIT=10", "-dsco", "ORIGIN=0,0,0", dgn, csv});
+  EXPECT_EQ(made.code, 0) << made.err.toStdString();
+  return dgn;
+}
+
+// Each feature's vertices as GDAL reads them: repeated vertices and a closing vertex dropped, so
+// that a line of no length compares with a point and a closed polyline with a polygon ring.
+std::vector<std::vector<double>> featureCoordinates(const QString& path)
+{
+  const ProcessRun info = run("ogrinfo", {"-al", "-q", "-nomd", path});
+  EXPECT_EQ(info.code, 0) << info.err.toStdString();
+  std::vector<std::vector<double>> features;
+  static const QRegularExpression geometry(R"(^\s+(POINT|LINESTRING|POLYGON)[^(]*\((.*)\)\s*$)");
+  static const QRegularExpression number(R"([-+0-9.eE]+)");
+  for (const QString& line : info.out.split('\n')) {
+    const auto match = geometry.match(line);
+    if (!match.hasMatch())
+      continue;
+    const bool hasZ = line.contains(" Z ");
+    std::vector<double> values;
+    for (auto it = number.globalMatch(match.captured(2)); it.hasNext();)
+      values.push_back(it.next().captured(0).toDouble());
+    const size_t stride = hasZ ? 3 : 2;
+    std::vector<double> xy;
+    for (size_t i = 0; i + 1 < values.size(); i += stride) {
+      const size_t n = xy.size();
+      if (n >= 2 && xy[n - 2] == values[i] && xy[n - 1] == values[i + 1])
+        continue;
+      xy.push_back(values[i]);
+      xy.push_back(values[i + 1]);
+    }
+    if (xy.size() > 2 && xy[0] == xy[xy.size() - 2] && xy[1] == xy.back())
+      xy.resize(xy.size() - 2);
+    features.push_back(xy);
+  }
+  return features;
+}
+
+void expectSameGeometry(const std::vector<std::vector<double>>& expected,
+                        const std::vector<std::vector<double>>& actual, double scale)
+{
+  ASSERT_EQ(actual.size(), expected.size());
+  for (size_t f = 0; f < expected.size(); ++f) {
+    ASSERT_EQ(actual[f].size(), expected[f].size()) << "feature " << f;
+    for (size_t i = 0; i < expected[f].size(); ++i) {
+      const double want = expected[f][i] * scale;
+      EXPECT_LE(std::fabs(actual[f][i] - want), 1e-9 * std::max(1.0, std::fabs(want)))
+        << "feature " << f << " value " << i << ": " << actual[f][i] << " for " << want;
+    }
+  }
+}
+
+} // namespace
+
+TEST(Dgninfo, ReportsGdalFilesUnitsAndConvertsTheirGeometryExactly)
+{
+  if (!haveGdal())
+    GTEST_SKIP() << "GDAL's ogr2ogr and ogrinfo are not installed";
+  const UnitSystem systems[] = {{"m", "mm", 1000, "6 m", "4 mm"},
+                                {"ft", "in", 12, "2 ft", "1 in"},
+                                {"km", "m", 1000, "7 km", "6 m"}};
+  for (const UnitSystem& units : systems) {
+    SCOPED_TRACE(std::string(units.master) + "/" + units.sub);
+    QTemporaryDir dir;
+    const QString dgn = writeDgn(dir, units);
+    const ProcessRun info = run(kDgninfo, {dgn});
+    ASSERT_EQ(info.code, 0) << info.err.toStdString();
+    const QStringList lines = info.out.split('\n');
+    EXPECT_TRUE(lines.contains("valid: 1")) << info.out.toStdString();
+    EXPECT_TRUE(lines.contains("models: Default"));
+    EXPECT_TRUE(lines.contains(QString("master: ") + units.expectMaster)) << info.out.toStdString();
+    EXPECT_TRUE(lines.contains(QString("sub: ") + units.expectSub)) << info.out.toStdString();
+    EXPECT_TRUE(lines.contains("default: master"));
+
+    const auto source = featureCoordinates(dgn);
+    ASSERT_EQ(source.size(), 5u);
+    const QString master = dir.filePath("master.dwg"), sub = dir.filePath("sub.dwg");
+    ASSERT_EQ(run(kDgninfo, {dgn, "--convert", master}).code, 0);
+    ASSERT_EQ(run(kDgninfo, {dgn, "--sub-units", "--convert", sub}).code, 0);
+    expectSameGeometry(source, featureCoordinates(master), 1.0);
+    expectSameGeometry(source, featureCoordinates(sub), units.subPerMaster);
+  }
+}
+
+TEST(Dgninfo, RefusesWhatIsNotADesignFileAndBadUsage)
+{
+  QTemporaryDir dir;
+  const QString garbage = dir.filePath("garbage.dgn");
+  QFile file(garbage);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray(5000, '\x5a'));
+  file.close();
+  for (const QString& path : {garbage, dir.filePath("missing.dgn")}) {
+    const ProcessRun info = run(kDgninfo, {path});
+    EXPECT_EQ(info.code, 1) << path.toStdString();
+    EXPECT_EQ(info.out.trimmed(), "valid: 0");
+  }
+  EXPECT_EQ(run(kDgninfo, {}).code, 2);
+  EXPECT_EQ(run(kDgninfo, {garbage, "--convert"}).code, 2);
+  EXPECT_EQ(run(kDgninfo, {garbage, "--frobnicate"}).code, 2);
+}
