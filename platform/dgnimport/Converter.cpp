@@ -1,0 +1,285 @@
+#include "Converter.h"
+
+#include <OdError.h>
+#include <RxObjectImpl.h>
+
+#include <string>
+
+namespace dgn {
+
+namespace {
+constexpr unsigned kInvisible = 0x0080; // properties bit of elements not to be displayed
+} // namespace
+
+Converter::Converter(OdDbDatabase* db, const ControlData& control, const ImportOptions& options)
+  : m_db(db), m_map(control, options.masterUnits), m_options(options), m_symbology(db),
+    m_maker(m_symbology, m_options, control.is3d),
+    m_modelSpace(OdDbBlockTableRecord::cast(db->getModelSpaceId().openObject(OdDb::kForWrite).get()))
+{
+  m_handlers[9] = &Converter::onControl;
+  m_handlers[5] = &Converter::onColorTable;
+  for (int t : {3, 4, 6, 11, 22})
+    m_handlers[t] = &Converter::onLinear;
+  m_handlers[15] = m_handlers[16] = &Converter::onConic;
+  m_handlers[17] = &Converter::onText;
+  m_handlers[7] = &Converter::onTextNode;
+  m_handlers[12] = m_handlers[14] = &Converter::onComplex;
+  m_handlers[2] = &Converter::onCell;
+  m_handlers[27] = &Converter::onSplineHeader;
+  m_handlers[21] = &Converter::onPoles;
+  m_handlers[26] = m_handlers[28] = &Converter::onFractions;
+}
+
+bool Converter::run(const std::string& path)
+{
+  ElementReader reader(path);
+  if (!reader.isOpen())
+    return false;
+  Element e;
+  ElementReader::Status status;
+  while ((status = reader.next(e)) == ElementReader::Status::Element)
+    element(e);
+  m_stats.truncated = status != ElementReader::Status::End;
+  while (!m_open.empty()) {
+    Open last = std::move(m_open.back());
+    m_open.pop_back();
+    finish(last);
+  }
+  return true;
+}
+
+OdDbBlockTableRecord& Converter::target()
+{
+  for (auto it = m_open.rbegin(); it != m_open.rend(); ++it)
+    if (it->kind == Kind::Cell)
+      return *it->block;
+  return *m_modelSpace;
+}
+
+void Converter::element(const Element& e)
+{
+  ++m_stats.elements;
+  const bool component = !m_open.empty() && e.isComplex();
+  if (!component) {
+    // A complex element ends early when an element outside it arrives.
+    while (!m_open.empty()) {
+      Open last = std::move(m_open.back());
+      m_open.pop_back();
+      finish(last);
+    }
+  } else {
+    for (Open& o : m_open)
+      o.words -= long(e.size() / 2);
+  }
+  const bool skipping = !m_open.empty() && m_open.back().kind == Kind::Skip;
+  if (e.isDeleted() || skipping || (m_options.skipInvisible && e.type() != 9 && e.type() != 5 &&
+                                    (e.properties() & kInvisible))) {
+    ++m_stats.skipped;
+    // A skipped complex header takes its components with it.
+    if (!skipping && componentWords(e) > 0)
+      open(Kind::Skip, e);
+  } else if (const Handler handler = m_handlers[e.type()]) {
+    (this->*handler)(e);
+  } else {
+    ++m_stats.unknown;
+  }
+  closeFinished();
+}
+
+void Converter::closeFinished()
+{
+  while (!m_open.empty() && m_open.back().words <= 0) {
+    Open last = std::move(m_open.back());
+    m_open.pop_back();
+    finish(last);
+  }
+}
+
+void Converter::open(Kind kind, const Element& header)
+{
+  const long words = componentWords(header);
+  if (words <= 0) {
+    ++m_stats.malformed;
+    return;
+  }
+  Open o{kind, words, Display::of(header), {}, {}, {}, 0, {}, {}, {}, {}, {}};
+  m_open.push_back(std::move(o));
+}
+
+void Converter::onColorTable(const Element& e)
+{
+  if (e.level() == 1)
+    m_symbology.readColorTable(e);
+}
+
+void Converter::onLinear(const Element& e)
+{
+  if (!readVertices(e, m_map, m_points)) {
+    ++m_stats.malformed;
+    return;
+  }
+  if (collecting(Kind::Chain) || collecting(Kind::Shape)) {
+    std::vector<OdGePoint3d>& chain = m_open.back().points;
+    const size_t skipFirst = !chain.empty() && chain.back() == m_points.front() ? 1 : 0;
+    chain.insert(chain.end(), m_points.begin() + long(skipFirst), m_points.end());
+    return;
+  }
+  const Display d = Display::of(e);
+  switch (e.type()) {
+  case 3: m_maker.line(target(), d, m_points.front(), m_points.back()); break;
+  case 22: m_maker.points(target(), d, m_points); break;
+  case 6: m_maker.polyline(target(), d, m_points, true, true); break;
+  case 11:
+    // A curve's first and last two vertices only steer its end tangents.
+    if (m_points.size() > 4)
+      m_points = std::vector<OdGePoint3d>(m_points.begin() + 2, m_points.end() - 2);
+    m_maker.polyline(target(), d, m_points, false, false);
+    break;
+  default: m_maker.polyline(target(), d, m_points, false, false); break;
+  }
+}
+
+void Converter::onConic(const Element& e)
+{
+  Conic c;
+  if (!readConic(e, m_map, c)) {
+    ++m_stats.malformed;
+    return;
+  }
+  if (collecting(Kind::Chain) || collecting(Kind::Shape)) {
+    m_points.clear();
+    EntityMaker::stroke(c, m_points);
+    std::vector<OdGePoint3d>& chain = m_open.back().points;
+    chain.insert(chain.end(), m_points.begin(), m_points.end());
+    return;
+  }
+  m_maker.conic(target(), Display::of(e), c);
+}
+
+void Converter::onText(const Element& e)
+{
+  TextData t;
+  if (!readText(e, m_map, t)) {
+    ++m_stats.malformed;
+    return;
+  }
+  if (collecting(Kind::TextNode) && !m_options.explodeTextNodes) {
+    Open& node = m_open.back();
+    if (node.lines++ > 0)
+      node.contents += OdString("\\P");
+    node.contents += t.text;
+    return;
+  }
+  m_maker.text(target(), Display::of(e), t);
+}
+
+void Converter::onTextNode(const Element& e)
+{
+  TextData node;
+  if (!readTextNode(e, m_map, node)) {
+    ++m_stats.malformed;
+    return;
+  }
+  open(Kind::TextNode, e);
+  if (collecting(Kind::TextNode))
+    m_open.back().node = node;
+}
+
+void Converter::onComplex(const Element& e)
+{
+  open(e.type() == 14 ? Kind::Shape : Kind::Chain, e);
+}
+
+void Converter::onCell(const Element& e)
+{
+  OdString name;
+  OdGePoint3d origin;
+  size_t depth = 0;
+  for (const Open& o : m_open)
+    depth += o.kind == Kind::Cell;
+  if (!readCell(e, m_map, name, origin) || depth >= kMaxCellDepth) {
+    ++m_stats.malformed;
+    open(Kind::Skip, e);
+    return;
+  }
+  // Every placement gets its own definition: components are stored placed, not as a pattern.
+  std::u16string base = name.isEmpty() ? std::u16string(u"CELL") : name.str();
+  const int n = ++m_cellNames[base];
+  if (n > 1) {
+    const std::string suffix = "_" + std::to_string(n);
+    base.append(suffix.begin(), suffix.end());
+  }
+  OdDbBlockTableRecordPtr block = OdRxObjectImpl<OdDbBlockTableRecord>::createObject();
+  block->setName(OdString(base));
+  block->origin = origin;
+  OdDbBlockTablePtr blocks = OdDbBlockTable::cast(m_db->getBlockTableId().openObject(OdDb::kForWrite).get());
+  blocks->add(block.get());
+  open(Kind::Cell, e);
+  if (collecting(Kind::Cell)) {
+    m_open.back().block = block;
+    m_open.back().origin = origin;
+  }
+}
+
+void Converter::onSplineHeader(const Element& e)
+{
+  SplineHeader h;
+  if (!readSplineHeader(e, h)) {
+    ++m_stats.malformed;
+    open(Kind::Skip, e);
+    return;
+  }
+  open(Kind::Spline, e);
+  if (collecting(Kind::Spline))
+    m_open.back().spline = h;
+}
+
+void Converter::onPoles(const Element& e)
+{
+  if (!collecting(Kind::Spline)) {
+    onLinear(e); // poles on their own draw as their control polygon
+    return;
+  }
+  if (readVertices(e, m_map, m_points))
+    m_open.back().points.insert(m_open.back().points.end(), m_points.begin(), m_points.end());
+}
+
+void Converter::onFractions(const Element& e)
+{
+  if (!collecting(Kind::Spline))
+    return;
+  Open& s = m_open.back();
+  if (e.type() == 26)
+    readFractions(e, s.spline.knots, s.knots);
+  else
+    readFractions(e, s.spline.poles, s.weights);
+}
+
+void Converter::finish(Open& o)
+{
+  OdDbBlockTableRecord& block = target();
+  switch (o.kind) {
+  case Kind::Chain:
+  case Kind::Shape:
+    if (!o.points.empty())
+      m_maker.polyline(block, o.display, o.points, o.kind == Kind::Shape, o.kind == Kind::Shape);
+    break;
+  case Kind::TextNode:
+    if (o.lines > 0)
+      m_maker.mtext(block, o.display, o.node, o.contents);
+    break;
+  case Kind::Cell:
+    m_maker.reference(block, o.display, o.block->objectId(), o.origin);
+    break;
+  case Kind::Spline:
+    if (o.points.size() > size_t(o.spline.poles))
+      o.points.resize(size_t(o.spline.poles));
+    if (o.points.size() >= 2)
+      m_maker.spline(block, o.display, o.spline, std::move(o.points), o.knots, std::move(o.weights));
+    break;
+  case Kind::Skip:
+    break;
+  }
+}
+
+} // namespace dgn

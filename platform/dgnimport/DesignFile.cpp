@@ -1,0 +1,155 @@
+#include "DesignFile.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+namespace dgn {
+
+namespace {
+
+constexpr int kControlElement = 9;
+// The control element reaches at least to the global origin.
+constexpr uint32_t kControlBytes = 1264;
+
+struct NamedUnit {
+  const char* name;
+  OdDb::UnitsValue units;
+};
+
+// Unit names are two characters in a design file; these are the spellings in common use.
+constexpr NamedUnit kNames[] = {
+  {"m", OdDb::kUnitsMeters},       {"mt", OdDb::kUnitsMeters},      {"me", OdDb::kUnitsMeters},
+  {"mm", OdDb::kUnitsMillimeters}, {"cm", OdDb::kUnitsCentimeters}, {"dm", OdDb::kUnitsDecimeters},
+  {"km", OdDb::kUnitsKilometers},  {"um", OdDb::kUnitsMicrons},     {"mu", OdDb::kUnitsMicrons},
+  {"ft", OdDb::kUnitsFeet},        {"fe", OdDb::kUnitsFeet},        {"'", OdDb::kUnitsFeet},
+  {"in", OdDb::kUnitsInches},      {"\"", OdDb::kUnitsInches},      {"yd", OdDb::kUnitsYards},
+  {"ya", OdDb::kUnitsYards},       {"mi", OdDb::kUnitsMiles},       {"ml", OdDb::kUnitsMils},
+  {"th", OdDb::kUnitsMils},        {"sf", OdDb::kUnitsUSSurveyFeet},
+};
+
+// Metres per unit, for checking a file's names against its ratio.
+double metres(OdDb::UnitsValue u)
+{
+  switch (u) {
+  case OdDb::kUnitsMeters: return 1.0;
+  case OdDb::kUnitsMillimeters: return 1e-3;
+  case OdDb::kUnitsCentimeters: return 1e-2;
+  case OdDb::kUnitsDecimeters: return 1e-1;
+  case OdDb::kUnitsKilometers: return 1e3;
+  case OdDb::kUnitsMicrons: return 1e-6;
+  case OdDb::kUnitsFeet: return 0.3048;
+  case OdDb::kUnitsInches: return 0.0254;
+  case OdDb::kUnitsYards: return 0.9144;
+  case OdDb::kUnitsMiles: return 1609.344;
+  case OdDb::kUnitsMils: return 2.54e-5;
+  case OdDb::kUnitsUSSurveyFeet: return 1200.0 / 3937.0;
+  default: return 0.0;
+  }
+}
+
+bool sameSize(double a, double b)
+{
+  return a > 0.0 && b > 0.0 && std::fabs(a - b) <= 1e-6 * std::max(a, b);
+}
+
+// The unit of the given size, if one of the named units has it.
+OdDb::UnitsValue unitOfSize(double size)
+{
+  for (const NamedUnit& n : kNames)
+    if (sameSize(metres(n.units), size))
+      return n.units;
+  return OdDb::kUnitsUndefined;
+}
+
+std::string nameAt(const Element& e, uint32_t offset)
+{
+  std::string name;
+  for (uint32_t i = 0; i < 2; ++i) {
+    const char c = static_cast<char>(e.u8(offset + i));
+    if (c == '\0')
+      break;
+    name.push_back(c);
+  }
+  return name;
+}
+
+} // namespace
+
+OdDb::UnitsValue unitFromName(const std::string& raw)
+{
+  std::string name;
+  for (char c : raw)
+    if (!std::isspace(static_cast<unsigned char>(c)))
+      name.push_back(c);
+  // Writers that are given no names store these placeholders ("master unit", "sub unit").
+  if (name == "MU" || name == "SU")
+    return OdDb::kUnitsUndefined;
+  for (char& c : name)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const NamedUnit& n : kNames)
+    if (name == n.name)
+      return n.units;
+  return OdDb::kUnitsUndefined;
+}
+
+FileUnits resolveUnits(const ControlData& control)
+{
+  const FileUnits named{unitFromName(control.masterName), unitFromName(control.subName)};
+  const double ratio = control.subUnitsPerMaster;
+  const bool bothKnown = named.master != OdDb::kUnitsUndefined && named.sub != OdDb::kUnitsUndefined;
+  if (!bothKnown || sameSize(metres(named.master), metres(named.sub) * ratio))
+    return named;
+  // The names contradict the stored ratio: keep the name the ratio agrees with, taking the
+  // other unit from the ratio; when neither reading fits, keep the master name alone.
+  const FileUnits byMaster{named.master, unitOfSize(metres(named.master) / ratio)};
+  if (byMaster.sub != OdDb::kUnitsUndefined)
+    return byMaster;
+  const FileUnits bySub{unitOfSize(metres(named.sub) * ratio), named.sub};
+  if (bySub.master != OdDb::kUnitsUndefined)
+    return bySub;
+  return {named.master, OdDb::kUnitsUndefined};
+}
+
+bool DesignFile::readControl(const Element& e, ControlData& control)
+{
+  if (e.type() != kControlElement || (e.level() != 8) || e.size() < kControlBytes)
+    return false;
+  control.is3d = (e.u8(1214) & 0x40) != 0;
+  // A ratio of zero or less cannot scale anything; read such files as if it were one.
+  control.subUnitsPerMaster = std::max<int32_t>(1, e.i32(1112));
+  control.uorPerSubUnit = std::max<int32_t>(1, e.i32(1116));
+  control.masterName = nameAt(e, 1120);
+  control.subName = nameAt(e, 1122);
+  control.originX = e.f64(1240);
+  control.originY = e.f64(1248);
+  control.originZ = e.f64(1256);
+  for (double v : {control.originX, control.originY, control.originZ})
+    if (!std::isfinite(v))
+      return false;
+  return e.intact();
+}
+
+DesignFile DesignFile::inspect(const std::string& path)
+{
+  DesignFile file;
+  struct stat info {};
+  file.m_exists = ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  if (!file.m_exists)
+    return file;
+  ElementReader reader(path);
+  Element element;
+  if (reader.next(element) != ElementReader::Status::Element || !readControl(element, file.m_control))
+    return file;
+  ElementReader::Status status = ElementReader::Status::Element;
+  do {
+    ++file.m_elements;
+    ++file.m_byType[element.type()];
+  } while ((status = reader.next(element)) == ElementReader::Status::Element);
+  file.m_valid = status == ElementReader::Status::End;
+  return file;
+}
+
+} // namespace dgn

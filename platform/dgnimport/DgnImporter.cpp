@@ -1,0 +1,56 @@
+#include "DgnImporter.h"
+
+#include "Converter.h"
+
+#include <RxObjectImpl.h>
+
+#include <sys/stat.h>
+
+namespace dgn {
+
+DgnImporter::DgnImporter() : m_properties(OdRxObjectImpl<ImportProperties>::createObject()) {}
+
+int DgnImporter::importDgn()
+{
+  try {
+    return run();
+  } catch (...) {
+    return kDgnImportFailure;
+  }
+}
+
+OdDbDatabasePtr DgnImporter::newDatabase() const
+{
+  OdRxObjectPtr services = m_properties->getAt(OdString("Services"));
+  if (services.isNull())
+    return OdRxObjectImpl<OdDbDatabase>::createObject();
+  OdDbHostAppServicesPtr host = OdDbHostAppServices::cast(services.get());
+  return host.isNull() ? OdDbDatabasePtr() : host->createDatabase();
+}
+
+int DgnImporter::run()
+{
+  const std::string path = m_properties->stringValue("DgnPath").toUtf8();
+  const OdString model = m_properties->stringValue("DesignModel");
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    return kDgnImportCannotOpen;
+  const DesignFile& file = m_properties->file();
+  if (!file.isValid())
+    return file.exists() ? kDgnImportInvalidFile : kDgnImportCannotOpen;
+  if (!model.isEmpty() && model != OdString("Default"))
+    return kDgnImportFailure;
+  OdDbDatabasePtr db = newDatabase();
+  if (db.isNull())
+    return kDgnImportFailure;
+  const ImportOptions options = ImportOptions::from(*m_properties);
+  const FileUnits units = file.units();
+  db->setInsertionUnits(options.masterUnits ? units.master : units.sub);
+  Converter converter(db.get(), file.control(), options);
+  if (!converter.run(path))
+    return kDgnImportCannotOpen;
+  m_properties->putAt(OdString("Database"), db.get());
+  return kDgnImportOk;
+}
+
+} // namespace dgn

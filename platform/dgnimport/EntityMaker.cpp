@@ -1,0 +1,206 @@
+#include "EntityMaker.h"
+
+#include <RxObjectImpl.h>
+
+#include <cmath>
+
+namespace dgn {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kStrokesPerTurn = 72;
+
+bool flat(const std::vector<OdGePoint3d>& points)
+{
+  for (const OdGePoint3d& p : points)
+    if (p.z != points.front().z)
+      return false;
+  return true;
+}
+
+template <class T>
+OdSmartPtr<T> make()
+{
+  return OdRxObjectImpl<T>::createObject();
+}
+
+} // namespace
+
+void EntityMaker::append(OdDbBlockTableRecord& block, OdDbEntity* entity, const Display& d)
+{
+  m_symbology.apply(*entity, d);
+  block.appendOdDbEntity(entity);
+}
+
+void EntityMaker::line(OdDbBlockTableRecord& block, const Display& d, const OdGePoint3d& a, const OdGePoint3d& b)
+{
+  if (a == b) {
+    OdDbPointPtr point = make<OdDbPoint>();
+    point->position = a;
+    append(block, point.get(), d);
+    return;
+  }
+  OdDbLinePtr l = make<OdDbLine>();
+  l->start = a;
+  l->end = b;
+  append(block, l.get(), d);
+}
+
+void EntityMaker::polyline(OdDbBlockTableRecord& block, const Display& d, const std::vector<OdGePoint3d>& points,
+                           bool closed, bool shape)
+{
+  if (points.size() < 2) {
+    if (!points.empty())
+      line(block, d, points.front(), points.front());
+    return;
+  }
+  const uint8_t shapeMode = m_is3d ? m_options.shapeMode3d : m_options.shapeMode2d;
+  std::vector<OdGePoint3d> vertices = points;
+  // A closed outline repeats its first vertex at the end; the closed flag says it instead.
+  if (closed && vertices.size() > 2 && vertices.front() == vertices.back())
+    vertices.pop_back();
+  if ((shape && shapeMode != 0) || !flat(vertices)) {
+    OdDb3dPolylinePtr p = make<OdDb3dPolyline>();
+    p->vertices = std::move(vertices);
+    p->closed = closed;
+    append(block, p.get(), d);
+    return;
+  }
+  OdDbPolylinePtr p = make<OdDbPolyline>();
+  p->vertices.reserve(vertices.size());
+  for (const OdGePoint3d& v : vertices)
+    p->vertices.push_back({{v.x, v.y}, 0.0});
+  p->elevation = vertices.front().z;
+  p->closed = closed;
+  append(block, p.get(), d);
+}
+
+void EntityMaker::points(OdDbBlockTableRecord& block, const Display& d, const std::vector<OdGePoint3d>& points)
+{
+  for (const OdGePoint3d& p : points)
+    line(block, d, p, p);
+}
+
+void EntityMaker::stroke(const Conic& conic, std::vector<OdGePoint3d>& out)
+{
+  const int n = std::max(2, int(std::ceil(std::fabs(conic.sweep) / (2.0 * kPi) * kStrokesPerTurn)));
+  const int last = conic.full ? n - 1 : n; // a full turn closes by the closed flag
+  for (int i = 0; i <= last; ++i)
+    out.push_back(conic.at(conic.start + conic.sweep * i / n));
+}
+
+void EntityMaker::conic(OdDbBlockTableRecord& block, const Display& d, const Conic& c)
+{
+  if ((m_is3d ? m_options.ellipseMode3d : m_options.ellipseMode2d) != 0) {
+    std::vector<OdGePoint3d> points;
+    stroke(c, points);
+    polyline(block, d, points, c.full, false);
+    return;
+  }
+  const double a = c.xAxis.length(), b = c.yAxis.length();
+  const bool planar = c.normal == OdGeVector3d::zAxis();
+  if (c.isCircular() && c.full) {
+    OdDbCirclePtr circle = make<OdDbCircle>();
+    circle->center = c.center;
+    circle->radius = a;
+    circle->normal = c.normal;
+    append(block, circle.get(), d);
+    return;
+  }
+  const double from = c.sweep >= 0 ? c.start : c.start + c.sweep;
+  const double to = c.sweep >= 0 ? c.start + c.sweep : c.start;
+  if (c.isCircular() && planar) {
+    const double axis = std::atan2(c.xAxis.y, c.xAxis.x);
+    OdDbArcPtr arc = make<OdDbArc>();
+    arc->center = c.center;
+    arc->radius = a;
+    arc->startAngle = std::remainder(axis + from, 2.0 * kPi);
+    arc->endAngle = std::remainder(axis + to, 2.0 * kPi);
+    append(block, arc.get(), d);
+    return;
+  }
+  OdDbEllipsePtr e = make<OdDbEllipse>();
+  e->center = c.center;
+  e->normal = c.normal;
+  // The major axis is the longer one; parameters then count from it.
+  const bool xMajor = a >= b;
+  e->majorAxis = xMajor ? c.xAxis : c.yAxis;
+  e->radiusRatio = xMajor ? b / a : a / b;
+  const double shift = xMajor ? 0.0 : -kPi / 2.0;
+  e->startParam = c.full ? 0.0 : from + shift;
+  e->endParam = c.full ? 2.0 * kPi : to + shift;
+  append(block, e.get(), d);
+}
+
+void EntityMaker::text(OdDbBlockTableRecord& block, const Display& d, const TextData& t)
+{
+  OdDbTextPtr text = make<OdDbText>();
+  text->position = t.origin;
+  text->height = t.height > 0.0 ? t.height : 1.0;
+  text->widthFactor = t.height > 0.0 && t.width > 0.0 ? t.width / t.height : 1.0;
+  text->rotation = t.rotation;
+  text->text = t.text;
+  append(block, text.get(), d);
+}
+
+void EntityMaker::mtext(OdDbBlockTableRecord& block, const Display& d, const TextData& node, const OdString& contents)
+{
+  OdDbMTextPtr m = make<OdDbMText>();
+  m->location = node.origin;
+  m->textHeight = node.height > 0.0 ? node.height : 1.0;
+  m->rotation = node.rotation;
+  // Justifications run left (0..5), centre (6..8), right (9..14); top, middle, bottom in each.
+  const int column = node.justification <= 5 ? 0 : node.justification <= 8 ? 1 : 2;
+  const int row = node.justification % 3;
+  m->attachment = static_cast<OdDbMText::Attachment>(1 + row * 3 + column);
+  m->contents = contents;
+  append(block, m.get(), d);
+}
+
+void EntityMaker::spline(OdDbBlockTableRecord& block, const Display& d, const SplineHeader& h,
+                         std::vector<OdGePoint3d> poles, const std::vector<double>& interior, std::vector<double> weights)
+{
+  const int order = std::min<int>(h.order, int(poles.size()));
+  if (order < 2)
+    return;
+  if (weights.size() != poles.size())
+    weights.clear();
+  OdDbSplinePtr s = make<OdDbSpline>();
+  s->degree = order - 1;
+  if (h.closed) {
+    if (m_options.closedSplineMode == 0) {
+      s->closed = s->periodic = true;
+    } else {
+      // The same curve as an open spline: the first poles repeated at the end.
+      for (int i = 0; i < order - 1; ++i) {
+        poles.push_back(poles[size_t(i)]);
+        if (!weights.empty())
+          weights.push_back(weights[size_t(i)]);
+      }
+      s->closed = true;
+    }
+    for (size_t i = 0; i < poles.size() + size_t(order); ++i)
+      s->knots.push_back(double(i));
+  } else {
+    s->knots.assign(size_t(order), 0.0);
+    const size_t wanted = poles.size() - size_t(order);
+    for (size_t i = 0; i < wanted; ++i)
+      s->knots.push_back(i < interior.size() ? interior[i] : double(i + 1) / double(wanted + 1));
+    s->knots.insert(s->knots.end(), size_t(order), 1.0);
+  }
+  s->controlPoints = std::move(poles);
+  s->weights = std::move(weights);
+  append(block, s.get(), d);
+}
+
+void EntityMaker::reference(OdDbBlockTableRecord& block, const Display& d, OdDbObjectId definition,
+                            const OdGePoint3d& at)
+{
+  OdDbBlockReferencePtr r = make<OdDbBlockReference>();
+  r->blockTableRecord = definition;
+  r->position = at;
+  append(block, r.get(), d);
+}
+
+} // namespace dgn

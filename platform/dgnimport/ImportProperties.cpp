@@ -1,0 +1,122 @@
+#include "ImportProperties.h"
+
+#include "ImportOptions.h"
+
+#include <RxObjectImpl.h>
+#include <RxVariant.h>
+
+namespace dgn {
+
+namespace {
+
+// "ElementStatistics" is this module's own: "TYPE=COUNT;..." for the elements of the file.
+const char* const kComputed[] = {"IsValidDgnDatabase", "DesignModelList", "ConversionUnits", "MeasurementUnits",
+                                 "ElementStatistics"};
+
+std::string statisticsText(const DesignFile& file)
+{
+  std::string text;
+  for (const auto& [type, count] : file.countsByType())
+    text += std::to_string(type) + "=" + std::to_string(count) + ";";
+  return text;
+}
+
+template <class Set>
+OdRxObjectPtr variant(Set set)
+{
+  OdSmartPtr<OdRxVariant> v = OdRxObjectImpl<OdRxVariant>::createObject();
+  set(*v);
+  return OdRxObjectPtr(v.get());
+}
+
+bool isComputed(const OdString& key)
+{
+  for (const char* name : kComputed)
+    if (key == OdString(name))
+      return true;
+  return false;
+}
+
+} // namespace
+
+OdString ImportProperties::stringValue(const char* key) const
+{
+  auto it = m_entries.find(OdString(key));
+  if (it == m_entries.end())
+    return OdString();
+  OdRxVariantPtr v = OdRxVariant::cast(it->second.get());
+  return v && v->varType() == OdVariant::kString ? v->getString() : OdString();
+}
+
+const DesignFile& ImportProperties::file() const
+{
+  const std::string path = stringValue("DgnPath").toUtf8();
+  if (!m_inspected || m_inspected->first != path)
+    m_inspected.emplace(path, path.empty() ? DesignFile() : DesignFile::inspect(path));
+  return m_inspected->second;
+}
+
+OdRxObjectPtr ImportProperties::computed(const OdString& key) const
+{
+  const DesignFile& f = file();
+  if (key == OdString("IsValidDgnDatabase"))
+    return variant([&](OdVariant& v) { v.setBool(f.isValid()); });
+  if (key == OdString("DesignModelList"))
+    return variant([&](OdVariant& v) { v.setString(OdString(f.isValid() ? "Default" : "")); });
+  if (key == OdString("ElementStatistics"))
+    return variant([&](OdVariant& v) { v.setString(OdString(statisticsText(f).c_str())); });
+  const FileUnits units = f.isValid() ? f.units() : FileUnits{};
+  if (key == OdString("ConversionUnits"))
+    return variant([&](OdVariant& v) { v.setBool(units.defaultIsMaster()); });
+  const bool master = ImportOptions::from(*this).masterUnits;
+  return variant([&](OdVariant& v) { v.setInt32(OdInt32(master ? units.master : units.sub)); });
+}
+
+OdRxObjectPtr ImportProperties::getAt(const OdString& key) const
+{
+  if (isComputed(key))
+    return computed(key);
+  auto it = m_entries.find(key);
+  return it == m_entries.end() ? OdRxObjectPtr() : it->second;
+}
+
+OdRxObjectPtr ImportProperties::putAt(const OdString& key, OdRxObject* value, OdUInt32* retId)
+{
+  OdRxObjectPtr previous;
+  auto it = m_entries.find(key);
+  if (it != m_entries.end()) {
+    previous = std::move(it->second);
+    if (value)
+      it->second = OdRxObjectPtr(value);
+    else
+      m_entries.erase(it);
+  } else if (value) {
+    it = m_entries.emplace(key, OdRxObjectPtr(value)).first;
+  }
+  if (retId)
+    *retId = value ? static_cast<OdUInt32>(std::distance(m_entries.begin(), it)) : OdUInt32(-1);
+  return previous;
+}
+
+bool ImportProperties::has(const OdString& key) const
+{
+  return isComputed(key) || m_entries.count(key) != 0;
+}
+
+OdUInt32 ImportProperties::numEntries() const
+{
+  return static_cast<OdUInt32>(keys().size());
+}
+
+std::vector<OdString> ImportProperties::keys() const
+{
+  std::vector<OdString> result;
+  for (const auto& entry : m_entries)
+    if (!isComputed(entry.first))
+      result.push_back(entry.first);
+  for (const char* name : kComputed)
+    result.push_back(OdString(name));
+  return result;
+}
+
+} // namespace dgn

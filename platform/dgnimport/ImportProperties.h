@@ -1,0 +1,33 @@
+#pragma once
+#include "DesignFile.h"
+
+#include <RxDictionary.h>
+
+#include <map>
+#include <optional>
+
+namespace dgn {
+
+// The importer's property dictionary: stores what the client puts, and answers the computed
+// keys ("IsValidDgnDatabase", "DesignModelList", "ConversionUnits", "MeasurementUnits", and
+// "ElementStatistics" for dgninfo) from the current "DgnPath", "DesignModel" and "MasterUnit". The file is inspected once per path.
+class ImportProperties : public OdRxDictionary {
+public:
+  OdRxObjectPtr getAt(const OdString& key) const override;
+  OdRxObjectPtr putAt(const OdString& key, OdRxObject* value, OdUInt32* retId = nullptr) override;
+  bool has(const OdString& key) const override;
+  OdUInt32 numEntries() const override;
+  std::vector<OdString> keys() const override;
+
+  // The inspection of the current "DgnPath" (an empty one when none is set).
+  const DesignFile& file() const;
+  OdString stringValue(const char* key) const;
+
+private:
+  OdRxObjectPtr computed(const OdString& key) const;
+
+  std::map<OdString, OdRxObjectPtr> m_entries;
+  mutable std::optional<std::pair<std::string, DesignFile>> m_inspected;
+};
+
+} // namespace dgn

@@ -1,0 +1,41 @@
+#pragma once
+#include "ElementReader.h"
+
+#include <DbDatabase.h>
+
+#include <array>
+#include <optional>
+
+namespace dgn {
+
+// The symbology an element is drawn with, kept apart from the element so that complex
+// elements can apply their header's symbology when they are finished.
+struct Display {
+  int level = 0, color = 0, weight = 0, style = 0;
+  static Display of(const Element& e) { return {e.level(), e.color(), e.weight(), e.lineStyle()}; }
+};
+
+// Maps an element's level, colour, weight and line style onto the database's layers, colours,
+// line weights and line types. Layers and line types are made on first use.
+class SymbologyMap {
+public:
+  explicit SymbologyMap(OdDbDatabase* db) : m_db(db) {}
+
+  // Reads a colour table element (type 5, level 1); later colours come from it.
+  void readColorTable(const Element& e);
+  void apply(OdDbEntity& entity, const Display& display);
+
+  OdCmColor color(int index) const;
+  static int lineWeight(int weight);
+
+private:
+  OdDbObjectId layer(int level);
+  OdDbObjectId linetype(int style);
+
+  OdDbDatabase* m_db;
+  std::array<OdDbObjectId, 64> m_layers{};
+  std::array<OdDbObjectId, 8> m_linetypes{};
+  std::optional<std::array<uint32_t, 256>> m_colors; // 0xRRGGBB by colour index
+};
+
+} // namespace dgn

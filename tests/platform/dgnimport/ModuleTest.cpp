@@ -1,0 +1,198 @@
+#include "ModuleFixture.h"
+
+#include <cmath>
+#include <fstream>
+
+namespace {
+V7Writer::Units mmUnits()
+{
+  V7Writer::Units u;
+  u.origin[0] = 1000.0; // UOR
+  return u;
+}
+} // namespace
+
+TEST_F(DgnModuleTest, AnswersComputedKeysFromTheCurrentPath)
+{
+  OdDgnImportPtr importer = m_module->create();
+  ASSERT_FALSE(importer.isNull());
+  EXPECT_NE(importer.get(), m_module->create().get()) << "each create() is a new importer";
+
+  V7Writer::Units ft;
+  ft.master = "FT";
+  ft.sub = "IN";
+  ft.subPerMaster = 12;
+  const std::string feet = save(V7Writer(false, ft), "feet.dgn");
+  V7Writer::Units onlySub;
+  onlySub.master = "MU";
+  onlySub.sub = "mm";
+  const std::string sub = save(V7Writer(false, onlySub), "sub.dgn");
+
+  EXPECT_FALSE(get(*importer, "IsValidDgnDatabase")->getBool()) << "no path yet";
+  putString(*importer, "DgnPath", feet);
+  EXPECT_TRUE(get(*importer, "IsValidDgnDatabase")->getBool());
+  EXPECT_EQ(get(*importer, "DesignModelList")->getString().toUtf8(), "Default");
+  EXPECT_TRUE(get(*importer, "ConversionUnits")->getBool());
+  EXPECT_EQ(get(*importer, "MeasurementUnits")->getInt32(), OdDb::kUnitsFeet);
+  putBool(*importer, "MasterUnit", false);
+  EXPECT_EQ(get(*importer, "MeasurementUnits")->getInt32(), OdDb::kUnitsInches);
+
+  putString(*importer, "DgnPath", sub);
+  EXPECT_FALSE(get(*importer, "ConversionUnits")->getBool()) << "re-inspected for the new path";
+  putBool(*importer, "MasterUnit", true);
+  EXPECT_EQ(get(*importer, "MeasurementUnits")->getInt32(), OdDb::kUnitsUndefined);
+
+  putString(*importer, "DgnPath", sub + ".missing");
+  EXPECT_FALSE(get(*importer, "IsValidDgnDatabase")->getBool());
+  EXPECT_EQ(get(*importer, "DesignModelList")->getString().toUtf8(), "");
+  EXPECT_EQ(importer->importDgn(), kDgnImportCannotOpen);
+
+  // Options are kept as written; a null put clears.
+  putU8(*importer, "XRefImportMode", 2);
+  EXPECT_EQ(get(*importer, "XRefImportMode")->getUInt8(), 2);
+  importer->properties()->putAt(OdString("XRefImportMode"), nullptr);
+  EXPECT_FALSE(importer->properties()->has(OdString("XRefImportMode")));
+}
+
+TEST_F(DgnModuleTest, RunsAndReportsResults)
+{
+  OdDgnImportPtr importer = m_module->create();
+  const std::string garbage = tempFile("garbage.dgn");
+  std::ofstream(garbage) << "not a design file at all";
+  int r = -1;
+  import(*importer, garbage, &r);
+  EXPECT_EQ(r, kDgnImportInvalidFile);
+
+  V7Writer w(false, mmUnits());
+  w.add(w.line({1000, 1000}, {11000, 21000}));
+  const std::string path = save(w, "line.dgn");
+  putString(*importer, "DesignModel", "Other");
+  import(*importer, path, &r);
+  EXPECT_EQ(r, kDgnImportFailure);
+  putString(*importer, "DesignModel", "Default");
+  auto entities = import(*importer, path, &r);
+  ASSERT_EQ(r, kDgnImportOk);
+  auto lines = ofType<OdDbLine>(entities);
+  ASSERT_EQ(lines.size(), 1u);
+  // (uor - origin) / 10 UOR per mm / 1000 mm per m.
+  EXPECT_DOUBLE_EQ(lines[0]->start.x, 0.0);
+  EXPECT_DOUBLE_EQ(lines[0]->end.x, 1.0);
+  EXPECT_DOUBLE_EQ(lines[0]->end.y, 2.1);
+  putBool(*importer, "MasterUnit", false);
+  lines = ofType<OdDbLine>(import(*importer, path));
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_DOUBLE_EQ(lines[0]->end.y, 2100.0);
+}
+
+TEST_F(DgnModuleTest, DecodesElementKinds)
+{
+  V7Writer w(false, mmUnits());
+  V7Writer::Symbology red;
+  red.color = 3;
+  red.level = 5;
+  red.style = 2;
+  red.weight = 3;
+  V7Writer::Symbology deleted;
+  deleted.deleted = true;
+  V7Writer::Symbology invisible;
+  invisible.properties = 0x0080;
+  std::vector<uint32_t> colors(256, 0);
+  colors[4] = 0x102030; // index 3 is the fourth triple after the background
+  w.add(w.colorTable(colors));
+  w.add(w.line({5000, 5000}, {5000, 5000}));                                  // a point
+  w.add(w.vertices(4, {{1000, 1000}, {2000, 1000}, {2000, 3000}}, red));      // line string
+  w.add(w.vertices(6, {{1000, 1000}, {2000, 1000}, {2000, 2000}, {1000, 1000}})); // shape
+  w.add(w.ellipse(500, 500, 0, 11000, 1000));                                 // circle
+  w.add(w.ellipse(1000, 500, 90, 11000, 1000));                               // ellipse
+  w.add(w.arc(0, 90, 1000, 1000, 1000, 1000));                                // arc
+  w.add(w.text("HELLO", {1000, 1000}, 1000));
+  w.add(w.textNode({w.text("one", {1000, 1000}, 1000), w.text("two", {1000, 0}, 1000)}, {1000, 1000}, 0));
+  w.add(w.complex(12, {w.vertices(4, {{0, 0}, {10000, 0}}), w.vertices(4, {{10000, 0}, {10000, 10000}})}));
+  w.add(w.cell("DOOR", {1000, 1000}, {w.line({1000, 1000}, {2000, 2000}),
+                                      w.cell("KNOB", {1000, 1000}, {w.line({1000, 1000}, {1500, 1500})})}));
+  w.add(w.spline(4, false, {{1000, 1000}, {2000, 3000}, {3000, 3000}, {4000, 1000}, {5000, 0}}, {0.5}));
+  w.add(w.line({0, 0}, {1, 1}, deleted));
+  w.add(w.line({0, 0}, {2, 2}, invisible));
+  w.add(w.vertices(4, {{0, 0}, {1, 1}}));
+  const std::string path = save(w, "kinds.dgn");
+
+  OdDgnImportPtr importer = m_module->create();
+  auto all = import(*importer, path);
+  EXPECT_EQ(ofType<OdDbPoint>(all).size(), 1u);
+  EXPECT_EQ(ofType<OdDbCircle>(all).size(), 1u);
+  EXPECT_EQ(ofType<OdDbEllipse>(all).size(), 1u);
+  EXPECT_EQ(ofType<OdDbArc>(all).size(), 1u);
+  EXPECT_EQ(ofType<OdDbText>(all).size(), 1u);
+  EXPECT_EQ(ofType<OdDbLine>(all).size(), 1u) << "the invisible line is kept by default, the deleted one never";
+  auto mtexts = ofType<OdDbMText>(all);
+  ASSERT_EQ(mtexts.size(), 1u);
+  EXPECT_EQ(mtexts[0]->contents.toUtf8(), "one\\Ptwo");
+  auto polylines = ofType<OdDbPolyline>(all);
+  ASSERT_EQ(polylines.size(), 4u);
+  EXPECT_EQ(polylines[0]->vertices.size(), 3u);
+  EXPECT_EQ(polylines[0]->color().rgb(), 0x102030u);
+  EXPECT_EQ(polylines[0]->lineWeight(), 30);
+  EXPECT_TRUE(polylines[1]->closed);
+  EXPECT_EQ(polylines[1]->vertices.size(), 3u);
+  EXPECT_EQ(polylines[2]->vertices.size(), 3u) << "a chain joins its components";
+  auto refs = ofType<OdDbBlockReference>(all);
+  ASSERT_EQ(refs.size(), 1u);
+  OdDbBlockTableRecordPtr door = OdDbBlockTableRecord::cast(refs[0]->blockTableRecord.openObject().get());
+  EXPECT_EQ(door->getName().toUtf8(), "DOOR");
+  EXPECT_EQ(door->entityIds().size(), 2u) << "a line and the nested cell's reference";
+  auto splines = ofType<OdDbSpline>(all);
+  ASSERT_EQ(splines.size(), 1u);
+  EXPECT_EQ(splines[0]->degree, 3);
+  EXPECT_EQ(splines[0]->knots.size(), 9u);
+  EXPECT_NEAR(splines[0]->knots[4], 0.5, 1e-9);
+
+  auto ellipse = ofType<OdDbEllipse>(all)[0];
+  EXPECT_NEAR(ellipse->majorAxis.y, 0.1, 1e-12) << "major axis rotated by 90 degrees";
+  EXPECT_NEAR(ellipse->radiusRatio, 0.5, 1e-12);
+
+  putBool(*importer, "ExplodeTextNodes", true);
+  putBool(*importer, "DontImportInvisibleElements", true);
+  putU8(*importer, "2dEllipseImportMode", 1);
+  all = import(*importer, path);
+  EXPECT_EQ(ofType<OdDbText>(all).size(), 3u);
+  EXPECT_EQ(ofType<OdDbMText>(all).size(), 0u);
+  EXPECT_EQ(ofType<OdDbLine>(all).size(), 0u);
+  EXPECT_EQ(ofType<OdDbEllipse>(all).size() + ofType<OdDbCircle>(all).size() + ofType<OdDbArc>(all).size(), 0u);
+}
+
+TEST_F(DgnModuleTest, SurvivesTruncatedAndCorruptedFiles)
+{
+  V7Writer w(true, mmUnits());
+  w.add(w.vertices(4, {{0, 0, 0}, {1000, 1000, 1000}, {2000, 0, 500}}));
+  w.add(w.ellipse(500, 300, 30, 1000, 1000, 1000));
+  w.add(w.cell("A", {0, 0, 0}, {w.cell("B", {0, 0, 0}, {w.text("x", {0, 0, 0}, 100)})}));
+  w.add(w.spline(3, true, {{0, 0, 0}, {1000, 0, 0}, {1000, 1000, 0}, {0, 1000, 0}}, {}));
+  const V7Writer::Bytes good = w.bytes();
+  OdDgnImportPtr importer = m_module->create();
+  const std::string path = tempFile("broken.dgn");
+  auto write = [&](const V7Writer::Bytes& b) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(b.data()), b.size());
+  };
+  for (size_t cut = 0; cut < good.size(); cut += 7) {
+    write(V7Writer::Bytes(good.begin(), good.begin() + long(cut)));
+    putString(*importer, "DgnPath", path + std::to_string(cut)); // a new path forces re-inspection
+    putString(*importer, "DgnPath", path);
+    get(*importer, "IsValidDgnDatabase");
+    int r = -1;
+    import(*importer, path, &r);
+    EXPECT_TRUE(r == kDgnImportOk || r == kDgnImportInvalidFile) << cut;
+  }
+  uint32_t seed = 12345;
+  for (int round = 0; round < 300; ++round) {
+    V7Writer::Bytes bad = good;
+    for (int flips = 0; flips < 4; ++flips) {
+      seed = seed * 1103515245u + 12345u;
+      bad[(seed >> 8) % bad.size()] ^= uint8_t(1u << ((seed >> 3) % 8));
+    }
+    write(bad);
+    putString(*importer, "DgnPath", "");
+    int r = -1;
+    import(*importer, path, &r);
+    EXPECT_GE(r, 0);
+  }
+}

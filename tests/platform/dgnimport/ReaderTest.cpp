@@ -1,0 +1,108 @@
+#include "V7Writer.h"
+
+#include <DesignFile.h>
+#include <ElementReader.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+using namespace dgn;
+
+namespace {
+ControlData control(const char* master, const char* sub, int32_t ratio)
+{
+  ControlData c;
+  c.masterName = master;
+  c.subName = sub;
+  c.subUnitsPerMaster = ratio;
+  return c;
+}
+} // namespace
+
+TEST(DgnElement, DecodesMiddleEndianIntegersAndVaxDoubles)
+{
+  V7Writer::Bytes b(64, 0);
+  b[2] = 30;
+  for (int32_t v : {0, 1, -1, 123456789, -987654321, 0x7FFFFFFF}) {
+    V7Writer::putI32(b, 8, v);
+    EXPECT_EQ(Element(b.data(), 64).i32(8), v);
+  }
+  for (double v : {0.0, 1.0, -2.5, 1234567.125, 1e-7, -6.02e23}) {
+    V7Writer::putF64(b, 16, v);
+    EXPECT_DOUBLE_EQ(Element(b.data(), 64).f64(16), v);
+  }
+  // Known bytes: 1.0 in VAX D is 0x4080 in the first word.
+  const uint8_t one[8] = {0x80, 0x40, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(Element(one, 8).f64(0), 1.0);
+  const uint8_t mid[4] = {0x34, 0x12, 0x78, 0x56};
+  EXPECT_EQ(Element(mid, 4).i32(0), 0x12345678);
+
+  Element e(b.data(), 64);
+  EXPECT_EQ(e.f64(60), 0.0) << "reads past the end answer 0";
+  EXPECT_FALSE(e.intact());
+}
+
+TEST(DgnUnits, NamesAreMappedAndCheckedAgainstTheRatio)
+{
+  EXPECT_EQ(unitFromName("M"), OdDb::kUnitsMeters);
+  EXPECT_EQ(unitFromName("mm"), OdDb::kUnitsMillimeters);
+  EXPECT_EQ(unitFromName("FT"), OdDb::kUnitsFeet);
+  EXPECT_EQ(unitFromName("\""), OdDb::kUnitsInches);
+  EXPECT_EQ(unitFromName("'"), OdDb::kUnitsFeet);
+  EXPECT_EQ(unitFromName("um"), OdDb::kUnitsMicrons);
+  EXPECT_EQ(unitFromName("MU"), OdDb::kUnitsUndefined) << "placeholder of writers given no names";
+  EXPECT_EQ(unitFromName("SU"), OdDb::kUnitsUndefined);
+  EXPECT_EQ(unitFromName("zz"), OdDb::kUnitsUndefined);
+
+  FileUnits u = resolveUnits(control("m", "mm", 1000));
+  EXPECT_EQ(u.master, OdDb::kUnitsMeters);
+  EXPECT_EQ(u.sub, OdDb::kUnitsMillimeters);
+  u = resolveUnits(control("ft", "in", 12));
+  EXPECT_EQ(u.master, OdDb::kUnitsFeet);
+  EXPECT_EQ(u.sub, OdDb::kUnitsInches);
+  // "mm" under a master metre with a ratio of 100 contradicts: the ratio says centimetres.
+  u = resolveUnits(control("m", "mm", 100));
+  EXPECT_EQ(u.master, OdDb::kUnitsMeters);
+  EXPECT_EQ(u.sub, OdDb::kUnitsCentimeters);
+  // No unit is 1000 metres but a kilometre; read from the sub unit, the ratio says km.
+  u = resolveUnits(control("xx", "m", 1000));
+  EXPECT_EQ(u.master, OdDb::kUnitsUndefined) << "an unknown name stays unknown";
+  u = resolveUnits(control("ft", "m", 1000));
+  EXPECT_EQ(u.master, OdDb::kUnitsKilometers) << "the master name fits no unit with that ratio";
+  EXPECT_EQ(u.sub, OdDb::kUnitsMeters);
+
+  EXPECT_TRUE(resolveUnits(control("m", "mm", 1000)).defaultIsMaster());
+  EXPECT_TRUE(resolveUnits(control("MU", "SU", 10)).defaultIsMaster());
+  EXPECT_FALSE(resolveUnits(control("MU", "mm", 10)).defaultIsMaster()) << "only the sub unit is known";
+}
+
+TEST(DgnInspection, AcceptsDesignFilesAndRejectsEverythingElse)
+{
+  const std::string path = ::testing::TempDir() + "inspect.dgn";
+  V7Writer::Units units;
+  V7Writer w(true, units);
+  w.add(w.line({0, 0, 0}, {10, 10, 10}));
+  ASSERT_TRUE(w.save(path));
+  DesignFile f = DesignFile::inspect(path);
+  EXPECT_TRUE(f.isValid());
+  EXPECT_TRUE(f.control().is3d);
+  EXPECT_EQ(f.control().uorPerSubUnit, 10);
+  EXPECT_EQ(f.elementCount(), 2u);
+
+  const auto writeRaw = [&](const V7Writer::Bytes& b) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(b.data()), b.size());
+  };
+  writeRaw({0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1, 0, 0, 0, 0});
+  EXPECT_FALSE(DesignFile::inspect(path).isValid()) << "V8 compound document";
+  writeRaw({});
+  EXPECT_FALSE(DesignFile::inspect(path).isValid()) << "empty";
+  V7Writer::Bytes cut = w.bytes();
+  cut.resize(cut.size() - 5);
+  writeRaw(cut);
+  EXPECT_FALSE(DesignFile::inspect(path).isValid()) << "element running past the end";
+  std::remove(path.c_str());
+  EXPECT_FALSE(DesignFile::inspect(path).exists());
+  EXPECT_FALSE(DesignFile::inspect(path).isValid());
+}

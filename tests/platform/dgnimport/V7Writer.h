@@ -1,0 +1,63 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct V7Units {
+  std::string master = "m", sub = "mm";
+  int32_t subPerMaster = 1000, uorPerSub = 10;
+  double origin[3] = {0.0, 0.0, 0.0};
+};
+struct V7Symbology {
+  int level = 1, color = 0, weight = 0, style = 0;
+  unsigned properties = 0;
+  bool deleted = false;
+};
+struct V7Point {
+  int32_t x = 0, y = 0, z = 0;
+};
+
+// Writes small V7 design files for tests: a control element with chosen units and origin,
+// then whatever elements a test asks for, in UOR.
+class V7Writer {
+public:
+  typedef V7Units Units;
+  typedef V7Symbology Symbology;
+  typedef V7Point P;
+  typedef std::vector<uint8_t> Bytes;
+
+  V7Writer(bool is3d, const Units& units);
+
+  // Single elements, returned so that complex elements can take them as components.
+  Bytes line(P a, P b, const Symbology& s = {}) const;
+  Bytes vertices(int type, const std::vector<P>& points, const Symbology& s = {}) const;
+  Bytes ellipse(double a, double b, double rotationDeg, double cx, double cy, double cz = 0,
+                const Symbology& s = {}) const;
+  Bytes arc(double startDeg, double sweepDeg, double a, double b, double cx, double cy, const Symbology& s = {}) const;
+  Bytes text(const std::string& text, P origin, int32_t heightMult, const Symbology& s = {}) const;
+  Bytes colorTable(const std::vector<uint32_t>& rgb) const;
+  // Complex headers followed by their components (flagged as components).
+  Bytes complex(int type, const std::vector<Bytes>& components, const Symbology& s = {}) const;
+  Bytes textNode(const std::vector<Bytes>& lines, P origin, int justification, const Symbology& s = {}) const;
+  Bytes cell(const std::string& name, P origin, const std::vector<Bytes>& components, const Symbology& s = {}) const;
+  Bytes spline(int order, bool closed, const std::vector<P>& poles, const std::vector<double>& knots,
+               const Symbology& s = {}) const;
+
+  void add(const Bytes& element) { m_file.insert(m_file.end(), element.begin(), element.end()); }
+  // The file so far, closed with the end-of-design marker unless told otherwise.
+  Bytes bytes(bool endMarker = true) const;
+  bool save(const std::string& path, bool endMarker = true) const;
+
+  static void putI32(Bytes& b, size_t at, int32_t v);
+  static void putF64(Bytes& b, size_t at, double v);
+  static uint16_t radix50(const std::string& three);
+
+private:
+  Bytes header(int type, size_t bytes, const Symbology& s) const;
+  void putPoint(Bytes& b, size_t at, P p) const;
+  void putRotation(Bytes& b, size_t at, double degrees) const;
+  size_t vertexBytes() const { return m_is3d ? 12 : 8; }
+
+  bool m_is3d;
+  Bytes m_file;
+};
