@@ -48,9 +48,11 @@ class LoadDgnFileTest : public LiveCountsTest {
 protected:
   void SetUp() override
   {
+    // The import module's own object lives from its loading to the end: load it before counting.
+    odrxDynamicLinker()->setModuleFolder(OdString(DGN_BIN_DIR));
+    ASSERT_FALSE(odrxDynamicLinker()->loadModule(OdString("TD_DgnImport")).isNull());
     LiveCountsTest::SetUp();
     setFxSystemServices(&services);
-    odrxDynamicLinker()->setModuleFolder(OdString(DGN_BIN_DIR));
   }
   void TearDown() override
   {

@@ -136,6 +136,10 @@ TEST(Dgninfo, ReportsGdalFilesUnitsAndConvertsTheirGeometryExactly)
     EXPECT_TRUE(lines.contains(QString("master: ") + units.expectMaster)) << info.out.toStdString();
     EXPECT_TRUE(lines.contains(QString("sub: ") + units.expectSub)) << info.out.toStdString();
     EXPECT_TRUE(lines.contains("default: master"));
+    // GDAL writes the point as a line, the lines as line strings and the polygon as a shape.
+    for (const char* count : {"type 3 line: 1", "type 4 line string: 3", "type 6 shape: 1"})
+      EXPECT_TRUE(lines.contains(count)) << count << "\n" << info.out.toStdString();
+    EXPECT_EQ(lines.filter(QRegularExpression("^elements: [0-9]+$")).size(), 1);
 
     const auto source = featureCoordinates(dgn);
     ASSERT_EQ(source.size(), 5u);
