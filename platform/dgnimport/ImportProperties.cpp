@@ -41,10 +41,7 @@ bool isComputed(const OdString& key)
 
 OdString ImportProperties::stringValue(const char* key) const
 {
-  auto it = m_entries.find(OdString(key));
-  if (it == m_entries.end())
-    return OdString();
-  OdRxVariantPtr v = OdRxVariant::cast(it->second.get());
+  OdRxVariantPtr v = OdRxVariant::cast(m_stored->getAt(OdString(key)).get());
   return v && v->varType() == OdVariant::kString ? v->getString() : OdString();
 }
 
@@ -76,31 +73,17 @@ OdRxObjectPtr ImportProperties::getAt(const OdString& key) const
 {
   if (isComputed(key))
     return computed(key);
-  auto it = m_entries.find(key);
-  return it == m_entries.end() ? OdRxObjectPtr() : it->second;
+  return m_stored->getAt(key);
 }
 
 OdRxObjectPtr ImportProperties::putAt(const OdString& key, OdRxObject* value, OdUInt32* retId)
 {
-  OdRxObjectPtr previous;
-  auto it = m_entries.find(key);
-  if (it != m_entries.end()) {
-    previous = std::move(it->second);
-    if (value)
-      it->second = OdRxObjectPtr(value);
-    else
-      m_entries.erase(it);
-  } else if (value) {
-    it = m_entries.emplace(key, OdRxObjectPtr(value)).first;
-  }
-  if (retId)
-    *retId = value ? static_cast<OdUInt32>(std::distance(m_entries.begin(), it)) : OdUInt32(-1);
-  return previous;
+  return m_stored->putAt(key, value, retId);
 }
 
 bool ImportProperties::has(const OdString& key) const
 {
-  return isComputed(key) || m_entries.count(key) != 0;
+  return isComputed(key) || m_stored->has(key);
 }
 
 OdUInt32 ImportProperties::numEntries() const
@@ -111,9 +94,9 @@ OdUInt32 ImportProperties::numEntries() const
 std::vector<OdString> ImportProperties::keys() const
 {
   std::vector<OdString> result;
-  for (const auto& entry : m_entries)
-    if (!isComputed(entry.first))
-      result.push_back(entry.first);
+  for (const OdString& key : m_stored->keys())
+    if (!isComputed(key))
+      result.push_back(key);
   for (const char* name : kComputed)
     result.push_back(OdString(name));
   return result;

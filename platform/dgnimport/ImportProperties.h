@@ -3,7 +3,6 @@
 
 #include <RxDictionary.h>
 
-#include <map>
 #include <optional>
 
 namespace dgn {
@@ -26,7 +25,7 @@ public:
 private:
   OdRxObjectPtr computed(const OdString& key) const;
 
-  std::map<OdString, OdRxObjectPtr> m_entries;
+  OdRxDictionaryPtr m_stored = odrxCreateRxDictionary(); // what the client put
   mutable std::optional<std::pair<std::string, DesignFile>> m_inspected;
 };
 
