@@ -1,4 +1,6 @@
 // dgnhost as a user runs it: a separate process with the real module beside it.
+#include <ProcessRun.h>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -8,24 +10,15 @@
 
 namespace {
 
-struct HostRun {
-  int code = -1;
-  QString out, err;
-};
+using HostRun = ProcessRun;
 
 HostRun runHost(const QString& program, const QStringList& args)
 {
-  QProcess process;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove("DISPLAY"); // the host must find the offscreen platform by itself
   env.remove("WAYLAND_DISPLAY");
   env.remove("QT_QPA_PLATFORM");
-  process.setProcessEnvironment(env);
-  process.start(program, args);
-  if (!process.waitForFinished(120000))
-    process.kill();
-  return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-          QString::fromUtf8(process.readAllStandardError())};
+  return runProcess(program, args, env);
 }
 
 const QString kHost = QStringLiteral(DGN_BIN_DIR "/dgnhost");

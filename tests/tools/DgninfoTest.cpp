@@ -1,5 +1,7 @@
 // dgninfo against GDAL, an independent DGN writer and reader: the units it reports for files GDAL
 // wrote, and the geometry of its conversion as GDAL reads it back.
+#include <ProcessRun.h>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -12,21 +14,6 @@
 #include <cmath>
 
 namespace {
-
-struct ProcessRun {
-  int code = -1;
-  QString out, err;
-};
-
-ProcessRun run(const QString& program, const QStringList& args)
-{
-  QProcess process;
-  process.start(program, args);
-  if (!process.waitForFinished(120000))
-    process.kill();
-  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-          QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-}
 
 const QString kDgninfo = QStringLiteral(DGN_BIN_DIR "/dgninfo");
 
@@ -60,7 +47,7 @@ QString writeDgn(const QTemporaryDir& dir, const UnitSystem& units)
   file.write(kGeometry);
   file.close();
   const QString dgn = dir.filePath(QString("%1_%2.dgn").arg(units.master, units.sub));
-  const ProcessRun made = run("ogr2ogr", {"-f", "DGN", "-dsco", QString("MASTER_UNIT_NAME=") + units.master, "-dsco",
+  const ProcessRun made = runProcess("ogr2ogr", {"-f", "DGN", "-dsco", QString("MASTER_UNIT_NAME=") + units.master, "-dsco",
                                    QString("SUB_UNIT_NAME=") + units.sub, "-dsco",
                                    QString("SUB_UNITS_PER_MASTER_UNIT=%1").arg(units.subPerMaster), "-dsco",
                                    "UOR_PER_SUB_UNIT=10", "-dsco", "ORIGIN=0,0,0", dgn, csv});
@@ -72,7 +59,7 @@ QString writeDgn(const QTemporaryDir& dir, const UnitSystem& units)
 // that a line of no length compares with a point and a closed polyline with a polygon ring.
 std::vector<std::vector<double>> featureCoordinates(const QString& path)
 {
-  const ProcessRun info = run("ogrinfo", {"-al", "-q", "-nomd", path});
+  const ProcessRun info = runProcess("ogrinfo", {"-al", "-q", "-nomd", path});
   EXPECT_EQ(info.code, 0) << info.err.toStdString();
   std::vector<std::vector<double>> features;
   static const QRegularExpression geometry(R"(^\s+(POINT|LINESTRING|POLYGON)[^(]*\((.*)\)\s*$)");
@@ -128,7 +115,7 @@ TEST(Dgninfo, ReportsGdalFilesUnitsAndConvertsTheirGeometryExactly)
     SCOPED_TRACE(std::string(units.master) + "/" + units.sub);
     QTemporaryDir dir;
     const QString dgn = writeDgn(dir, units);
-    const ProcessRun info = run(kDgninfo, {dgn});
+    const ProcessRun info = runProcess(kDgninfo, {dgn});
     ASSERT_EQ(info.code, 0) << info.err.toStdString();
     const QStringList lines = info.out.split('\n');
     EXPECT_TRUE(lines.contains("valid: 1")) << info.out.toStdString();
@@ -144,8 +131,8 @@ TEST(Dgninfo, ReportsGdalFilesUnitsAndConvertsTheirGeometryExactly)
     const auto source = featureCoordinates(dgn);
     ASSERT_EQ(source.size(), 5u);
     const QString master = dir.filePath("master.dwg"), sub = dir.filePath("sub.dwg");
-    ASSERT_EQ(run(kDgninfo, {dgn, "--convert", master}).code, 0);
-    ASSERT_EQ(run(kDgninfo, {dgn, "--sub-units", "--convert", sub}).code, 0);
+    ASSERT_EQ(runProcess(kDgninfo, {dgn, "--convert", master}).code, 0);
+    ASSERT_EQ(runProcess(kDgninfo, {dgn, "--sub-units", "--convert", sub}).code, 0);
     expectSameGeometry(source, featureCoordinates(master), 1.0);
     expectSameGeometry(source, featureCoordinates(sub), units.subPerMaster);
   }
@@ -160,11 +147,11 @@ TEST(Dgninfo, RefusesWhatIsNotADesignFileAndBadUsage)
   file.write(QByteArray(5000, '\x5a'));
   file.close();
   for (const QString& path : {garbage, dir.filePath("missing.dgn")}) {
-    const ProcessRun info = run(kDgninfo, {path});
+    const ProcessRun info = runProcess(kDgninfo, {path});
     EXPECT_EQ(info.code, 1) << path.toStdString();
     EXPECT_EQ(info.out.trimmed(), "valid: 0");
   }
-  EXPECT_EQ(run(kDgninfo, {}).code, 2);
-  EXPECT_EQ(run(kDgninfo, {garbage, "--convert"}).code, 2);
-  EXPECT_EQ(run(kDgninfo, {garbage, "--frobnicate"}).code, 2);
+  EXPECT_EQ(runProcess(kDgninfo, {}).code, 2);
+  EXPECT_EQ(runProcess(kDgninfo, {garbage, "--convert"}).code, 2);
+  EXPECT_EQ(runProcess(kDgninfo, {garbage, "--frobnicate"}).code, 2);
 }
