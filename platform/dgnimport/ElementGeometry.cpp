@@ -138,21 +138,33 @@ bool readConic(const Element& e, const CoordinateMap& map, Conic& out)
   return true;
 }
 
-bool readText(const Element& e, const CoordinateMap& map, TextData& out)
+namespace {
+
+// Justification, size, rotation and origin, laid out alike in text and text node elements;
+// returns where the origin lies.
+uint32_t readTextPlacement(const Element& e, const CoordinateMap& map, uint32_t justificationAt, uint32_t sizeAt,
+                           TextData& out)
 {
-  const bool d3 = map.is3d();
-  out.justification = e.u8(37);
-  out.width = map.length(e.i32(38) * 6.0 / 1000.0);
-  out.height = map.length(e.i32(42) * 6.0 / 1000.0);
-  if (d3) {
-    const Axes axes = quaternionAxes(e, 46);
+  out.justification = e.u8(justificationAt);
+  out.width = map.length(e.i32(sizeAt) * 6.0 / 1000.0);
+  out.height = map.length(e.i32(sizeAt + 4) * 6.0 / 1000.0);
+  const uint32_t rotationAt = sizeAt + 8;
+  if (map.is3d()) {
+    const Axes axes = quaternionAxes(e, rotationAt);
     out.rotation = std::atan2(axes.x.y, axes.x.x);
   } else {
-    out.rotation = e.i32(46) * kAngleUnit;
+    out.rotation = e.i32(rotationAt) * kAngleUnit;
   }
-  const uint32_t originAt = d3 ? 62 : 50;
+  const uint32_t originAt = rotationAt + (map.is3d() ? 16 : 4);
   out.origin = map.vertexAt(e, originAt);
-  const uint32_t countAt = originAt + map.vertexBytes();
+  return originAt;
+}
+
+} // namespace
+
+bool readText(const Element& e, const CoordinateMap& map, TextData& out)
+{
+  const uint32_t countAt = readTextPlacement(e, map, 37, 38, out) + map.vertexBytes();
   const int count = e.u8(countAt);
   out.text = latinText(e, countAt + 2, count);
   return e.intact();
@@ -160,17 +172,7 @@ bool readText(const Element& e, const CoordinateMap& map, TextData& out)
 
 bool readTextNode(const Element& e, const CoordinateMap& map, TextData& out)
 {
-  const bool d3 = map.is3d();
-  out.justification = e.u8(45);
-  out.width = map.length(e.i32(50) * 6.0 / 1000.0);
-  out.height = map.length(e.i32(54) * 6.0 / 1000.0);
-  if (d3) {
-    const Axes axes = quaternionAxes(e, 58);
-    out.rotation = std::atan2(axes.x.y, axes.x.x);
-  } else {
-    out.rotation = e.i32(58) * kAngleUnit;
-  }
-  out.origin = map.vertexAt(e, d3 ? 74 : 62);
+  readTextPlacement(e, map, 45, 50, out);
   out.text = OdString();
   return e.intact();
 }
