@@ -187,3 +187,8 @@ OdString OdDbHostAppServices::product() const
 {
   return OdString("ODA Drawings SDK");
 }
+
+int OdDbHostAppServices::getFILEDIA() const
+{
+  return 1;
+}

@@ -72,5 +72,8 @@ public:
   virtual OdDbDatabasePtr createDatabase() const;
   // The application's name, as message box captions show it.
   virtual OdString product() const;
+  // The FILEDIA setting: 1 when file prompts show a file dialog, 0 when they ask on the command
+  // line.
+  virtual int getFILEDIA() const;
 };
 typedef OdSmartPtr<OdDbHostAppServices> OdDbHostAppServicesPtr;
