@@ -3,6 +3,7 @@
 #include <OdError.h>
 #include <RxObjectImpl.h>
 
+#include <algorithm>
 #include <cmath>
 
 ODRX_DEFINE_MEMBERS(OdDbObject, OdRxObject)
@@ -67,11 +68,31 @@ OdDbObjectPtr OdDbObjectId::safeOpenObject(OdDb::OpenMode mode) const
   return isValid() ? openObject(mode) : OdDbObjectPtr();
 }
 
+void OdDbSymbolTableRecord::setName(const OdString& name)
+{
+  const OdString previous = m_name;
+  m_name = name;
+  if (!database() || ownerId().isNull())
+    return;
+  OdDbSymbolTablePtr table = OdDbSymbolTable::cast(ownerId().openObject(OdDb::kForWrite, true).get());
+  if (table)
+    table->renamed(objectId(), previous, name);
+}
+
+std::u16string OdDbSymbolTable::key(const OdString& name)
+{
+  OdString folded(name);
+  return folded.makeUpper().str();
+}
+
 OdDbObjectId OdDbSymbolTable::getAt(const OdString& name, bool getErasedRecord) const
 {
-  for (const OdDbObjectId& id : m_records) {
+  const auto found = m_byName.find(key(name));
+  if (found == m_byName.end())
+    return OdDbObjectId();
+  for (const OdDbObjectId& id : found->second) {
     OdDbSymbolTableRecordPtr record = OdDbSymbolTableRecord::cast(id.openObject(OdDb::kForRead, true).get());
-    if (record && record->getName().iCompare(name) == 0 && (getErasedRecord || !record->isErased()))
+    if (record && (getErasedRecord || !record->isErased()))
       return id;
   }
   return OdDbObjectId();
@@ -85,7 +106,23 @@ OdDbObjectId OdDbSymbolTable::add(OdDbSymbolTableRecord* record)
     throw OdError(eDuplicateKey, OdString("Duplicate record name: ") + record->getName());
   const OdDbObjectId id = database()->addObject(record, objectId());
   m_records.push_back(id);
+  m_byName[key(record->getName())].push_back(id);
   return id;
+}
+
+void OdDbSymbolTable::renamed(OdDbObjectId id, const OdString& from, const OdString& to)
+{
+  auto found = m_byName.find(key(from));
+  if (found == m_byName.end())
+    return;
+  std::vector<OdDbObjectId>& ids = found->second;
+  const auto at = std::find(ids.begin(), ids.end(), id);
+  if (at == ids.end())
+    return;
+  ids.erase(at);
+  if (ids.empty())
+    m_byName.erase(found);
+  m_byName[key(to)].push_back(id);
 }
 
 namespace {

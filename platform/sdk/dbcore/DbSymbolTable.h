@@ -3,6 +3,8 @@
 #include "DbObject.h"
 #include "Ge.h"
 
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 // A named record of a symbol table (a block, a layer, a line type, ...).
@@ -11,7 +13,8 @@ class OdDbSymbolTableRecord : public OdDbObject {
 
 public:
   const OdString& getName() const { return m_name; }
-  void setName(const OdString& name) { m_name = name; }
+  // Renames the record; the table that owns it looks it up by the new name from then on.
+  void setName(const OdString& name);
 
 private:
   OdString m_name;
@@ -33,7 +36,14 @@ public:
   const std::vector<OdDbObjectId>& recordIds() const { return m_records; }
 
 private:
+  friend class OdDbSymbolTableRecord;
+  static std::u16string key(const OdString& name);
+  void renamed(OdDbObjectId id, const OdString& from, const OdString& to);
+
   std::vector<OdDbObjectId> m_records;
+  // Records by upper-cased name (erased ones too), so that look-ups stay constant-time in
+  // tables of many thousands of blocks.
+  std::unordered_map<std::u16string, std::vector<OdDbObjectId>> m_byName;
 };
 typedef OdSmartPtr<OdDbSymbolTable> OdDbSymbolTablePtr;
 

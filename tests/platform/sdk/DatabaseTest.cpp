@@ -4,6 +4,9 @@
 #include <OdError.h>
 #include <RxObjectImpl.h>
 
+#include <chrono>
+#include <string>
+
 namespace {
 
 class Database : public LiveCountsTest {};
@@ -54,6 +57,29 @@ TEST_F(Database, LookUpSkipsErasedRecordsUnlessAskedFor)
   const OdDbObjectId again = addBlock(db, "plan_Default_m"); // an erased name may be reused
   EXPECT_NE(again, id);
   EXPECT_EQ(blockTable(db)->getAt(OdString("plan_Default_m")), again);
+}
+
+TEST_F(Database, RenamedRecordsAreFoundByTheirNewNameOnly)
+{
+  OdDbDatabasePtr db = OdStaticRxObject<OdDbHostAppServices>().createDatabase();
+  const OdDbObjectId id = addBlock(db, "cell_A");
+  OdDbBlockTableRecordPtr(id.openObject(OdDb::kForWrite))->setName(OdString("Cell_B"));
+  EXPECT_TRUE(blockTable(db)->getAt(OdString("cell_A")).isNull());
+  EXPECT_EQ(blockTable(db)->getAt(OdString("CELL_b")), id);
+  EXPECT_NO_THROW(addBlock(db, "cell_A")) << "the old name is free again";
+  EXPECT_THROW(addBlock(db, "cell_b"), OdError);
+}
+
+TEST_F(Database, ManyBlocksAreAddedInLinearTime)
+{
+  // A drawing of many cells must not slow down with every block added.
+  OdDbDatabasePtr db = OdStaticRxObject<OdDbHostAppServices>().createDatabase();
+  const auto started = std::chrono::steady_clock::now();
+  for (int i = 0; i < 50000; ++i)
+    addBlock(db, ("cell_" + std::to_string(i)).c_str());
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  EXPECT_EQ(blockTable(db)->getAt(OdString("CELL_49999")).isNull(), false);
+  EXPECT_LT(seconds, 10.0);
 }
 
 TEST_F(Database, DuplicateNamesAndNullIdsAreRefused)
