@@ -1,19 +1,40 @@
 #pragma once
-#include <DgnImport.h>
+#include "CDgnImportDlgForm.h"
 
-#include <QDialog>
+#include <CFxDialog.h>
+#include <CFxString.h>
+#include <DgnImport.h>
+#include <OdDb.h>
+
 #include <QString>
 
-class QListWidget;
+class CFxUserIO;
 
-// The IMPORTDGN dialog. It holds the one DGN importer that its Insert page, its batch tree and
-// the batch worker share.
-class CDgnImportDlg : public QDialog {
+// An insertion point the dialog hands to the command, or the wish to give it later.
+struct InsertPointChoice {
+  double x = 0.0, y = 0.0, z = 0.0;
+  bool specifyLater = false;
+};
+
+// A scale or a rotation the dialog hands to the command, or the wish to give it later.
+struct InsertValueChoice {
+  double value = 0.0;
+  bool specifyLater = false;
+};
+
+// The IMPORTDGN dialog: inserts one design model as a block, or converts folders in batch. It
+// holds the one DGN importer that its Insert page, its batch tree and the batch worker share.
+class CDgnImportDlg : public CFxDialog {
   Q_OBJECT
 
 public:
-  explicit CDgnImportDlg(QWidget* parent = nullptr);
+  CDgnImportDlg(CFxUserIO* userIO, QWidget* parent);
   ~CDgnImportDlg() override;
+
+  bool event(QEvent* e) override;
+  void accept() override;
+  void reject() override;
+  long GetHelpId() const override;
 
   // Gives the dialog a new importer prepared with the host's services; false without one.
   bool initDgnImporter();
@@ -23,11 +44,63 @@ public:
   // False, with a message, when the file cannot be loaded or holds no design model; the list
   // keeps what it showed before.
   bool loadDgnFile(QString path);
+  // Loads `path` and shows its name and folder; false when it does not exist or fails to load.
+  bool checkDgnFile(QString path);
+  // The radio texts with both units of the current model, and the model unit of the choice.
+  void updateUnitLabels();
 
-  OdDgnImportPtr dgnImporter() const { return m_pDgnImporter; }
+  // What the command reads once exec() has returned 1.
+  CFxString getDesignModel() const { return m_designModel; }
+  CFxString getDgnFile() const { return m_dgnFile; }
+  OdDgnImportPtr getDgnImporter() const { return m_pDgnImporter; }
+  bool isExplodeTextNodes() const { return m_bExplodeTextNodes; }
+  InsertPointChoice getInsertionPoint() const;
+  InsertValueChoice getRotation() const;
+  InsertValueChoice getScale() const;
+  OdDb::UnitsValue getSelectedUnits() const;
 
-  QListWidget* lwDesignModel;
+  bool m_bMasterUnits;
+  OdDb::UnitsValue m_modelUnit = OdDb::kUnitsUndefined;
+
+signals:
+  void unitsIndexChanged(int index);
+
+public slots:
+  void On_ModelSelectionChange(int row);
+  void On_ClickedMasterUnits(bool checked);
+  void ok_clicked();
+  void cancel_clicked();
+  void browse_clicked();
+  void options_clicked();
+  void scale_checked(int state);
+  void rotation_checked(int state);
+  void point_checked(int state);
+  void explodeText_checked(int state);
+  void mode_changed();
+  void On_UnitComboValueChanged(int index);
 
 protected:
+  Ui::CDgnImportDlg ui;
   OdDgnImportPtr m_pDgnImporter;
+
+private:
+  // Asks for a DGN file until the user picks one that exists or cancels; empty when cancelled.
+  QString promptForDgnFile();
+  void showDgnFile(const QString& path);
+  // The current model's unit under master or sub units ("MasterUnit" written first).
+  OdDb::UnitsValue queryModelUnit(bool masterUnit);
+  void enterInsertMode();
+  void enterBatchMode();
+  void setFolderLabels();
+  // The text of `label` elided in the middle to its width, measured with `font`.
+  static void setElidedText(QLabel* label, const QString& text, const QFont& font);
+  QPushButton* okButton() const { return ui.buttonBox->button(QDialogButtonBox::Ok); }
+
+  CFxString m_dgnFile;
+  bool m_bExplodeTextNodes;
+  CFxString m_designModel;
+  CFxUserIO* m_pUserIO;
+  QString m_dgnPath;
+  QString m_sourceFolder;
+  QString m_destinationFolder;
 };

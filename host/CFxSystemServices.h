@@ -4,6 +4,7 @@
 #include <DbDatabase.h>
 #include <ResBuf.h>
 
+class CFxDocument;
 class QWidget;
 
 // What the host application offers every module: its main window, message boxes, the SDK
@@ -22,6 +23,8 @@ public:
   // finished, with what the command left as its result (usually nothing).
   virtual OdResBufPtr invokeCommand(OdRxObject* reserved, const OdResBuf* command);
   virtual CFxString defaultFolder() const;
+  // The drawing the user works on; null when the host has none open.
+  virtual CFxDocument* activeDocument() const;
 };
 
 CFxSystemServices* GetFxSystemServices();

@@ -83,6 +83,11 @@ CFxString CFxSystemServices::defaultFolder() const
   return QDir::homePath();
 }
 
+CFxDocument* CFxSystemServices::activeDocument() const
+{
+  return nullptr;
+}
+
 CFxSystemServices* GetFxSystemServices()
 {
   static CFxSystemServices s_builtIn;

@@ -1,34 +1,14 @@
+#include "DialogTestSupport.h"
+
 #include <RecordingImporter.h>
 
-#include <CDgnImportDlg.h>
-#include <FxHostSetup.h>
-#include <LiveCounts.h>
-#include <RxDynamicLinker.h>
-
-#include <QListWidget>
-
 namespace {
-
-// Host services that record the message boxes instead of showing them.
-class RecordingServices : public CFxSystemServices {
-public:
-  struct Shown {
-    QString text, caption;
-    unsigned flags;
-  };
-  std::vector<Shown> shown;
-  int showMessage(const CFxString& text, const CFxString& caption, unsigned flags) override
-  {
-    shown.push_back({text, caption, flags});
-    return 1;
-  }
-};
 
 // The dialog with its importer replaced by a recording one.
 class DialogUnderTest : public CDgnImportDlg {
 public:
   RecordingImporterPtr recorder = RecordingImporter::create();
-  DialogUnderTest() { m_pDgnImporter = recorder; }
+  explicit DialogUnderTest(CFxUserIO* userIO) : CDgnImportDlg(userIO, nullptr) { m_pDgnImporter = recorder; }
   void dropImporter() { m_pDgnImporter = nullptr; }
   void answerFile(bool valid, const char* models)
   {
@@ -38,39 +18,24 @@ public:
   QStringList listed() const
   {
     QStringList names;
-    for (int i = 0; i < lwDesignModel->count(); ++i)
-      names << lwDesignModel->item(i)->text();
+    for (int i = 0; i < ui.lwDesignModel->count(); ++i)
+      names << ui.lwDesignModel->item(i)->text();
     return names;
   }
+  int currentRow() const { return ui.lwDesignModel->currentRow(); }
 };
 
-class LoadDgnFileTest : public LiveCountsTest {
-protected:
-  void SetUp() override
-  {
-    // The import module's own object lives from its loading to the end: load it before counting.
-    odrxDynamicLinker()->setModuleFolder(OdString(DGN_BIN_DIR));
-    ASSERT_FALSE(odrxDynamicLinker()->loadModule(OdString("TD_DgnImport")).isNull());
-    LiveCountsTest::SetUp();
-    setFxSystemServices(&services);
-  }
-  void TearDown() override
-  {
-    setFxSystemServices(nullptr);
-    LiveCountsTest::TearDown();
-  }
-  RecordingServices services;
-};
+class LoadDgnFileTest : public DialogTest {};
 
 } // namespace
 
 TEST_F(LoadDgnFileTest, ListsTheModelsInOrderWithTheFirstCurrent)
 {
-  DialogUnderTest dialog;
+  DialogUnderTest dialog(&userIO);
   dialog.answerFile(true, "Default;Sheet");
   EXPECT_TRUE(dialog.loadDgnFile("/plans/site.dgn"));
   EXPECT_EQ(dialog.listed(), (QStringList{"Default", "Sheet"}));
-  EXPECT_EQ(dialog.lwDesignModel->currentRow(), 0);
+  EXPECT_EQ(dialog.currentRow(), 0);
   EXPECT_TRUE(services.shown.empty());
   EXPECT_EQ(dialog.recorder->log.front(), "put DgnPath=string:/plans/site.dgn");
 
@@ -81,7 +46,7 @@ TEST_F(LoadDgnFileTest, ListsTheModelsInOrderWithTheFirstCurrent)
 
 TEST_F(LoadDgnFileTest, AFileThatCannotBeLoadedIsNamedAndTheListStays)
 {
-  DialogUnderTest dialog;
+  DialogUnderTest dialog(&userIO);
   dialog.answerFile(true, "Default");
   ASSERT_TRUE(dialog.loadDgnFile("/plans/good.dgn"));
 
@@ -110,9 +75,9 @@ TEST_F(LoadDgnFileTest, AFileThatCannotBeLoadedIsNamedAndTheListStays)
 
 TEST_F(LoadDgnFileTest, AResetImporterHasServicesButNoFile)
 {
-  DialogUnderTest dialog;
+  DialogUnderTest dialog(&userIO);
   ASSERT_TRUE(dialog.resetDgnImporter());
-  const OdDgnImportPtr fresh = dialog.dgnImporter();
+  const OdDgnImportPtr fresh = dialog.getDgnImporter();
   ASSERT_FALSE(fresh.isNull());
   EXPECT_NE(fresh.get(), static_cast<OdDgnImport*>(dialog.recorder.get()));
   EXPECT_FALSE(fresh->properties()->getAt(OdString("Services")).isNull());

@@ -1,0 +1,148 @@
+#include <DialogTestSupport.h>
+
+#include <CommandDGNImport.h>
+#include <DgnConversion.h>
+
+#include <DbSymbolTable.h>
+#include <ThreadsCounter.h>
+
+#include <QTest>
+
+namespace {
+
+class CommandBodyTest : public DialogTest {
+protected:
+  void SetUp() override
+  {
+    DialogTest::SetUp();
+    rememberedSettings().dgnPath = plan = samplePlan();
+  }
+
+  // Runs IMPORTDGN; `act` works on its dialog once it is up.
+  int run(std::function<void(CDgnImportDlg&)> act)
+  {
+    QTimer::singleShot(0, [act] {
+      auto* dialog = qobject_cast<CDgnImportDlg*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      act(*dialog);
+    });
+    OdStaticRxObject<CFxCommandContext> context(document.get());
+    return command.executeCommand(&context);
+  }
+  static void clickOk(CDgnImportDlg& dialog)
+  {
+    child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok)->click();
+  }
+  static void setField(CDgnImportDlg& dialog, const char* name, const QString& value)
+  {
+    auto* field = child<QLineEdit>(dialog, name);
+    field->clear();
+    QTest::keyClicks(field, value);
+  }
+  void addBlock(const char* name)
+  {
+    OdDbBlockTableRecordPtr block = OdRxObjectImpl<OdDbBlockTableRecord>::createObject();
+    block->setName(OdString(name));
+    OdDbBlockTablePtr(document->database()->getBlockTableId().openObject(OdDb::kForWrite))->add(block.get());
+  }
+
+  CommandDGNImport command;
+  QString plan;
+};
+
+TEST_F(CommandBodyTest, AnAcceptedModelIsConvertedInsertedAndCleanedUp)
+{
+  document->database()->setInsertionUnits(OdDb::kUnitsFeet);
+  bool fileDuringInsert = false;
+  OdDb::UnitsValue unitsDuringInsert = OdDb::kUnitsUndefined;
+  services.onInvoke = [&] {
+    fileDuringInsert = QFile::exists(services.invoked.back().value(1));
+    unitsDuringInsert = document->database()->getInsertionUnits();
+    EXPECT_EQ(odThreadsCounter().count(), 0) << "the insertion runs outside the thread registration";
+  };
+  const int status = run([](CDgnImportDlg& dialog) {
+    child<CFxQtInsertComboBox>(dialog, "unitComboBox")->setCurrentUnit(OdDb::kUnitsMillimeters);
+    child<QCheckBox>(dialog, "cbScale")->setChecked(false);
+    setField(dialog, "leFactor", "2");
+    child<QCheckBox>(dialog, "cbPoint")->setChecked(false);
+    setField(dialog, "leX", "1500000");
+    setField(dialog, "leY", "0.5");
+    clickOk(dialog);
+  });
+  EXPECT_EQ(status, 5100);
+  ASSERT_EQ(services.invoked.size(), 1u);
+  const QString converted = QDir(conversionFolderPath()).filePath("plan_Default_m.dwg");
+  EXPECT_EQ(services.invoked[0],
+            (QStringList{"_-INSERTBLOCK", converted, "_Scale", "2000", "_Angle", "0r", "1.5e+06,0.5,0", "<end>"}));
+  EXPECT_TRUE(fileDuringInsert);
+  EXPECT_EQ(unitsDuringInsert, OdDb::kUnitsMillimeters);
+  EXPECT_EQ(userIO.printed, (QStringList{"\n", "DGN File imported as block"}));
+  EXPECT_EQ(document->database()->getInsertionUnits(), OdDb::kUnitsFeet) << "units restored";
+  EXPECT_FALSE(QFile::exists(converted));
+  EXPECT_FALSE(QFileInfo::exists(conversionFolderPath())) << "the conversion folder is emptied and gone";
+  EXPECT_TRUE(odThreadsCounter().isBalanced());
+}
+
+TEST_F(CommandBodyTest, AllChoicesLeftForLaterHandOnlyTheFile)
+{
+  rememberedSettings().specifyLaterFlags = 7;
+  EXPECT_EQ(run(clickOk), 5100);
+  ASSERT_EQ(services.invoked.size(), 1u);
+  EXPECT_EQ(services.invoked[0].size(), 3);
+  EXPECT_EQ(services.invoked[0].last(), "<end>");
+}
+
+TEST_F(CommandBodyTest, AnExistingBlockIsNamedBeforeTheConversionAndInsertedAnyway)
+{
+  addBlock("PLAN_default_m");
+  services.onInvoke = [&] { EXPECT_EQ(userIO.printed.size(), 3) << "the warnings come first"; };
+  EXPECT_EQ(run(clickOk), 5100);
+  EXPECT_EQ(services.invoked.size(), 1u);
+  EXPECT_EQ(userIO.printed, (QStringList{"Block \"plan_Default_m\" is already defined.", "Using existing definition.\n",
+                                         "\n", "DGN File imported as block"}));
+}
+
+TEST_F(CommandBodyTest, AFailedConversionSaysSoOnceAndTouchesNothing)
+{
+  document->database()->setInsertionUnits(OdDb::kUnitsInches);
+  const int status = run([this](CDgnImportDlg& dialog) {
+    child<CFxQtInsertComboBox>(dialog, "unitComboBox")->setCurrentUnit(OdDb::kUnitsMeters);
+    QFile file(plan); // the file turns bad between the choice and the conversion
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("no longer a design file");
+    file.close();
+    clickOk(dialog);
+  });
+  EXPECT_EQ(status, 5100);
+  EXPECT_TRUE(services.invoked.empty());
+  EXPECT_EQ(userIO.printed, QStringList{"Failed to import the DGN design model."});
+  EXPECT_EQ(document->database()->getInsertionUnits(), OdDb::kUnitsInches);
+  EXPECT_FALSE(QFileInfo::exists(conversionFolderPath()));
+  EXPECT_TRUE(odThreadsCounter().isBalanced());
+}
+
+TEST_F(CommandBodyTest, ACancelledDialogOrABatchModeEndsQuietly)
+{
+  EXPECT_EQ(run([](CDgnImportDlg& dialog) { dialog.reject(); }), 5100);
+  EXPECT_EQ(run([](CDgnImportDlg& dialog) {
+              child<QRadioButton>(dialog, "rbBatch")->click();
+              child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Cancel)->click();
+            }),
+            5100);
+  EXPECT_TRUE(services.invoked.empty());
+  EXPECT_TRUE(userIO.printed.isEmpty());
+  EXPECT_EQ(rememberedSettings().scaleFactor, 1.0);
+}
+
+TEST_F(CommandBodyTest, ADocumentThatLostItsCommandLineEndsWithTheErrorStatus)
+{
+  const int status = run([this](CDgnImportDlg& dialog) {
+    document->setUserIO(nullptr);
+    clickOk(dialog);
+  });
+  EXPECT_EQ(status, -5001);
+  EXPECT_TRUE(services.invoked.empty());
+  document->setUserIO(&userIO);
+}
+
+} // namespace

@@ -1,0 +1,141 @@
+#pragma once
+// What the dialog tests share: host services and a command line that record what the dialog
+// shows and answer its prompts, a document to work on, and a fixture that starts every test
+// from a freshly loaded module's remembered settings.
+#include <CDgnImportDlg.h>
+#include <DgnImportSettings.h>
+
+#include <CFxDocument.h>
+#include <FxHostSetup.h>
+#include <LiveCounts.h>
+#include <RxDynamicLinker.h>
+#include <RxObjectImpl.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+
+// Host services that record message boxes instead of showing them.
+class RecordingServices : public CFxSystemServices {
+public:
+  struct Shown {
+    QString text, caption;
+    unsigned flags;
+  };
+  std::vector<Shown> shown;
+  CFxDocument* document = nullptr;
+
+  int showMessage(const CFxString& text, const CFxString& caption, unsigned flags) override
+  {
+    shown.push_back({text, caption, flags});
+    return 1;
+  }
+  CFxDocument* activeDocument() const override { return document; }
+
+  // The commands handed to the host, as their string pieces; `onInvoke` runs while one runs.
+  std::vector<QStringList> invoked;
+  std::function<void()> onInvoke;
+  OdResBufPtr invokeCommand(OdRxObject* reserved, const OdResBuf* command) override
+  {
+    EXPECT_EQ(reserved, nullptr);
+    QStringList pieces;
+    for (const OdResBuf* rb = command; rb; rb = rb->next().get())
+      pieces << (rb->restype() == OdResBuf::kRtString ? CFxString(rb->getString()).toQString() : QStringLiteral("<end>"));
+    invoked.push_back(pieces);
+    if (onInvoke)
+      onInvoke();
+    return OdResBuf::newRb(OdResBuf::kRtString, OdString("left unread"));
+  }
+  CFxString defaultFolder() const override { return QDir::tempPath(); }
+};
+
+// A command line whose file prompt takes queued answers; an empty queue cancels.
+class AnsweringUserIO : public OdStaticRxObject<CFxUserIO> {
+public:
+  std::deque<QString> files;
+  int prompts = 0;
+  QString lastStartFolder, lastFilter;
+  QStringList printed;
+
+  void putString(const OdString& text) override { printed << CFxString(text).toQString(); }
+  void setFiles(std::initializer_list<QString> paths) { files.assign(paths.begin(), paths.end()); }
+  int getFilePath(bool&, const CFxString&, const CFxString&, int, CFxString& path, WId, int, const CFxString&,
+                  const CFxString&, const CFxString& filter, const CFxString& startFolder, int&, int, int,
+                  int) override
+  {
+    ++prompts;
+    lastStartFolder = startFolder;
+    lastFilter = filter;
+    if (files.empty())
+      return kCancel;
+    path = files.front();
+    files.pop_front();
+    return kNormal;
+  }
+};
+
+// Accepts the next message box that opens (from a nested event loop) and records its text.
+inline void acceptNextMessageBox(QString* text)
+{
+  QTimer::singleShot(0, [text] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) {
+      acceptNextMessageBox(text);
+      return;
+    }
+    *text = box->text();
+    box->accept();
+  });
+}
+
+class DialogTest : public LiveCountsTest {
+protected:
+  void SetUp() override
+  {
+    // The import module's own object lives from its loading to the end: load it before counting.
+    odrxDynamicLinker()->setModuleFolder(OdString(DGN_BIN_DIR));
+    ASSERT_FALSE(odrxDynamicLinker()->loadModule(OdString("TD_DgnImport")).isNull());
+    LiveCountsTest::SetUp();
+    rememberedSettings() = DgnImportSettings();
+    tempFolderPrepared() = false;
+    rememberedImportOptions() = 0;
+    document = std::make_unique<CFxDocument>(createFxDatabase().get(), &userIO);
+    services.document = document.get();
+    setFxSystemServices(&services);
+    ASSERT_TRUE(folder.isValid());
+  }
+  void TearDown() override
+  {
+    setFxSystemServices(nullptr);
+    document.reset();
+    LiveCountsTest::TearDown();
+  }
+
+  // A copy of the shipped sample (master units metres, sub units millimetres) named `name`.
+  QString samplePlan(const QString& name = QStringLiteral("plan.dgn"))
+  {
+    const QString path = folder.filePath(name);
+    QFile::remove(path);
+    EXPECT_TRUE(QFile::copy(QStringLiteral(DGN_SOURCE_DIR "/samples/plan.dgn"), path));
+    return path;
+  }
+
+  template <class Widget>
+  static Widget* child(const QObject& dialog, const char* name)
+  {
+    auto* widget = dialog.findChild<Widget*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+
+  RecordingServices services;
+  AnsweringUserIO userIO;
+  std::unique_ptr<CFxDocument> document;
+  QTemporaryDir folder;
+};
