@@ -35,7 +35,7 @@ int DgnImporter::run()
   struct stat info {};
   if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
     return kDgnImportCannotOpen;
-  const DesignFile& file = m_properties->file();
+  const DesignFile& file = m_properties->reinspectedFile();
   if (!file.isValid())
     return file.exists() ? kDgnImportInvalidFile : kDgnImportCannotOpen;
   if (!model.isEmpty() && model != OdString("Default"))

@@ -53,6 +53,12 @@ const DesignFile& ImportProperties::file() const
   return m_inspected->second;
 }
 
+const DesignFile& ImportProperties::reinspectedFile() const
+{
+  m_inspected.reset();
+  return file();
+}
+
 OdRxObjectPtr ImportProperties::computed(const OdString& key) const
 {
   const DesignFile& f = file();

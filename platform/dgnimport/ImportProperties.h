@@ -20,6 +20,8 @@ public:
 
   // The inspection of the current "DgnPath" (an empty one when none is set).
   const DesignFile& file() const;
+  // Reads the file's header again, for a run: the file may have changed since it was inspected.
+  const DesignFile& reinspectedFile() const;
   OdString stringValue(const char* key) const;
 
 private:

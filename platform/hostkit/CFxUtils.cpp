@@ -1,6 +1,7 @@
 #include <CFxUtils.h>
 
 #include <QCoreApplication>
+#include <QFile>
 
 namespace {
 
@@ -60,4 +61,13 @@ CFxString CFxUtils::GetStringForUnitScalingFactorShort(OdDb::UnitsValue units)
 {
   const UnitInfo* info = find(units);
   return info ? QString::fromLatin1(info->shortName) : QString();
+}
+
+QString CFxUtils::getIconPath(const QString& name, const QString& theme, const QString& folder, int)
+{
+  const QString base = folder + (theme.isEmpty() ? QString() : theme + QLatin1Char('/')) + name;
+  for (const char* suffix : {".svg", ".png"})
+    if (QFile::exists(base + QLatin1String(suffix)))
+      return base + QLatin1String(suffix);
+  return QString();
 }

@@ -2,6 +2,8 @@
 
 #include <DgnConversion.h>
 
+#include <RxVariant.h>
+
 #include <QTest>
 
 namespace {
@@ -33,7 +35,11 @@ protected:
   {
     auto* field = child<QLineEdit>(dialog, name);
     field->clear();
-    QTest::keyClicks(field, value);
+    if (field->isEnabled())
+      QTest::keyClicks(field, value);
+    else
+      field->setText(value); // nobody can type into a disabled field
+
   }
 };
 

@@ -37,7 +37,11 @@ protected:
   {
     auto* field = child<QLineEdit>(dialog, name);
     field->clear();
-    QTest::keyClicks(field, value);
+    if (field->isEnabled())
+      QTest::keyClicks(field, value);
+    else
+      field->setText(value); // nobody can type into a disabled field
+
   }
   void addBlock(const char* name)
   {
@@ -46,7 +50,7 @@ protected:
     OdDbBlockTablePtr(document->database()->getBlockTableId().openObject(OdDb::kForWrite))->add(block.get());
   }
 
-  CommandDGNImport command;
+  OdStaticRxObject<CommandDGNImport> command;
   QString plan;
 };
 

@@ -1,0 +1,10 @@
+#include <CFxQtDialogButtonBox.h>
+
+#include <QPushButton>
+
+CFxQtDialogButtonBox::CFxQtDialogButtonBox(QWidget* parent) : QDialogButtonBox(parent) {}
+
+QPushButton* CFxQtDialogButtonBox::button(int standardButton) const
+{
+  return QDialogButtonBox::button(QDialogButtonBox::StandardButton(standardButton));
+}
