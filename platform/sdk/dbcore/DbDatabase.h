@@ -51,7 +51,18 @@ public:
   void writeFile(OdStreamBuf* stream, OdDb::SaveType type, OdDb::DwgVersion version, bool saveThumbnail = false,
                  int dxfPrecision = 16);
 
+  // Copies the model space of `source` into a new block named blockName of this drawing, with
+  // the layers, line types, text styles and blocks its entities use; records of those names
+  // that this drawing has already are used as they are. Returns the new block's id; raises
+  // OdError(eDuplicateKey) when the drawing has a block of that name. The source is left as it
+  // was.
+  OdDbObjectId insert(const OdString& blockName, OdDbDatabase* source, bool preserveSourceDatabase = true);
+
 private:
+  friend class DatabaseInserter;
+  // A copy of an object is not in any database yet.
+  static void forgetId(OdDbObject* copy) { copy->m_id = OdDbObjectId(); }
+
   std::deque<OdDbStub> m_stubs; // stable addresses: ids point into it
   OdDbHandle m_nextHandle = 1;
   OdDbObjectId m_blockTableId;
