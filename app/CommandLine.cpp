@@ -23,9 +23,12 @@ void CommandLine::print(const QString& text)
 
 std::optional<QString> CommandLine::readAnswer(const QString& prompt)
 {
+  if (!m_chainAnswers.empty() && !m_chainAnswers.back().isEmpty()) {
+    const QString answer = m_chainAnswers.back().takeFirst();
+    print(prompt + answer);
+    return answer;
+  }
   print(prompt);
-  if (!m_chainAnswers.empty() && !m_chainAnswers.back().isEmpty())
-    return m_chainAnswers.back().takeFirst();
   while (m_queue.isEmpty()) {
     QEventLoop wait;
     m_waiting = &wait;
@@ -77,7 +80,12 @@ void CommandLine::dispatch()
   const QString line = m_queue.takeFirst().trimmed();
   if (!line.isEmpty()) {
     print(QStringLiteral("Command: %1").arg(line));
-    runCommand(line);
+    // "NAME REST": the rest of the line is the command's first answer.
+    const int space = line.indexOf(QLatin1Char(' '));
+    if (space < 0)
+      runCommand(line);
+    else
+      runChain({line.left(space), line.mid(space + 1).trimmed()});
   }
   scheduleDispatch();
 }

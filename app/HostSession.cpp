@@ -15,8 +15,13 @@ HostSession::HostSession()
     m_userIO(m_commandLine),
     m_document(createFxDatabase().get(), &m_userIO),
     m_context(&m_document),
-    m_services(m_commandLine)
+    m_services(m_commandLine),
+    m_hostCommands(m_commandLine, m_document, m_scene, [this] {
+      if (m_drawingChanged)
+        m_drawingChanged();
+    })
 {
+  m_services.document = &m_document;
   setFxSystemServices(&m_services);
 }
 
@@ -61,6 +66,15 @@ bool HostSession::execute(const QString& name)
 void HostSession::UserIO::putString(const OdString& text)
 {
   m_commandLine.print(CFxString(text));
+}
+
+bool HostSession::UserIO::readLine(const CFxString& prompt, CFxString& answer)
+{
+  const std::optional<QString> line = m_commandLine.readAnswer(prompt);
+  if (!line)
+    return false;
+  answer = *line;
+  return true;
 }
 
 OdResBufPtr HostSession::Services::invokeCommand(OdRxObject*, const OdResBuf* command)

@@ -1,5 +1,7 @@
 #pragma once
 #include "CommandLine.h"
+#include "DrawingScene.h"
+#include "HostCommands.h"
 
 #include <CFxDocument.h>
 #include <CFxSystemServices.h>
@@ -24,6 +26,9 @@ public:
   CommandLine& commandLine() { return m_commandLine; }
   CFxDocument& document() { return m_document; }
   void setMainWindow(QWidget* window) { m_services.window = window; }
+  const DrawingScene& scene() const { return m_scene; }
+  // Called whenever a command has changed the drawing.
+  void setDrawingChanged(std::function<void()> changed) { m_drawingChanged = std::move(changed); }
 
   // Loads every ".tx" file of the folder, by name order; a file that fails gives one line on
   // the command line and is left out.
@@ -37,6 +42,7 @@ private:
   public:
     explicit UserIO(CommandLine& commandLine) : m_commandLine(commandLine) {}
     void putString(const OdString& text) override;
+    bool readLine(const CFxString& prompt, CFxString& answer) override;
 
   private:
     CommandLine& m_commandLine;
@@ -48,7 +54,9 @@ private:
     QWidget* mainWindow() const override { return window; }
     OdResBufPtr invokeCommand(OdRxObject* reserved, const OdResBuf* command) override;
     CFxString defaultFolder() const override;
+    CFxDocument* activeDocument() const override { return document; }
     QWidget* window = nullptr;
+    CFxDocument* document = nullptr;
 
   private:
     CommandLine& m_commandLine;
@@ -61,6 +69,9 @@ private:
   CFxDocument m_document;
   OdStaticRxObject<CFxCommandContext> m_context;
   Services m_services;
+  DrawingScene m_scene;
+  std::function<void()> m_drawingChanged;
+  HostCommands m_hostCommands;
 };
 
 } // namespace hostapp

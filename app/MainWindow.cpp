@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "CommandLine.h"
+#include "DrawingView.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -9,15 +10,10 @@
 
 namespace hostapp {
 
-MainWindow::MainWindow(CommandLine& commandLine)
-  : m_history(new QPlainTextEdit), m_input(new QLineEdit)
+MainWindow::MainWindow(CommandLine& commandLine, const DrawingScene& scene)
+  : m_view(new DrawingView(scene)), m_history(new QPlainTextEdit), m_input(new QLineEdit)
 {
   setWindowTitle(tr("DGN Host"));
-  auto* drawing = new QWidget;
-  drawing->setObjectName("drawingView");
-  drawing->setAutoFillBackground(true);
-  drawing->setPalette(QPalette(Qt::white));
-  drawing->setMinimumSize(640, 400);
 
   m_history->setObjectName("commandHistory");
   m_history->setReadOnly(true);
@@ -32,7 +28,7 @@ MainWindow::MainWindow(CommandLine& commandLine)
   commandLayout->addWidget(m_input);
 
   auto* splitter = new QSplitter(Qt::Vertical);
-  splitter->addWidget(drawing);
+  splitter->addWidget(m_view);
   splitter->addWidget(commandArea);
   splitter->setStretchFactor(0, 4);
   splitter->setStretchFactor(1, 1);

@@ -1,6 +1,7 @@
 // dgnhost: a small host application that loads the SDK modules beside it and runs their
 // commands, in a window, from a script, or just to list them.
 #include "HostSession.h"
+#include "DrawingView.h"
 #include "MainWindow.h"
 #include "ModalAnswerer.h"
 #include "ScriptRunner.h"
@@ -98,8 +99,9 @@ int main(int argc, char** argv)
     return 0;
   }
 
-  hostapp::MainWindow window(session.commandLine());
+  hostapp::MainWindow window(session.commandLine(), session.scene());
   session.setMainWindow(&window);
+  session.setDrawingChanged([&window] { window.view()->zoomExtents(); });
   window.show();
   if (mode == Mode::Window) {
     session.loadModules(QCoreApplication::applicationDirPath());
