@@ -1,8 +1,14 @@
 // dgnhost as a user runs it: a separate process with the real module beside it.
 #include <ProcessRun.h>
 
+#include <CFxFileBuf.h>
+#include <DxfReader.h>
+
+#include <cmath>
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -44,11 +50,44 @@ TEST(DgnhostProcess, ListsTheModulesCommands)
 TEST(DgnhostProcess, RunsAScriptToItsEnd)
 {
   QTemporaryDir dir;
-  const HostRun run = runHost(kHost, {"--script", writeScript(dir, "IMPORTDGN\nFOO\n")});
+  const HostRun run = runHost(kHost, {"--script", writeScript(dir, "IMPORTDGN\n@click buttonBox.Cancel\nFOO\n")});
   EXPECT_EQ(run.code, 0) << run.err.toStdString();
   const QStringList lines = run.out.split('\n');
   EXPECT_TRUE(lines.contains("Unknown command \"FOO\".")) << run.out.toStdString();
   EXPECT_EQ(lines.filter("Unknown command").size(), 1) << "IMPORTDGN is known";
+}
+
+TEST(DgnhostProcess, ImportsADgnModelAsABlockFromTheDialog)
+{
+  QTemporaryDir dir;
+  const QString plan = dir.filePath("plan.dgn"), out = dir.filePath("out.dxf");
+  ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", plan));
+  const QString script = QString("IMPORTDGN\n@file %1\n@click pbBrowse\n@check masterunits on\n@check cbScale off\n"
+                                 "@set leFactor 2\n@check cbRotation off\n@set leAngle 30\n@check cbPoint off\n"
+                                 "@set leX 10\n@set leY 20\n@set leZ 0\n@combo unitComboBox Millimeters\n"
+                                 "@click buttonBox.Ok\nSAVEAS %2\n")
+                           .arg(plan, out);
+  const HostRun run = runHost(kHost, {"--script", writeScript(dir, script.toUtf8().constData())});
+  ASSERT_EQ(run.code, 0) << run.err.toStdString();
+  const QStringList lines = run.out.split('\n');
+  EXPECT_TRUE(lines.contains("DGN File imported as block")) << run.out.toStdString();
+  EXPECT_TRUE(lines.contains("Enter block or file name: " + QDir::tempPath() + "/DGNImport_temp/plan_Default_m.dwg"))
+    << run.out.toStdString();
+
+  CFxFileBufPtr stream = CFxFileBuf::createObject();
+  ASSERT_TRUE(stream->Open(CFxString(out), Oda::kFileRead, Oda::kOpenExisting, Oda::kShareDenyNo));
+  OdDbDatabasePtr drawing = dxf::readDrawing(*stream);
+  OdDbBlockTableRecordPtr model(drawing->getModelSpaceId().openObject());
+  ASSERT_EQ(model->entityIds().size(), 1u);
+  OdDbBlockReferencePtr reference = OdDbBlockReference::cast(model->entityIds()[0].openObject().get());
+  ASSERT_FALSE(reference.isNull());
+  EXPECT_EQ(OdDbBlockTableRecordPtr(reference->blockTableRecord.openObject())->getName(), OdString("plan_Default_m"));
+  EXPECT_DOUBLE_EQ(reference->scale.x, 2000.0) << "twice the unit factor from metres to millimetres";
+  EXPECT_NEAR(reference->rotation, M_PI / 6, 1e-6);
+  EXPECT_EQ(reference->position.x, 10.0);
+  EXPECT_EQ(reference->position.y, 20.0);
+  EXPECT_EQ(reference->position.z, 0.0);
+  EXPECT_FALSE(QFileInfo::exists(QDir::tempPath() + "/DGNImport_temp")) << "nothing left behind";
 }
 
 TEST(DgnhostProcess, ScriptErrorsExitWith2AndOneLineOnStderr)

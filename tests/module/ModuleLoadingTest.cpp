@@ -8,7 +8,10 @@
 #include <RxDynamicLinker.h>
 #include <RxObjectImpl.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QFile>
+#include <QTimer>
 #include <QImage>
 #include <QRegularExpression>
 
@@ -78,8 +81,14 @@ TEST_F(LoadedModule, RegistersImportDgnAsAModuleCommand)
   EXPECT_TRUE(odedRegCmds()->lookupCmd(OdString("IMPORTDGN")).isNull()) << "unloading removes the command";
 }
 
-TEST_F(LoadedModule, TheCommandEndsNormallyAndPrintsNothingYet)
+TEST_F(LoadedModule, ACancelledCommandEndsNormallyAndPrintsNothing)
 {
+  QTimer::singleShot(0, [] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr) << "the command shows its dialog";
+    EXPECT_EQ(dialog->objectName(), "CDgnImportDlg");
+    dialog->reject();
+  });
   RecordingIO io;
   CFxDocument document(createFxDatabase().get(), &io);
   OdStaticRxObject<CFxCommandContext> context(&document);

@@ -1,0 +1,177 @@
+// The host's drawing commands, run through its command line as typed lines.
+#include <DrawingScene.h>
+#include <HostCommands.h>
+#include <HostSession.h>
+#include <ProcessRun.h>
+
+#include <DbDatabase.h>
+#include <RxObjectImpl.h>
+
+#include <QEventLoop>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+class HostCommandsTest : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    ASSERT_TRUE(dir.isValid());
+    QObject::connect(&session.commandLine(), &hostapp::CommandLine::printed,
+                     [this](const QString& line) { printed << line; });
+    // A converted sample: what IMPORTDGN hands the host to insert.
+    plan = dir.filePath("plan.dwg");
+    const ProcessRun made = runProcess(QStringLiteral(DGN_BIN_DIR "/dgninfo"),
+                                       {QStringLiteral(DGN_SOURCE_DIR "/samples/plan.dgn"), "--convert", plan});
+    ASSERT_EQ(made.code, 0) << made.err.toStdString();
+  }
+
+  // Types the lines and waits until the command line is idle again.
+  void type(const QStringList& lines)
+  {
+    QEventLoop idle;
+    const auto connection = QObject::connect(&session.commandLine(), &hostapp::CommandLine::idle, &idle, &QEventLoop::quit);
+    QTimer::singleShot(20000, &idle, &QEventLoop::quit);
+    for (const QString& line : lines)
+      session.commandLine().type(line);
+    idle.exec();
+    QObject::disconnect(connection);
+  }
+
+  std::vector<OdDbBlockReferencePtr> references()
+  {
+    std::vector<OdDbBlockReferencePtr> found;
+    OdDbBlockTableRecordPtr model(session.document().database()->getModelSpaceId().openObject());
+    for (OdDbObjectId id : model->entityIds())
+      if (OdDbBlockReferencePtr reference = OdDbBlockReference::cast(id.openObject().get()))
+        found.push_back(reference);
+    return found;
+  }
+
+  hostapp::HostSession session;
+  QTemporaryDir dir;
+  QString plan;
+  QStringList printed;
+};
+
+TEST_F(HostCommandsTest, InsertsADrawingAsABlockWithItsScaleAngleAndPoint)
+{
+  type({"-INSERTBLOCK", plan, "_Scale", "2", "_Angle", "30", "10,20,0"});
+  ASSERT_EQ(references().size(), 1u) << printed.join('\n').toStdString();
+  const OdDbBlockReferencePtr first = references()[0];
+  EXPECT_EQ(first->scale.x, 2.0);
+  EXPECT_EQ(first->scale.z, 2.0);
+  EXPECT_NEAR(first->rotation, M_PI / 6, 1e-12) << "degrees without a suffix";
+  EXPECT_EQ(first->position.x, 10.0);
+  EXPECT_EQ(first->position.y, 20.0);
+  OdDbBlockTableRecordPtr block(first->blockTableRecord.openObject());
+  EXPECT_EQ(block->getName(), OdString("plan"));
+  EXPECT_FALSE(block->entityIds().empty());
+
+  type({"_-INSERTBLOCK " + plan, "A", "0.5r", "1,2"});
+  ASSERT_EQ(references().size(), 2u);
+  EXPECT_EQ(references()[1]->blockTableRecord, first->blockTableRecord) << "one definition, two references";
+  EXPECT_EQ(references()[1]->rotation, 0.5);
+  EXPECT_EQ(references()[1]->scale.x, 1.0);
+  EXPECT_TRUE(printed.contains("Block \"plan\" exists: using its definition."));
+  EXPECT_TRUE(session.scene().hasExtents()) << "the view has something to show";
+}
+
+TEST_F(HostCommandsTest, ADrawingThatCannotBeReadLeavesTheDrawingAsItWas)
+{
+  const QString garbage = dir.filePath("garbage.dwg");
+  QFile file(garbage);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("0\nSECTION\n2\nNOTHING\n");
+  file.close();
+  type({"-INSERTBLOCK", garbage, "0,0", "-INSERTBLOCK", dir.filePath("missing.dwg"), "0,0"});
+  EXPECT_TRUE(references().empty());
+  EXPECT_EQ(printed.filter("Cannot read drawing").size(), 2) << printed.join('\n').toStdString();
+  OdDbBlockTablePtr blocks(session.document().database()->getBlockTableId().openObject());
+  EXPECT_TRUE(blocks->getAt(OdString("garbage")).isNull());
+}
+
+TEST_F(HostCommandsTest, BadAnswersAreAskedAgain)
+{
+  type({"-INSERTBLOCK", plan, "_Scale", "zero", "_Scale", "0", "_Scale", "", "here", "3,4,5"});
+  ASSERT_EQ(references().size(), 1u);
+  EXPECT_EQ(references()[0]->scale.x, 1.0);
+  EXPECT_EQ(references()[0]->position.z, 5.0);
+  EXPECT_EQ(printed.filter("Requires").size(), 3);
+}
+
+TEST_F(HostCommandsTest, SavedDrawingsAndPicturesShowTheInsert)
+{
+  const QString saved = dir.filePath("out.dxf"), picture = dir.filePath("out.png");
+  type({"-INSERTBLOCK", plan, "_Scale", "2", "10,20", "SAVEAS " + saved, "PNGOUT " + picture + " 320x200"});
+  EXPECT_TRUE(printed.contains(QString("Saved \"%1\".").arg(saved))) << printed.join('\n').toStdString();
+  const ProcessRun read = runProcess("/usr/bin/python3", {"-c",
+    "import sys, ezdxf\nfrom ezdxf import recover\n"
+    "d = ezdxf.readfile(sys.argv[1])\n"
+    "_, auditor = recover.readfile(sys.argv[1])\n"
+    "print(len(auditor.errors))\n"
+    "for e in d.modelspace().query('INSERT'): print(e.dxf.name, e.dxf.insert.x, e.dxf.xscale)\n", saved});
+  if (read.code != 0 && read.err.contains("No module named"))
+    GTEST_SKIP() << "ezdxf is not installed";
+  EXPECT_EQ(read.out.trimmed(), "0\nplan 10.0 2.0") << read.err.toStdString();
+
+  const QImage image(picture);
+  ASSERT_EQ(image.size(), QSize(320, 200));
+  EXPECT_NE(image.pixel(0, 0), image.pixel(160, 100)) << "not one flat colour";
+  int dark = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      dark += qGray(image.pixel(x, y)) < 128;
+  EXPECT_GT(dark, 100);
+}
+
+TEST(HostCommandAnswers, PointsAndAnglesAsTyped)
+{
+  EXPECT_EQ(hostapp::HostCommands::parsePoint("1.5,-2")->y, -2.0);
+  EXPECT_EQ(hostapp::HostCommands::parsePoint(" 1, 2 , 3")->z, 3.0);
+  EXPECT_FALSE(hostapp::HostCommands::parsePoint("1"));
+  EXPECT_FALSE(hostapp::HostCommands::parsePoint("1,2,3,4"));
+  EXPECT_FALSE(hostapp::HostCommands::parsePoint("1,x"));
+  EXPECT_NEAR(*hostapp::HostCommands::parseAngle("90"), M_PI / 2, 1e-15);
+  EXPECT_EQ(*hostapp::HostCommands::parseAngle("0.25r"), 0.25);
+  EXPECT_FALSE(hostapp::HostCommands::parseAngle("r"));
+}
+
+TEST(DrawingScene, BlockReferencesPlaceTheirContentsAndCyclesEnd)
+{
+  OdDbDatabasePtr db = OdStaticRxObject<OdDbHostAppServices>().createDatabase();
+  OdDbBlockTableRecordPtr loop = OdRxObjectImpl<OdDbBlockTableRecord>::createObject();
+  loop->setName(OdString("Loop"));
+  loop->origin = OdGePoint3d{1, 0, 0};
+  const OdDbObjectId loopId = OdDbBlockTablePtr(db->getBlockTableId().openObject(OdDb::kForWrite))->add(loop.get());
+  OdDbLinePtr line = OdRxObjectImpl<OdDbLine>::createObject();
+  line->start = OdGePoint3d{1, 0, 0};
+  line->end = OdGePoint3d{2, 0, 0};
+  loop->appendOdDbEntity(line.get());
+  OdDbBlockReferencePtr inner = OdRxObjectImpl<OdDbBlockReference>::createObject();
+  inner->blockTableRecord = loopId;
+  loop->appendOdDbEntity(inner.get());
+  OdDbBlockReferencePtr outer = OdRxObjectImpl<OdDbBlockReference>::createObject();
+  outer->blockTableRecord = loopId;
+  outer->position = OdGePoint3d{10, 10, 0};
+  outer->rotation = M_PI / 2;
+  outer->scale = OdGeVector3d{3, 3, 3};
+  OdDbBlockTableRecordPtr(db->getModelSpaceId().openObject(OdDb::kForWrite))->appendOdDbEntity(outer.get());
+
+  hostapp::DrawingScene scene;
+  scene.build(*db);
+  ASSERT_EQ(scene.paths().size(), 1u) << "the block drawn once, its reference to itself not followed";
+  const QPolygonF& drawn = scene.paths()[0].points;
+  EXPECT_NEAR(drawn[0].x(), 10.0, 1e-12) << "the base point lands on the insertion point";
+  EXPECT_NEAR(drawn[0].y(), 10.0, 1e-12);
+  EXPECT_NEAR(drawn[1].x(), 10.0, 1e-12) << "rotated a quarter turn";
+  EXPECT_NEAR(drawn[1].y(), 13.0, 1e-12) << "and scaled three times";
+}
+
+} // namespace
