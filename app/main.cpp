@@ -49,7 +49,7 @@ void quietPlatformNoise(QtMsgType type, const QMessageLogContext& context, const
 
 int usage()
 {
-  std::cerr << "usage: dgnhost [--commands | --script FILE]" << std::endl;
+  std::cerr << "usage: dgnhost [--commands | --script FILE [--stay]]" << std::endl;
   return 2;
 }
 
@@ -61,7 +61,7 @@ int main(int argc, char** argv)
   QString scriptPath;
   if (argc == 2 && std::strcmp(argv[1], "--commands") == 0)
     mode = Mode::Commands;
-  else if (argc == 3 && std::strcmp(argv[1], "--script") == 0)
+  else if ((argc == 3 || (argc == 4 && std::strcmp(argv[3], "--stay") == 0)) && std::strcmp(argv[1], "--script") == 0)
     mode = Mode::Script, scriptPath = QString::fromLocal8Bit(argv[2]);
   else if (argc != 1)
     return usage();
@@ -108,6 +108,8 @@ int main(int argc, char** argv)
     return app.exec();
   }
 
+  // With --stay and a display the window stays open once the script has run, for a person to look.
+  const bool stay = argc == 4 && hasDisplay();
   hostapp::ModalAnswerer answerer;
   QObject::connect(&answerer, &hostapp::ModalAnswerer::messageShown, [](const QString& title, const QString& text) {
     printLine(hostapp::ModalAnswerer::describe({title, text}));
@@ -117,7 +119,8 @@ int main(int argc, char** argv)
   QObject::connect(&runner, &hostapp::ScriptRunner::finished, [&](int code, const QString& error) {
     if (code != 0)
       exitWithError(QStringLiteral("%1: %2").arg(scriptPath, error));
-    app.exit(0);
+    if (!stay)
+      app.exit(0);
   });
   runner.start(std::move(script));
   return app.exec();
