@@ -31,16 +31,6 @@ protected:
       names << list->item(i)->text();
     return names;
   }
-  static void setField(const CDgnImportDlg& dialog, const char* name, const QString& value)
-  {
-    auto* field = child<QLineEdit>(dialog, name);
-    field->clear();
-    if (field->isEnabled())
-      QTest::keyClicks(field, value);
-    else
-      field->setText(value); // nobody can type into a disabled field
-
-  }
 };
 
 TEST_F(InsertPageTest, TheFirstDialogOfAProcessAsksForAFile)
@@ -303,11 +293,7 @@ TEST_F(InsertPageTest, AFileThatFailsToLoadLeavesThePageAndTheImporterOnThePrevi
   rememberedSettings().dgnPath = plan;
   rememberedSettings().masterUnits = false;
   const auto dialog = open();
-  const QString broken = folder.filePath("broken.dgn");
-  QFile file(broken);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write("this is no design file");
-  file.close();
+  const QString broken = writeFile("broken.dgn", "this is no design file");
 
   userIO.setFiles({broken});
   child<QPushButton>(*dialog, "pbBrowse")->click();
@@ -324,11 +310,7 @@ TEST_F(InsertPageTest, AFileThatFailsToLoadLeavesThePageAndTheImporterOnThePrevi
 TEST_F(InsertPageTest, WithoutAFileEverLoadedAFailedLoadLeavesOkOff)
 {
   const auto dialog = open();
-  const QString broken = folder.filePath("broken.dgn");
-  QFile file(broken);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write("garbage");
-  file.close();
+  const QString broken = writeFile("broken.dgn", "garbage");
   userIO.setFiles({broken});
   child<QPushButton>(*dialog, "pbBrowse")->click();
   EXPECT_EQ(child<QLabel>(*dialog, "lblPageLayoutOpt_8")->text(), "Conversion units");

@@ -33,16 +33,6 @@ protected:
   {
     child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok)->click();
   }
-  static void setField(CDgnImportDlg& dialog, const char* name, const QString& value)
-  {
-    auto* field = child<QLineEdit>(dialog, name);
-    field->clear();
-    if (field->isEnabled())
-      QTest::keyClicks(field, value);
-    else
-      field->setText(value); // nobody can type into a disabled field
-
-  }
   void addBlock(const char* name)
   {
     OdDbBlockTableRecordPtr block = OdRxObjectImpl<OdDbBlockTableRecord>::createObject();

@@ -14,6 +14,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QTest>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -95,6 +97,19 @@ inline void acceptNextMessageBox(QString* text)
 }
 
 class DialogTest : public LiveCountsTest {
+public:
+  // Types `value` into the line edit `name` as a user would; a disabled field, which nobody can
+  // type into, gets the text set.
+  static void setField(const QObject& dialog, const char* name, const QString& value)
+  {
+    auto* field = child<QLineEdit>(dialog, name);
+    field->clear();
+    if (field->isEnabled())
+      QTest::keyClicks(field, value);
+    else
+      field->setText(value);
+  }
+
 protected:
   void SetUp() override
   {
@@ -117,6 +132,16 @@ protected:
     LiveCountsTest::TearDown();
   }
 
+  // A file named `name` in the test's folder holding `bytes`.
+  QString writeFile(const QString& name, const QByteArray& bytes)
+  {
+    const QString path = folder.filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    return path;
+  }
+
   // A copy of the shipped sample (master units metres, sub units millimetres) named `name`.
   QString samplePlan(const QString& name = QStringLiteral("plan.dgn"))
   {
@@ -126,6 +151,7 @@ protected:
     return path;
   }
 
+public:
   template <class Widget>
   static Widget* child(const QObject& dialog, const char* name)
   {
@@ -134,6 +160,7 @@ protected:
     return widget;
   }
 
+protected:
   RecordingServices services;
   AnsweringUserIO userIO;
   std::unique_ptr<CFxDocument> document;
