@@ -1,4 +1,8 @@
 #include <InsertCommand.h>
+#include <SdkThreadRegistration.h>
+
+#include <OdError.h>
+#include <ThreadsCounter.h>
 
 #include <gtest/gtest.h>
 
@@ -61,4 +65,20 @@ TEST(InsertCommand, TheBlockNameTakesTheFileNameUpToItsFirstDot)
   EXPECT_EQ(makeBlockName(CFxString("/plans/.hidden.dgn"), CFxString("Default"), OdDb::kUnitsMillimeters),
             CFxString("_Default_mm"));
   EXPECT_EQ(makeBlockName(CFxString("C.dgn"), CFxString("Sheet 1"), OdDb::kUnitsUndefined), CFxString("C_Sheet 1_"));
+}
+
+TEST(SdkThreadRegistration, RegistersTheThreadForItsScopeAndEndsOnAnError)
+{
+  ThreadsCounter& counter = odThreadsCounter();
+  ASSERT_TRUE(counter.isBalanced());
+  try {
+    SdkThreadRegistration registration;
+    EXPECT_EQ(counter.count(), 1);
+    EXPECT_EQ(counter.registeredThreads(), 1u);
+    EXPECT_EQ(counter.startedThreads(), 1u);
+    EXPECT_EQ(counter.attributesOf(odGetCurrentThreadId()), 0xFFFFFFFFu);
+    throw OdError(eNotThatKindOfClass);
+  } catch (const OdError&) {
+  }
+  EXPECT_TRUE(counter.isBalanced());
 }
