@@ -1,5 +1,6 @@
 #pragma once
 #include "CDgnImportDlgForm.h"
+#include "UnitChoiceTable.h"
 
 #include <CFxDialog.h>
 #include <CFxString.h>
@@ -59,6 +60,11 @@ public:
   InsertValueChoice getScale() const;
   OdDb::UnitsValue getSelectedUnits() const;
 
+  // What a batch run reads: whether one unit choice serves every model, and the per-model
+  // choices made in the batch tree.
+  bool isGlobalSettingsChecked() const { return ui.cbGlobalSettings->isChecked(); }
+  const UnitChoiceTable& unitChoiceTable() const { return m_unitChoices; }
+
   bool m_bMasterUnits;
   OdDb::UnitsValue m_modelUnit = OdDb::kUnitsUndefined;
 
@@ -103,4 +109,7 @@ private:
   QString m_dgnPath;
   QString m_sourceFolder;
   QString m_destinationFolder;
+
+protected:
+  UnitChoiceTable m_unitChoices;
 };
