@@ -111,14 +111,24 @@ CDgnImportDlg::CDgnImportDlg(CFxUserIO* userIO, QWidget* parent)
   connect(ui.cbPoint, SIGNAL(stateChanged(int)), this, SLOT(point_checked(int)));
   connect(ui.cbExplodeTextNode, SIGNAL(stateChanged(int)), this, SLOT(explodeText_checked(int)));
   connect(ui.unitComboBox, SIGNAL(currentIndexChanged(int)), this, SLOT(On_UnitComboValueChanged(int)));
+  connect(ui.pbSourcePath, SIGNAL(clicked()), this, SLOT(source_clicked()));
+  connect(ui.pbDestPath, SIGNAL(clicked()), this, SLOT(dest_clicked()));
+  connect(ui.treeWidget, SIGNAL(itemExpanded(QTreeWidgetItem*)), this, SLOT(loadModels(QTreeWidgetItem*)));
+  connect(this, SIGNAL(unitsIndexChanged(int)), this, SLOT(slot_unitIndexChanged(int)));
+  connect(ui.treeWidget, SIGNAL(currentItemChanged(QTreeWidgetItem*, QTreeWidgetItem*)), this,
+          SLOT(slot_currentItemChanged(QTreeWidgetItem*, QTreeWidgetItem*)));
+  connect(ui.cbGlobalSettings, SIGNAL(stateChanged(int)), this, SLOT(slot_globalSettingsChecked(int)));
 
   ui.cbPoint->setChecked(remembered.specifyLaterFlags & DgnImportSettings::kPoint);
   ui.cbRotation->setChecked(remembered.specifyLaterFlags & DgnImportSettings::kRotation);
   ui.cbScale->setChecked(remembered.specifyLaterFlags & DgnImportSettings::kScale);
   ui.cbExplodeTextNode->setChecked(m_bExplodeTextNodes);
   ui.cbGlobalSettings->setChecked(remembered.useGlobalSettings);
+  slot_globalSettingsChecked(remembered.useGlobalSettings ? Qt::Checked : Qt::Unchecked);
 
   ui.treeWidget->setHeaderLabels(QStringList{tr("Files")});
+  connect(ui.cbSelectAll, SIGNAL(toggled(bool)), this, SLOT(whenSelectAllChecked(bool)));
+  connect(ui.treeWidget, SIGNAL(itemClicked(QTreeWidgetItem*, int)), this, SLOT(rowClicked(QTreeWidgetItem*, int)));
   ui.cbSelectAll->setEnabled(false);
   ui.progressBar->hide();
 
@@ -238,11 +248,14 @@ void CDgnImportDlg::setFolderLabels()
 {
   if (m_sourceFolder.isEmpty() || m_destinationFolder.isEmpty())
     return;
-  const QFont font = ui.lblDestPath->font();
-  setElidedText(ui.lblSourcePath, m_sourceFolder, font);
-  ui.lblSourcePath->setToolTip(m_sourceFolder);
-  setElidedText(ui.lblDestPath, m_destinationFolder, font);
-  ui.lblDestPath->setToolTip(m_destinationFolder);
+  showFolder(ui.lblSourcePath, m_sourceFolder);
+  showFolder(ui.lblDestPath, m_destinationFolder);
+}
+
+void CDgnImportDlg::showFolder(QLabel* label, const QString& folder)
+{
+  setElidedText(label, folder, ui.lblDestPath->font());
+  label->setToolTip(folder);
 }
 
 void CDgnImportDlg::updateUnitLabels()
@@ -471,11 +484,19 @@ void CDgnImportDlg::enterInsertMode()
 
 void CDgnImportDlg::enterBatchMode()
 {
+  if (!m_sourceFolder.isEmpty() && !m_destinationFolder.isEmpty()) {
+    listDgnFiles(m_sourceFolder);
+    refreshBatchState();
+  }
+  ui.cbExplodeTextNode->setEnabled(true);
+  ui.pbSourcePath->setEnabled(true);
+  ui.pbDestPath->setEnabled(true);
+  ui.progressBar->hide();
+  okButton()->setEnabled(false);
   ui.swModes->setCurrentIndex(1);
   ui.buttonBox->button(QDialogButtonBox::Abort)->setVisible(true);
   okButton()->setText(tr("Start"));
   ui.buttonBox->button(QDialogButtonBox::Cancel)->setText(tr("Close"));
-  okButton()->setEnabled(false);
 }
 
 InsertPointChoice CDgnImportDlg::getInsertionPoint() const

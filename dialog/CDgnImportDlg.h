@@ -10,6 +10,7 @@
 #include <QString>
 
 class CFxUserIO;
+class QAbstractItemView;
 
 // An insertion point the dialog hands to the command, or the wish to give it later.
 struct InsertPointChoice {
@@ -60,6 +61,18 @@ public:
   InsertValueChoice getScale() const;
   OdDb::UnitsValue getSelectedUnits() const;
 
+  // The batch page: lists the DGN files of `folder` afresh; false, with a warning, when it holds
+  // none, and then nothing changes.
+  bool listDgnFiles(const QString& folder);
+  void addFileItem(const QString& name);
+  // Start is available exactly when both folders are set and a listed file is checked.
+  void refreshBatchState();
+  // Makes the tree item of the file the table shows current and selected.
+  void selectOwnerFile(QAbstractItemView* table);
+  // The checked files, top to bottom.
+  void buildWorkList();
+  const QStringList& workList() const { return m_workList; }
+
   // What a batch run reads: whether one unit choice serves every model, and the per-model
   // choices made in the batch tree.
   bool isGlobalSettingsChecked() const { return ui.cbGlobalSettings->isChecked(); }
@@ -84,6 +97,16 @@ public slots:
   void explodeText_checked(int state);
   void mode_changed();
   void On_UnitComboValueChanged(int index);
+  void source_clicked();
+  void dest_clicked();
+  void whenSelectAllChecked(bool on);
+  void rowClicked(QTreeWidgetItem* item, int iColumn);
+  void loadModels(QTreeWidgetItem* item);
+  void slot_unitIndexChanged(int index);
+  void slot_cellClicked(QModelIndex index);
+  void slot_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+  void slot_sectionClicked(int section);
+  void slot_globalSettingsChecked(int state);
 
 protected:
   Ui::CDgnImportDlg ui;
@@ -98,6 +121,9 @@ private:
   void enterInsertMode();
   void enterBatchMode();
   void setFolderLabels();
+  // Asks for a folder, starting where `label` points; empty when cancelled.
+  QString promptForFolder(const QLabel* label);
+  void showFolder(QLabel* label, const QString& folder);
   // The text of `label` elided in the middle to its width, measured with `font`.
   static void setElidedText(QLabel* label, const QString& text, const QFont& font);
   QPushButton* okButton() const { return ui.buttonBox->button(QDialogButtonBox::Ok); }
@@ -109,6 +135,8 @@ private:
   QString m_dgnPath;
   QString m_sourceFolder;
   QString m_destinationFolder;
+
+  QStringList m_workList;
 
 protected:
   UnitChoiceTable m_unitChoices;

@@ -1,0 +1,192 @@
+#include "DialogTestSupport.h"
+
+#include <CFxDGNTableView.h>
+#include <DgnConversion.h>
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QStandardItemModel>
+#include <QTreeWidget>
+
+namespace {
+
+// Picks `folder` in the next folder dialog that opens.
+void answerNextFolderDialog(const QString& folder)
+{
+  QTimer::singleShot(0, [folder] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog)
+      return answerNextFolderDialog(folder);
+    dialog->setDirectory(folder);
+    dialog->selectFile(folder);
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+}
+
+class BatchTreeTest : public DialogTest {
+protected:
+  void SetUp() override
+  {
+    DialogTest::SetUp();
+    ASSERT_TRUE(QDir(folder.path()).mkpath("SRC") && QDir(folder.path()).mkpath("DEST"));
+    source = folder.filePath("SRC");
+    for (const char* name : {"a.dgn", "B.DGN", "c.Dgn"})
+      ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", QDir(source).filePath(name)));
+    writeFile("SRC/notes.txt", "not listed");
+    dialog = std::make_unique<CDgnImportDlg>(&userIO, nullptr);
+    child<QRadioButton>(*dialog, "rbBatch")->click();
+    tree = child<QTreeWidget>(*dialog, "treeWidget");
+  }
+  void TearDown() override
+  {
+    dialog.reset();
+    clearTempFolder();
+    DialogTest::TearDown();
+  }
+  void pickSource(const QString& path)
+  {
+    answerNextFolderDialog(path);
+    child<QPushButton>(*dialog, "pbSourcePath")->click();
+  }
+  void pickDestination()
+  {
+    answerNextFolderDialog(folder.filePath("DEST"));
+    child<QPushButton>(*dialog, "pbDestPath")->click();
+  }
+  QStringList listed() const
+  {
+    QStringList names;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+      names << tree->topLevelItem(i)->text(0);
+    return names;
+  }
+  // Clicks a file's check box as a user would: the state changes, then the tree reports the click.
+  void toggle(int row)
+  {
+    QTreeWidgetItem* item = tree->topLevelItem(row);
+    item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    emit tree->itemClicked(item, 0);
+  }
+  CFxDGNTableView* expand(int row)
+  {
+    QTreeWidgetItem* item = tree->topLevelItem(row);
+    tree->collapseItem(item);
+    tree->expandItem(item);
+    return qobject_cast<CFxDGNTableView*>(tree->itemWidget(item->child(0), 0));
+  }
+  QPushButton* start() const { return child<QDialogButtonBox>(*dialog, "buttonBox")->button(QDialogButtonBox::Ok); }
+
+  QString source;
+  std::unique_ptr<CDgnImportDlg> dialog;
+  QTreeWidget* tree = nullptr;
+};
+
+TEST_F(BatchTreeTest, DgnFilesOfAnyCaseAreListedInDescendingOrder)
+{
+  pickSource(source);
+  EXPECT_EQ(listed(), (QStringList{"c.Dgn", "B.DGN", "a.dgn"}));
+  EXPECT_EQ(tree->currentItem()->text(0), "c.Dgn");
+  EXPECT_TRUE(child<QCheckBox>(*dialog, "cbSelectAll")->isEnabled());
+  EXPECT_EQ(child<QLabel>(*dialog, "lblSourcePath")->toolTip(), source);
+  child<QCheckBox>(*dialog, "cbSelectAll")->click();
+  dialog->buildWorkList();
+  EXPECT_EQ(dialog->workList(), (QStringList{"c.Dgn", "B.DGN", "a.dgn"}));
+  EXPECT_TRUE(tempFolderPrepared());
+}
+
+TEST_F(BatchTreeTest, AFolderWithoutDgnFilesIsRefusedAndChangesNothing)
+{
+  pickSource(source);
+  QString warning;
+  acceptNextMessageBox(&warning);
+  pickSource(folder.filePath("DEST"));
+  EXPECT_EQ(warning, "No DGN file found in the specified path.");
+  EXPECT_EQ(listed().size(), 3);
+  EXPECT_EQ(child<QLabel>(*dialog, "lblSourcePath")->toolTip(), source);
+}
+
+TEST_F(BatchTreeTest, AFilesModelsAreLoadedOnceIntoATable)
+{
+  pickSource(source);
+  CFxDGNTableView* table = expand(0);
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(expand(0), table) << "collapsing and expanding shows the same table";
+  EXPECT_EQ(dialog->unitChoiceTable().size(), 1u);
+  const QAbstractItemModel* model = table->model();
+  ASSERT_EQ(model->rowCount(), 1);
+  EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "Unit value");
+  EXPECT_EQ(model->index(0, 0).data().toString(), "Default");
+  EXPECT_EQ(model->index(0, 1).data().toString(), "Master units");
+  EXPECT_EQ(model->index(0, 2).data().toString(), "Meters");
+  EXPECT_TRUE(dialog->unitChoiceTable().at(CFxString("C.DGN")).at(CFxString("DEFAULT")));
+}
+
+TEST_F(BatchTreeTest, TheUnitEditorChangesTheUnitValueAndTheStoredChoice)
+{
+  pickSource(source);
+  CFxDGNTableView* table = expand(0);
+  ASSERT_NE(table, nullptr);
+  const QModelIndex choice = table->model()->index(0, 1);
+  table->setCurrentIndex(choice);
+  table->edit(choice);
+  auto* editor = table->findChild<QComboBox*>();
+  ASSERT_NE(editor, nullptr);
+  editor->setCurrentIndex(1);
+  EXPECT_EQ(table->model()->index(0, 2).data().toString(), "Millimeters");
+  EXPECT_FALSE(dialog->unitChoiceTable().at(CFxString("C.DGN")).at(CFxString("DEFAULT")));
+  table->itemDelegate()->setModelData(editor, table->model(), choice);
+  EXPECT_EQ(choice.data().toString(), "Sub units");
+  editor->setCurrentIndex(0);
+  EXPECT_EQ(table->model()->index(0, 2).data().toString(), "Meters");
+}
+
+TEST_F(BatchTreeTest, GlobalSettingsHideEveryTableAndRefuseEditors)
+{
+  pickSource(source);
+  CFxDGNTableView* table = expand(0);
+  ASSERT_NE(table, nullptr);
+  child<QCheckBox>(*dialog, "cbGlobalSettings")->click();
+  EXPECT_TRUE(tree->topLevelItem(0)->child(0)->isHidden());
+  EXPECT_FALSE(tree->topLevelItem(0)->isExpanded());
+  EXPECT_TRUE(child<QWidget>(*dialog, "masterunits_2")->isEnabled());
+  QStyleOptionViewItem option;
+  EXPECT_EQ(table->itemDelegate()->createEditor(table->viewport(), option, table->model()->index(0, 1)), nullptr);
+  child<QCheckBox>(*dialog, "cbGlobalSettings")->click();
+  EXPECT_FALSE(tree->topLevelItem(0)->child(0)->isHidden());
+  EXPECT_FALSE(child<QWidget>(*dialog, "masterunits_2")->isEnabled());
+}
+
+TEST_F(BatchTreeTest, StartNeedsBothFoldersAndACheckedFile)
+{
+  pickDestination();
+  EXPECT_FALSE(start()->isEnabled()) << "no source folder";
+  pickSource(source);
+  EXPECT_FALSE(start()->isEnabled()) << "nothing checked";
+  toggle(1);
+  EXPECT_TRUE(start()->isEnabled());
+  toggle(1);
+  EXPECT_FALSE(start()->isEnabled());
+
+  auto* selectAll = child<QCheckBox>(*dialog, "cbSelectAll");
+  selectAll->click();
+  EXPECT_TRUE(start()->isEnabled());
+  toggle(2);
+  EXPECT_FALSE(selectAll->isChecked()) << "one file unchecked unchecks Select all";
+  EXPECT_EQ(tree->topLevelItem(0)->checkState(0), Qt::Checked) << "the others keep their marks";
+  toggle(2);
+  EXPECT_FALSE(selectAll->isChecked()) << "checking it again does not check Select all";
+  EXPECT_TRUE(start()->isEnabled());
+}
+
+TEST_F(BatchTreeTest, AFileWithoutModelsIsHiddenWhenExpanded)
+{
+  writeFile("SRC/broken.dgn", "garbage");
+  pickSource(source);
+  ASSERT_EQ(listed().first(), "c.Dgn");
+  const int broken = int(listed().indexOf("broken.dgn"));
+  ASSERT_GE(broken, 0);
+  EXPECT_EQ(expand(broken), nullptr);
+  EXPECT_TRUE(tree->topLevelItem(broken)->isHidden());
+}
+
+} // namespace
