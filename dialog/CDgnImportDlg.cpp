@@ -102,6 +102,7 @@ CDgnImportDlg::CDgnImportDlg(CFxUserIO* userIO, QWidget* parent)
   connect(ui.masterunits, SIGNAL(toggled(bool)), this, SLOT(On_ClickedMasterUnits(bool)));
   connect(okButton(), SIGNAL(clicked()), this, SLOT(ok_clicked()));
   connect(ui.buttonBox->button(QDialogButtonBox::Cancel), SIGNAL(clicked()), this, SLOT(cancel_clicked()));
+  connect(abort, SIGNAL(clicked()), this, SLOT(abort_clicked()));
   connect(ui.buttonBox->button(QDialogButtonBox::Help), SIGNAL(clicked()), this, SLOT(Help()));
   connect(ui.pbBrowse, SIGNAL(clicked()), this, SLOT(browse_clicked()));
   connect(ui.rbInsert, SIGNAL(clicked()), this, SLOT(mode_changed()));
@@ -129,6 +130,7 @@ CDgnImportDlg::CDgnImportDlg(CFxUserIO* userIO, QWidget* parent)
   ui.treeWidget->setHeaderLabels(QStringList{tr("Files")});
   connect(ui.cbSelectAll, SIGNAL(toggled(bool)), this, SLOT(whenSelectAllChecked(bool)));
   connect(ui.treeWidget, SIGNAL(itemClicked(QTreeWidgetItem*, int)), this, SLOT(rowClicked(QTreeWidgetItem*, int)));
+  connect(ui.progressBar, SIGNAL(valueChanged(int)), this, SLOT(barValueChanged(int)));
   ui.cbSelectAll->setEnabled(false);
   ui.progressBar->hide();
 
@@ -162,7 +164,12 @@ CDgnImportDlg::CDgnImportDlg(CFxUserIO* userIO, QWidget* parent)
   CFxDialog::adjustSize();
 }
 
-CDgnImportDlg::~CDgnImportDlg() = default;
+CDgnImportDlg::~CDgnImportDlg()
+{
+  // The slots end every run before the dialog goes; a worker left here must not outlive it.
+  if (m_pBatch)
+    cancelWorker();
+}
 
 bool CDgnImportDlg::event(QEvent* e)
 {
@@ -414,6 +421,10 @@ void CDgnImportDlg::options_clicked()
 
 void CDgnImportDlg::ok_clicked()
 {
+  if (ui.rbBatch->isChecked()) {
+    batch_started();
+    return;
+  }
   for (CFxQtUnitLineEdit* field : {ui.leX, ui.leY, ui.leZ, ui.leFactor, ui.leAngle}) {
     if (!field->isValid()) {
       field->showError(false);
@@ -446,18 +457,6 @@ void CDgnImportDlg::accept()
   QDialog::accept();
 }
 
-void CDgnImportDlg::cancel_clicked()
-{
-  tempFolderPrepared() = false;
-  QDialog::reject();
-}
-
-void CDgnImportDlg::reject()
-{
-  tempFolderPrepared() = false;
-  QDialog::reject();
-}
-
 void CDgnImportDlg::mode_changed()
 {
   if (ui.rbInsert->isChecked())
@@ -468,6 +467,17 @@ void CDgnImportDlg::mode_changed()
 
 void CDgnImportDlg::enterInsertMode()
 {
+  if (m_pBatch) {
+    if (!confirmStop(tr("Cancel batch processing?"))) {
+      const bool blocked = ui.rbBatch->blockSignals(true);
+      ui.rbBatch->setChecked(true);
+      ui.rbBatch->blockSignals(blocked);
+      return;
+    }
+    ui.treeWidget->clear();
+    m_unitChoices.clear();
+    releaseWorker();
+  }
   const bool loaded = checkDgnFile(m_dgnPath);
   if (!loaded) {
     m_dgnPath.clear();

@@ -10,7 +10,9 @@
 #include <QString>
 
 class CFxUserIO;
+class DgnBatch;
 class QAbstractItemView;
+class QMessageBox;
 
 // An insertion point the dialog hands to the command, or the wish to give it later.
 struct InsertPointChoice {
@@ -72,6 +74,8 @@ public:
   // The checked files, top to bottom.
   void buildWorkList();
   const QStringList& workList() const { return m_workList; }
+  // While a run lasts the page's inputs are disabled, the bar shown and only Abort enabled.
+  void setBatchRunning(bool running);
 
   // What a batch run reads: whether one unit choice serves every model, and the per-model
   // choices made in the batch tree.
@@ -107,6 +111,12 @@ public slots:
   void slot_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
   void slot_sectionClicked(int section);
   void slot_globalSettingsChecked(int state);
+  void abort_clicked();
+  void batch_started();
+  void barValueChanged(int value);
+  void updatePB(int value);
+  void closeMessageBox();
+  void closeDialog();
 
 protected:
   Ui::CDgnImportDlg ui;
@@ -119,6 +129,13 @@ private:
   // The current model's unit under master or sub units ("MasterUnit" written first).
   OdDb::UnitsValue queryModelUnit(bool masterUnit);
   void enterInsertMode();
+  // Pauses a processing worker and asks `question`; true when the user wants the run stopped
+  // (or no run is in progress), false after resuming it.
+  bool confirmStop(const QString& question);
+  // Detaches the worker's bar, waits for its thread and deletes it: the run ends normally.
+  void releaseWorker();
+  // Cancels the worker, waits for its thread and deletes it: the run is abandoned.
+  void cancelWorker();
   void enterBatchMode();
   void setFolderLabels();
   // Asks for a folder, starting where `label` points; empty when cancelled.
@@ -137,6 +154,8 @@ private:
   QString m_destinationFolder;
 
   QStringList m_workList;
+  DgnBatch* m_pBatch = nullptr;
+  QMessageBox* m_pAbortMsgBox = nullptr;
 
 protected:
   UnitChoiceTable m_unitChoices;
