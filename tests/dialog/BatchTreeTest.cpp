@@ -10,19 +10,6 @@
 
 namespace {
 
-// Picks `folder` in the next folder dialog that opens.
-void answerNextFolderDialog(const QString& folder)
-{
-  QTimer::singleShot(0, [folder] {
-    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    if (!dialog)
-      return answerNextFolderDialog(folder);
-    dialog->setDirectory(folder);
-    dialog->selectFile(folder);
-    QMetaObject::invokeMethod(dialog, "accept");
-  });
-}
-
 class BatchTreeTest : public DialogTest {
 protected:
   void SetUp() override

@@ -13,7 +13,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QTest>
 #include <QMessageBox>
@@ -82,18 +84,74 @@ public:
   }
 };
 
-// Accepts the next message box that opens (from a nested event loop) and records its text.
-inline void acceptNextMessageBox(QString* text)
+// Bumped at the end of every test: an answer still waiting for its box then gives up instead of
+// answering the next test's box into a variable that no longer exists.
+inline int& pendingAnswersGeneration()
 {
-  QTimer::singleShot(0, [text] {
+  static int generation = 0;
+  return generation;
+}
+
+// Accepts the next message box that opens (from a nested event loop) and records its text.
+inline void acceptNextMessageBox(QString* text, int generation = pendingAnswersGeneration())
+{
+  QTimer::singleShot(0, [text, generation] {
+    if (generation != pendingAnswersGeneration())
+      return;
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box) {
-      acceptNextMessageBox(text);
+      acceptNextMessageBox(text, generation);
       return;
     }
     *text = box->text();
     box->accept();
   });
+}
+
+// Answers the next message box that offers `button` (NoButton: the next box without buttons,
+// which is only recorded), keeping its text in `text` when given. `then` runs once it has answered.
+inline void answerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr,
+                                 std::function<void()> then = {}, int generation = pendingAnswersGeneration())
+{
+  QTimer::singleShot(5, [button, text, then, generation] {
+    if (generation != pendingAnswersGeneration())
+      return;
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    const bool fits = box && (button == QMessageBox::NoButton ? box->buttons().isEmpty() : box->button(button) != nullptr);
+    if (!fits) {
+      answerNextMessageBox(button, text, then, generation);
+      return;
+    }
+    if (text)
+      *text = box->text();
+    if (button != QMessageBox::NoButton)
+      box->button(button)->click();
+    if (then)
+      then();
+  });
+}
+
+// Picks `folder` in the next folder dialog that opens.
+inline void answerNextFolderDialog(const QString& folder)
+{
+  QTimer::singleShot(0, [folder] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog)
+      return answerNextFolderDialog(folder);
+    dialog->setDirectory(folder);
+    dialog->selectFile(folder);
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+}
+
+// Runs the event loop until `done` holds or `ms` have passed; whether it holds.
+inline bool waitUntil(const std::function<bool()>& done, int ms = 60000)
+{
+  QElapsedTimer clock;
+  clock.start();
+  while (!done() && clock.elapsed() < ms)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  return done();
 }
 
 class DialogTest : public LiveCountsTest {
@@ -127,6 +185,7 @@ protected:
   }
   void TearDown() override
   {
+    ++pendingAnswersGeneration();
     setFxSystemServices(nullptr);
     document.reset();
     LiveCountsTest::TearDown();
