@@ -1,4 +1,5 @@
 // dgnhost as a user runs it: a separate process with the real module beside it.
+#include <GdalDgn.h>
 #include <ProcessRun.h>
 
 #include <CFxFileBuf.h>
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -88,6 +90,53 @@ TEST(DgnhostProcess, ImportsADgnModelAsABlockFromTheDialog)
   EXPECT_EQ(reference->position.y, 20.0);
   EXPECT_EQ(reference->position.z, 0.0);
   EXPECT_FALSE(QFileInfo::exists(QDir::tempPath() + "/DGNImport_temp")) << "nothing left behind";
+}
+
+TEST(DgnhostProcess, ConvertsAFolderInBatchFromTheDialog)
+{
+  if (!haveGdal())
+    GTEST_SKIP() << "GDAL's ogr2ogr is not installed";
+  QTemporaryDir dir;
+  ASSERT_TRUE(QDir(dir.path()).mkpath("SRC") && QDir(dir.path()).mkpath("DEST"));
+  const QString source = dir.filePath("SRC"), destination = dir.filePath("DEST");
+  ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", source + "/plan.dgn"));
+  ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", source + "/UPPER.DGN"));
+  writeGdalDgn(source, "metric.dgn", "m", "mm", 1000);
+  writeGdalDgn(source, "imperial.dgn", "ft", "in", 12);
+  QFile corrupt(source + "/corrupt.dgn");
+  ASSERT_TRUE(corrupt.open(QIODevice::WriteOnly));
+  corrupt.write(QByteArray(3000, '\x5a'));
+  corrupt.close();
+  QFile(source + "/notes.txt").open(QIODevice::WriteOnly);
+
+  const QString script = QString("IMPORTDGN\n@click rbBatch\n@folder %1\n@click pbSourcePath\n@folder %2\n"
+                                 "@click pbDestPath\n@check cbSelectAll on\n@answer Ok\n@click buttonBox.Ok\n"
+                                 "@wait-message Batch processing finished\n@click buttonBox.Cancel\n@wait-close\n")
+                           .arg(source, destination);
+  const HostRun run = runHost(kHost, {"--script", writeScript(dir, script.toUtf8().constData())});
+  ASSERT_EQ(run.code, 0) << run.err.toStdString() << run.out.toStdString();
+
+  const QStringList drawings = QDir(destination).entryList({"*.dwg"}, QDir::Files, QDir::Name);
+  ASSERT_EQ(drawings.size(), 4) << drawings.join(' ').toStdString();
+  for (const char* base : {"UPPER_Default_", "imperial_Default_", "metric_Default_", "plan_Default_"})
+    EXPECT_EQ(drawings.filter(QRegularExpression(QString("^") + base + "[a-z]+\\.dwg$")).size(), 1) << base;
+  for (const QString& drawing : drawings) {
+    CFxFileBufPtr stream = CFxFileBuf::createObject();
+    ASSERT_TRUE(stream->Open(CFxString(destination + "/" + drawing), Oda::kFileRead, Oda::kOpenExisting, Oda::kShareDenyNo));
+    OdDbDatabasePtr read = dxf::readDrawing(*stream);
+    OdDbBlockTableRecordPtr model(read->getModelSpaceId().openObject());
+    EXPECT_FALSE(model->entityIds().empty()) << drawing.toStdString();
+  }
+
+  QFile report(destination + "/Report.txt");
+  ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+  const QString text = QString::fromUtf8(report.readAll());
+  EXPECT_TRUE(text.contains(source + "/corrupt.dgn")) << text.toStdString();
+  EXPECT_TRUE(text.contains("Total number of converted files: 4\r\n")) << text.toStdString();
+  EXPECT_TRUE(text.contains("Total number of converted Design Model: 4\r\n"));
+  EXPECT_TRUE(text.contains("Total number of failed files: 1\r\n"));
+  EXPECT_FALSE(text.contains("notes.txt"));
+  EXPECT_EQ(QDir(source).entryList(QDir::Files).size(), 6) << "the source folder is left as it was";
 }
 
 TEST(DgnhostProcess, ScriptErrorsExitWith2AndOneLineOnStderr)

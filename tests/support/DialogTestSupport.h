@@ -169,10 +169,13 @@ public:
   }
 
 protected:
+  // Where the import module comes from; a program loads one import module for all its tests.
+  virtual const char* importModuleFolder() const { return DGN_BIN_DIR; }
+
   void SetUp() override
   {
     // The import module's own object lives from its loading to the end: load it before counting.
-    odrxDynamicLinker()->setModuleFolder(OdString(DGN_BIN_DIR));
+    odrxDynamicLinker()->setModuleFolder(OdString(importModuleFolder()));
     ASSERT_FALSE(odrxDynamicLinker()->loadModule(OdString("TD_DgnImport")).isNull());
     LiveCountsTest::SetUp();
     rememberedSettings() = DgnImportSettings();

@@ -1,5 +1,6 @@
 // dgninfo against GDAL, an independent DGN writer and reader: the units it reports for files GDAL
 // wrote, and the geometry of its conversion as GDAL reads it back.
+#include <GdalDgn.h>
 #include <ProcessRun.h>
 
 #include <QDir>
@@ -17,20 +18,6 @@ namespace {
 
 const QString kDgninfo = QStringLiteral(DGN_BIN_DIR "/dgninfo");
 
-bool haveGdal()
-{
-  return !QStandardPaths::findExecutable("ogr2ogr").isEmpty() && !QStandardPaths::findExecutable("ogrinfo").isEmpty();
-}
-
-// Geometry a GDAL-written file holds: lines, a polyline, a shape and a point (GDAL writes it as
-// a line of no length).
-const char* const kGeometry = "WKT,id\n"
-                              "\"LINESTRING (0 0,10.5 20.25)\",1\n"
-                              "\"LINESTRING (1 1,2 3,4 9,16 25.125)\",2\n"
-                              "\"POLYGON ((0 0,100 0,100 50,0 50,0 0))\",3\n"
-                              "\"POINT (7.125 8.5)\",4\n"
-                              "\"LINESTRING (-1234.5 678.25,-1000 700)\",5\n";
-
 struct UnitSystem {
   const char* master;
   const char* sub;
@@ -41,18 +28,8 @@ struct UnitSystem {
 
 QString writeDgn(const QTemporaryDir& dir, const UnitSystem& units)
 {
-  const QString csv = dir.filePath("in.csv");
-  QFile file(csv);
-  EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(kGeometry);
-  file.close();
-  const QString dgn = dir.filePath(QString("%1_%2.dgn").arg(units.master, units.sub));
-  const ProcessRun made = runProcess("ogr2ogr", {"-f", "DGN", "-dsco", QString("MASTER_UNIT_NAME=") + units.master, "-dsco",
-                                   QString("SUB_UNIT_NAME=") + units.sub, "-dsco",
-                                   QString("SUB_UNITS_PER_MASTER_UNIT=%1").arg(units.subPerMaster), "-dsco",
-                                   "UOR_PER_SUB_UNIT=10", "-dsco", "ORIGIN=0,0,0", dgn, csv});
-  EXPECT_EQ(made.code, 0) << made.err.toStdString();
-  return dgn;
+  return writeGdalDgn(dir.path(), QString("%1_%2.dgn").arg(units.master, units.sub), units.master, units.sub,
+                      units.subPerMaster);
 }
 
 // Each feature's vertices as GDAL reads them: repeated vertices and a closing vertex dropped, so

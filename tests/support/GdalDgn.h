@@ -1,0 +1,43 @@
+#pragma once
+// DGN files written by GDAL, an independent DGN writer, for tests that want files our own code
+// did not make.
+#include <ProcessRun.h>
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+inline bool haveGdal()
+{
+  return !QStandardPaths::findExecutable("ogr2ogr").isEmpty() && !QStandardPaths::findExecutable("ogrinfo").isEmpty();
+}
+
+// Geometry a GDAL-written file holds: lines, a polyline, a shape and a point (GDAL writes it as
+// a line of no length).
+constexpr char kGdalGeometry[] = "WKT,id\n"
+                                 "\"LINESTRING (0 0,10.5 20.25)\",1\n"
+                                 "\"LINESTRING (1 1,2 3,4 9,16 25.125)\",2\n"
+                                 "\"POLYGON ((0 0,100 0,100 50,0 50,0 0))\",3\n"
+                                 "\"POINT (7.125 8.5)\",4\n"
+                                 "\"LINESTRING (-1234.5 678.25,-1000 700)\",5\n";
+
+// Writes kGdalGeometry as `folder`/`name` with the given unit names and returns its path.
+inline QString writeGdalDgn(const QString& folder, const QString& name, const QString& master, const QString& sub,
+                            int subPerMaster)
+{
+  const QString csv = QDir(folder).filePath(name + ".csv");
+  QFile file(csv);
+  EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(kGdalGeometry);
+  file.close();
+  const QString dgn = QDir(folder).filePath(name);
+  const ProcessRun made =
+    runProcess("ogr2ogr", {"-f", "DGN", "-dsco", "MASTER_UNIT_NAME=" + master, "-dsco", "SUB_UNIT_NAME=" + sub, "-dsco",
+                           QString("SUB_UNITS_PER_MASTER_UNIT=%1").arg(subPerMaster), "-dsco", "UOR_PER_SUB_UNIT=10",
+                           "-dsco", "ORIGIN=0,0,0", dgn, csv});
+  EXPECT_EQ(made.code, 0) << made.err.toStdString();
+  QFile::remove(csv);
+  return dgn;
+}
