@@ -168,6 +168,32 @@ TEST_F(DgnBatchTest, ExistingDrawingsAndReportsAreReplaced)
   EXPECT_TRUE(QFile::exists(sourceFile("a.dgn"))) << "sources are never touched";
 }
 
+TEST_F(DgnBatchTest, AFileReplacedDuringTheRunOrAnUnwritableReportStopsNothing)
+{
+  addPlan("a.dgn");
+  addPlan("b.dgn");
+  addPlan("c.dgn");
+  QFile sample(DGN_SOURCE_DIR "/samples/plan.dgn");
+  ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+  const QByteArray original = sample.readAll();
+  owner->onProgress = [this](int value) {
+    if (value == 1)
+      writeFile("SRC/b.dgn", "no longer a design file");
+  };
+  ASSERT_TRUE(QDir(destination).mkdir("Report.txt")) << "a folder where the report goes";
+  runHere({"a.dgn", "b.dgn", "c.dgn"});
+  EXPECT_EQ(owner->progress, (QList<int>{0, 1, 2, 3, 3}));
+  EXPECT_TRUE(QFileInfo::exists(QDir(destination).filePath("a_Default_m.dwg")));
+  EXPECT_TRUE(QFileInfo::exists(QDir(destination).filePath("c_Default_m.dwg")));
+  EXPECT_FALSE(QFileInfo::exists(QDir(destination).filePath("b_Default_m.dwg")));
+  EXPECT_TRUE(QFileInfo(QDir(destination).filePath("Report.txt")).isDir());
+  for (const char* name : {"a.dgn", "c.dgn"}) {
+    QFile file(sourceFile(name));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), original) << name << " is read, never written";
+  }
+}
+
 TEST_F(DgnBatchTest, CancelWritesNoReportAndRenewsTheImporter)
 {
   addPlan("a.dgn");
