@@ -144,6 +144,8 @@ void CDgnImportDlg::loadModels(QTreeWidgetItem* item)
   table->setSortingEnabled(true);
   table->horizontalHeader()->setSortIndicatorShown(true);
   table->horizontalHeader()->setHighlightSections(false);
+  // The table has no scroll bars: share its width out so that no header is cut off.
+  table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   table->setItemDelegate(new CFxTableItemDelegate(this));
   connect(table, SIGNAL(clicked(QModelIndex)), this, SLOT(slot_cellClicked(QModelIndex)));
   connect(table->horizontalHeader(), SIGNAL(sectionClicked(int)), this, SLOT(slot_sectionClicked(int)));
