@@ -49,9 +49,7 @@ protected:
   void SetUp() override
   {
     DialogTest::SetUp();
-    ASSERT_TRUE(QDir(folder.path()).mkpath("SRC") && QDir(folder.path()).mkpath("DEST"));
-    source = folder.filePath("SRC");
-    destination = folder.filePath("DEST");
+    makeBatchFolders();
     ensureTempFolder();
     owner = std::make_unique<RecordingOwner>(&userIO);
     batch = std::make_unique<DgnBatch>(owner.get());
@@ -92,7 +90,6 @@ protected:
     runWorker(*batch);
   }
 
-  QString source, destination;
   QProgressBar bar;
   std::unique_ptr<RecordingOwner> owner;
   std::unique_ptr<DgnBatch> batch;

@@ -15,9 +15,7 @@ protected:
   void SetUp() override
   {
     DialogTest::SetUp();
-    ASSERT_TRUE(QDir(folder.path()).mkpath("SRC") && QDir(folder.path()).mkpath("DEST"));
-    source = folder.filePath("SRC");
-    destination = folder.filePath("DEST");
+    makeBatchFolders();
   }
   void TearDown() override
   {
@@ -52,13 +50,19 @@ protected:
     answerNextMessageBox(QMessageBox::Ok, finished);
     button(QDialogButtonBox::Ok)->click();
   }
+  // A run of 500 files, long enough to be stopped; whether its first file has been done.
+  bool startLongRun(QString* finished)
+  {
+    prepare(500);
+    start(finished);
+    return waitUntil([this] { return bar()->value() >= 1; });
+  }
   bool inputsEnabled() const
   {
     return child<QWidget>(*dialog, "treeWidget")->isEnabled() && child<QWidget>(*dialog, "pbSourcePath")->isEnabled() &&
            button(QDialogButtonBox::Cancel)->isEnabled() && !button(QDialogButtonBox::Abort)->isEnabled();
   }
 
-  QString source, destination;
   std::unique_ptr<CDgnImportDlg> dialog;
 };
 
@@ -99,10 +103,8 @@ TEST_F(BatchRunTest, ARunIsAnnouncedAfterItsLastFileAndCanBeRepeated)
 
 TEST_F(BatchRunTest, AbortAnsweredNoLetsTheRunCompleteAndYesStopsIt)
 {
-  prepare(500);
   QString finished, question;
-  start(&finished);
-  ASSERT_TRUE(waitUntil([&] { return bar()->value() >= 1; }));
+  ASSERT_TRUE(startLongRun(&finished));
   answerNextMessageBox(QMessageBox::No, &question);
   button(QDialogButtonBox::Abort)->click();
   EXPECT_EQ(question, "Do you want to cancel Batch Processing?");
@@ -125,10 +127,8 @@ TEST_F(BatchRunTest, AbortAnsweredNoLetsTheRunCompleteAndYesStopsIt)
 
 TEST_F(BatchRunTest, GoingToInsertModeStopsTheRunWithTheTotalsSoFar)
 {
-  prepare(500);
   QString finished, question;
-  start(&finished);
-  ASSERT_TRUE(waitUntil([&] { return bar()->value() >= 1; }));
+  ASSERT_TRUE(startLongRun(&finished));
   answerNextMessageBox(QMessageBox::Yes, &question);
   // The mode buttons are disabled while a run lasts; a host can still switch the mode.
   child<QRadioButton>(*dialog, "rbInsert")->setChecked(true);
@@ -147,10 +147,8 @@ TEST_F(BatchRunTest, GoingToInsertModeStopsTheRunWithTheTotalsSoFar)
 
 TEST_F(BatchRunTest, EscapeDuringARunShowsTheAbortingBoxThenClosesTheDialog)
 {
-  prepare(500);
   QString finished, aborting;
-  start(&finished);
-  ASSERT_TRUE(waitUntil([&] { return bar()->value() >= 1; }));
+  ASSERT_TRUE(startLongRun(&finished));
   answerNextMessageBox(QMessageBox::NoButton, &aborting);
   QElapsedTimer clock;
   clock.start();

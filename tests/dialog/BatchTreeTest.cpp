@@ -15,8 +15,7 @@ protected:
   void SetUp() override
   {
     DialogTest::SetUp();
-    ASSERT_TRUE(QDir(folder.path()).mkpath("SRC") && QDir(folder.path()).mkpath("DEST"));
-    source = folder.filePath("SRC");
+    makeBatchFolders();
     for (const char* name : {"a.dgn", "B.DGN", "c.Dgn"})
       ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", QDir(source).filePath(name)));
     writeFile("SRC/notes.txt", "not listed");
@@ -37,7 +36,7 @@ protected:
   }
   void pickDestination()
   {
-    answerNextFolderDialog(folder.filePath("DEST"));
+    answerNextFolderDialog(destination);
     child<QPushButton>(*dialog, "pbDestPath")->click();
   }
   QStringList listed() const
@@ -63,7 +62,6 @@ protected:
   }
   QPushButton* start() const { return child<QDialogButtonBox>(*dialog, "buttonBox")->button(QDialogButtonBox::Ok); }
 
-  QString source;
   std::unique_ptr<CDgnImportDlg> dialog;
   QTreeWidget* tree = nullptr;
 };
@@ -86,7 +84,7 @@ TEST_F(BatchTreeTest, AFolderWithoutDgnFilesIsRefusedAndChangesNothing)
   pickSource(source);
   QString warning;
   acceptNextMessageBox(&warning);
-  pickSource(folder.filePath("DEST"));
+  pickSource(destination);
   EXPECT_EQ(warning, "No DGN file found in the specified path.");
   EXPECT_EQ(listed().size(), 3);
   EXPECT_EQ(child<QLabel>(*dialog, "lblSourcePath")->toolTip(), source);

@@ -22,11 +22,11 @@ protected:
 
 TEST_F(SharedModelChoiceTest, TheFirstNamesDefaultIsStoredAndEitherRowChangesIt)
 {
-  ASSERT_TRUE(QDir(folder.path()).mkpath("SRC"));
+  makeBatchFolders();
   writeFile("SRC/site.dgn", "scripted\nSheet 0\nSHEET 0\nPlan 0\n");
   dialog = std::make_unique<CDgnImportDlg>(&userIO, nullptr);
   child<QRadioButton>(*dialog, "rbBatch")->click();
-  answerNextFolderDialog(folder.filePath("SRC"));
+  answerNextFolderDialog(source);
   child<QPushButton>(*dialog, "pbSourcePath")->click();
   auto* tree = child<QTreeWidget>(*dialog, "treeWidget");
   ASSERT_EQ(tree->topLevelItemCount(), 1);

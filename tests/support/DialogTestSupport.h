@@ -194,6 +194,14 @@ protected:
     LiveCountsTest::TearDown();
   }
 
+  // The SRC and DEST folders of a batch run, made in the test's folder.
+  void makeBatchFolders()
+  {
+    ASSERT_TRUE(QDir(folder.path()).mkpath("SRC") && QDir(folder.path()).mkpath("DEST"));
+    source = folder.filePath("SRC");
+    destination = folder.filePath("DEST");
+  }
+
   // A file named `name` in the test's folder holding `bytes`.
   QString writeFile(const QString& name, const QByteArray& bytes)
   {
@@ -227,4 +235,5 @@ protected:
   AnsweringUserIO userIO;
   std::unique_ptr<CFxDocument> document;
   QTemporaryDir folder;
+  QString source, destination; // set by makeBatchFolders
 };

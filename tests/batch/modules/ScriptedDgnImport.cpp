@@ -5,12 +5,12 @@
 //   Sheet 4
 // is valid, lists the models Default and Sheet, and converting Sheet returns 4.
 #include <DbDatabase.h>
+#include <RxModuleEntry.h>
 #include <DgnImport.h>
 #include <RxObjectImpl.h>
 #include <RxVariant.h>
 
 #include <fstream>
-#include <new>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -132,24 +132,6 @@ public:
   OdDgnImportPtr create() override { return OdRxObjectImpl<ScriptedImporter, OdDgnImport>::createObject(); }
 };
 
-typedef OdRxWin32Module<ScriptedModule> ModuleObject;
-ScriptedModule* g_module = nullptr;
-
 } // namespace
 
-extern "C" ODRX_EXPORT OdRxModule* odrxCreateModuleObject(void*& hModule)
-{
-  if (!g_module) {
-    g_module = new (odrxAlloc(sizeof(ModuleObject))) ModuleObject(hModule, &g_module);
-    hModule = nullptr;
-  }
-  return g_module;
-}
-
-extern "C" ODRX_EXPORT void odrxGetAPIVersion(int& major, int& minor, int& majorBuild, int& minorBuild)
-{
-  major = kOdrxApiMajor;
-  minor = kOdrxApiMinor;
-  majorBuild = 0;
-  minorBuild = 1;
-}
+ODRX_STANDIN_MODULE_ENTRY(ScriptedModule)

@@ -1,10 +1,9 @@
 // A well-formed module for linker tests: registers one command and records its life cycle in
 // environment-free process state the test can read through the command stack.
 #include <EdCommandStack.h>
+#include <RxModuleEntry.h>
 #include <RxModule.h>
 #include <RxObjectImpl.h>
-
-#include <new>
 
 namespace {
 
@@ -26,24 +25,6 @@ private:
   OdStaticRxObject<SampleCommand> m_command;
 };
 
-typedef OdRxWin32Module<SampleModule> ModuleObject;
-SampleModule* g_module = nullptr;
-
 } // namespace
 
-extern "C" ODRX_EXPORT OdRxModule* odrxCreateModuleObject(void*& hModule)
-{
-  if (!g_module) {
-    g_module = new (odrxAlloc(sizeof(ModuleObject))) ModuleObject(hModule, &g_module);
-    hModule = nullptr;
-  }
-  return g_module;
-}
-
-extern "C" ODRX_EXPORT void odrxGetAPIVersion(int& major, int& minor, int& majorBuild, int& minorBuild)
-{
-  major = 23;
-  minor = 1;
-  majorBuild = 0;
-  minorBuild = 1;
-}
+ODRX_STANDIN_MODULE_ENTRY(SampleModule)
