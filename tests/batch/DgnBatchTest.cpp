@@ -191,6 +191,21 @@ TEST_F(DgnBatchTest, AFileReplacedDuringTheRunOrAnUnwritableReportStopsNothing)
   }
 }
 
+TEST_F(DgnBatchTest, ADestinationThatCannotBeWrittenRunsToItsEndAndChangesNothing)
+{
+  addPlan("a.dgn");
+  addPlan("b.dgn");
+  // A plain file where the folder should be: nothing can be written under it, even by root.
+  const QString blocked = writeFile("blocked", "a file, not a folder");
+  batch->setDestinationPath(blocked);
+  runHere({"a.dgn", "b.dgn"});
+  EXPECT_EQ(owner->progress, (QList<int>{0, 1, 2, 2}));
+  QFile file(blocked);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), "a file, not a folder");
+  EXPECT_TRUE(QFile::exists(sourceFile("a.dgn")) && QFile::exists(sourceFile("b.dgn")));
+}
+
 TEST_F(DgnBatchTest, CancelWritesNoReportAndRenewsTheImporter)
 {
   addPlan("a.dgn");
