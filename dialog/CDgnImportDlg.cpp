@@ -21,6 +21,7 @@
 #include <QFontMetrics>
 #include <QIcon>
 #include <QPalette>
+#include <QSignalBlocker>
 
 using namespace importer_properties;
 
@@ -467,16 +468,10 @@ void CDgnImportDlg::mode_changed()
 
 void CDgnImportDlg::enterInsertMode()
 {
-  if (m_pBatch) {
-    if (!confirmStop(tr("Cancel batch processing?"))) {
-      const bool blocked = ui.rbBatch->blockSignals(true);
-      ui.rbBatch->setChecked(true);
-      ui.rbBatch->blockSignals(blocked);
-      return;
-    }
-    ui.treeWidget->clear();
-    m_unitChoices.clear();
-    releaseWorker();
+  if (!leaveBatchRun()) {
+    const QSignalBlocker quiet(ui.rbBatch);
+    ui.rbBatch->setChecked(true);
+    return;
   }
   const bool loaded = checkDgnFile(m_dgnPath);
   if (!loaded) {

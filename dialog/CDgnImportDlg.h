@@ -132,8 +132,10 @@ private:
   // Pauses a processing worker and asks `question`; true when the user wants the run stopped
   // (or no run is in progress), false after resuming it.
   bool confirmStop(const QString& question);
-  // Detaches the worker's bar, waits for its thread and deletes it: the run ends normally.
-  void releaseWorker();
+  // Leaving the Batch page: unless the user refuses to stop a run in progress, empties the tree
+  // and the unit choices, detaches the worker's bar, waits for its thread and deletes it, so that
+  // the run ends normally. False when refused.
+  bool leaveBatchRun();
   // Cancels the worker, waits for its thread and deletes it: the run is abandoned.
   void cancelWorker();
   void enterBatchMode();

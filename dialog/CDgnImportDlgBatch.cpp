@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <QStandardItemModel>
 
 using namespace importer_properties;
@@ -39,6 +40,21 @@ CFxDGNTableView* tableOf(QTreeWidget* tree, QTreeWidgetItem* fileItem)
 QString unitName(OdDb::UnitsValue units)
 {
   return CFxUtils::GetStringForUnitScalingFactor(units);
+}
+
+// Makes `item` the tree's current and only selected item.
+void selectOnly(QTreeWidget* tree, QTreeWidgetItem* item)
+{
+  tree->clearSelection();
+  tree->setCurrentItem(item);
+  item->setSelected(true);
+}
+
+// Unchecks `box` without running its slots.
+void uncheckQuietly(QCheckBox* box)
+{
+  const QSignalBlocker quiet(box);
+  box->setChecked(false);
 }
 
 } // namespace
@@ -157,10 +173,8 @@ void CDgnImportDlg::loadModels(QTreeWidgetItem* item)
     putString(m_pDgnImporter.get(), OdString("DgnPath"), CFxString(path));
     putString(m_pDgnImporter.get(), OdString("DesignModel"), name);
     const bool master = getBool(m_pDgnImporter.get(), OdString("ConversionUnits"));
-    putBool(m_pDgnImporter.get(), OdString("MasterUnit"), master);
-    const QString defaultName = unitName(OdDb::UnitsValue(getInt32(m_pDgnImporter.get(), OdString("MeasurementUnits"))));
-    putBool(m_pDgnImporter.get(), OdString("MasterUnit"), !master);
-    const QString otherName = unitName(OdDb::UnitsValue(getInt32(m_pDgnImporter.get(), OdString("MeasurementUnits"))));
+    const QString defaultName = unitName(queryMeasurementUnits(m_pDgnImporter.get(), name, master));
+    const QString otherName = unitName(queryMeasurementUnits(m_pDgnImporter.get(), name, !master));
 
     auto* modelCell = new QStandardItem(name.toQString());
     modelCell->setToolTip(name.toQString());
@@ -238,11 +252,8 @@ void CDgnImportDlg::selectOwnerFile(QAbstractItemView* table)
     return;
   const QString file = table->model()->headerData(0, Qt::Horizontal, Qt::UserRole).toString();
   const QList<QTreeWidgetItem*> found = ui.treeWidget->findItems(file, Qt::MatchExactly);
-  if (found.isEmpty() || found.first()->isSelected())
-    return;
-  ui.treeWidget->clearSelection();
-  ui.treeWidget->setCurrentItem(found.first());
-  found.first()->setSelected(true);
+  if (!found.isEmpty() && !found.first()->isSelected())
+    selectOnly(ui.treeWidget, found.first());
 }
 
 void CDgnImportDlg::slot_currentItemChanged(QTreeWidgetItem*, QTreeWidgetItem* previous)
@@ -271,16 +282,10 @@ void CDgnImportDlg::rowClicked(QTreeWidgetItem* item, int)
   refreshBatchState();
   if (!item)
     return;
-  if (item->checkState(0) == Qt::Unchecked) {
-    const bool blocked = ui.cbSelectAll->blockSignals(true);
-    ui.cbSelectAll->setChecked(false);
-    ui.cbSelectAll->blockSignals(blocked);
-  }
-  if (!item->isSelected()) {
-    ui.treeWidget->clearSelection();
-    ui.treeWidget->setCurrentItem(item);
-    item->setSelected(true);
-  }
+  if (item->checkState(0) == Qt::Unchecked)
+    uncheckQuietly(ui.cbSelectAll);
+  if (!item->isSelected())
+    selectOnly(ui.treeWidget, item);
 }
 
 void CDgnImportDlg::whenSelectAllChecked(bool on)
@@ -303,9 +308,7 @@ void CDgnImportDlg::refreshBatchState()
   }
   if (!someChecked) {
     okButton()->setEnabled(false);
-    const bool blocked = ui.cbSelectAll->blockSignals(true);
-    ui.cbSelectAll->setChecked(false);
-    ui.cbSelectAll->blockSignals(blocked);
+    uncheckQuietly(ui.cbSelectAll);
   }
 }
 

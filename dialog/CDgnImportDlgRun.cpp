@@ -104,13 +104,20 @@ bool CDgnImportDlg::confirmStop(const QString& question)
   return false;
 }
 
-void CDgnImportDlg::releaseWorker()
+bool CDgnImportDlg::leaveBatchRun()
 {
+  if (!m_pBatch)
+    return true;
+  if (!confirmStop(tr("Cancel batch processing?")))
+    return false;
+  ui.treeWidget->clear();
+  m_unitChoices.clear();
   m_pBatch->setProgressBar(nullptr);
   while (m_pBatch->isRunning())
     QThread::msleep(5);
   delete m_pBatch;
   m_pBatch = nullptr;
+  return true;
 }
 
 void CDgnImportDlg::cancelWorker()
@@ -133,13 +140,8 @@ void CDgnImportDlg::abort_clicked()
 
 void CDgnImportDlg::cancel_clicked()
 {
-  if (m_pBatch) {
-    if (!confirmStop(tr("Cancel batch processing?")))
-      return;
-    ui.treeWidget->clear();
-    m_unitChoices.clear();
-    releaseWorker();
-  }
+  if (!leaveBatchRun())
+    return;
   tempFolderPrepared() = false;
   QDialog::reject();
 }

@@ -83,7 +83,7 @@ TEST_F(BatchTreeTest, AFolderWithoutDgnFilesIsRefusedAndChangesNothing)
 {
   pickSource(source);
   QString warning;
-  acceptNextMessageBox(&warning);
+  answerNextMessageBox(QMessageBox::Ok, &warning);
   pickSource(destination);
   EXPECT_EQ(warning, "No DGN file found in the specified path.");
   EXPECT_EQ(listed().size(), 3);

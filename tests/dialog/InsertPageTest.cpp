@@ -262,7 +262,7 @@ TEST_F(InsertPageTest, BrowsingLoadsADgnFileOfAnyCaseAndRefusesOthers)
   QFile(drawing).open(QIODevice::WriteOnly);
   userIO.setFiles({drawing});
   QString warning;
-  acceptNextMessageBox(&warning);
+  answerNextMessageBox(QMessageBox::Ok, &warning);
   child<QPushButton>(*dialog, "pbBrowse")->click();
   EXPECT_EQ(warning, "This Drawing cannot be loaded because it is not a DGN file.");
   EXPECT_EQ(child<QLabel>(*dialog, "lblDgnName")->toolTip(), "Upper.DGN") << "nothing reloaded";

@@ -92,22 +92,6 @@ inline int& pendingAnswersGeneration()
   return generation;
 }
 
-// Accepts the next message box that opens (from a nested event loop) and records its text.
-inline void acceptNextMessageBox(QString* text, int generation = pendingAnswersGeneration())
-{
-  QTimer::singleShot(0, [text, generation] {
-    if (generation != pendingAnswersGeneration())
-      return;
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box) {
-      acceptNextMessageBox(text, generation);
-      return;
-    }
-    *text = box->text();
-    box->accept();
-  });
-}
-
 // Answers the next message box that offers `button` (NoButton: the next box without buttons,
 // which is only recorded), keeping its text in `text` when given. `then` runs once it has answered.
 inline void answerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr,
