@@ -2,6 +2,7 @@
 
 #include <RxObjectImpl.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace dgn {
@@ -10,6 +11,8 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kStrokesPerTurn = 72;
+// The line spacing factors the drawing format accepts.
+constexpr double kMinLineSpacing = 0.25, kMaxLineSpacing = 4.0;
 
 bool flat(const std::vector<OdGePoint3d>& points)
 {
@@ -140,6 +143,7 @@ void EntityMaker::text(OdDbBlockTableRecord& block, const Display& d, const Text
   text->height = t.height > 0.0 ? t.height : 1.0;
   text->widthFactor = t.height > 0.0 && t.width > 0.0 ? t.width / t.height : 1.0;
   text->rotation = t.rotation;
+  text->normal = t.normal;
   text->text = t.text;
   append(block, text.get(), d);
 }
@@ -150,6 +154,11 @@ void EntityMaker::mtext(OdDbBlockTableRecord& block, const Display& d, const Tex
   m->location = node.origin;
   m->textHeight = node.height > 0.0 ? node.height : 1.0;
   m->rotation = node.rotation;
+  m->normal = node.normal;
+  // MicroStation spaces lines by the gap between them, the drawing by a factor of 5/3 of the
+  // height from one base line to the next.
+  m->lineSpacingFactor = std::clamp((m->textHeight + std::max(0.0, node.lineSpacing)) / (m->textHeight * 5.0 / 3.0),
+                                    kMinLineSpacing, kMaxLineSpacing);
   // Justifications run left (0..5), centre (6..8), right (9..14); top, middle, bottom in each.
   const int column = node.justification <= 5 ? 0 : node.justification <= 8 ? 1 : 2;
   const int row = node.justification % 3;
@@ -195,11 +204,14 @@ void EntityMaker::spline(OdDbBlockTableRecord& block, const Display& d, const Sp
 }
 
 void EntityMaker::reference(OdDbBlockTableRecord& block, const Display& d, OdDbObjectId definition,
-                            const OdGePoint3d& at)
+                            const OdGePoint3d& at, const Placement& placement)
 {
   OdDbBlockReferencePtr r = make<OdDbBlockReference>();
   r->blockTableRecord = definition;
   r->position = at;
+  r->normal = placement.normal;
+  r->rotation = placement.rotation;
+  r->scale = placement.scale;
   append(block, r.get(), d);
 }
 

@@ -27,7 +27,8 @@ public:
   void mtext(OdDbBlockTableRecord& block, const Display& d, const TextData& node, const OdString& contents);
   void spline(OdDbBlockTableRecord& block, const Display& d, const SplineHeader& header,
               std::vector<OdGePoint3d> poles, const std::vector<double>& interiorKnots, std::vector<double> weights);
-  void reference(OdDbBlockTableRecord& block, const Display& d, OdDbObjectId definition, const OdGePoint3d& at);
+  void reference(OdDbBlockTableRecord& block, const Display& d, OdDbObjectId definition, const OdGePoint3d& at,
+                 const Placement& placement);
 
   // Points along a conic, for polyline approximations and chains.
   static void stroke(const Conic& conic, std::vector<OdGePoint3d>& out);
