@@ -115,6 +115,24 @@ TEST(Dgninfo, ReportsGdalFilesUnitsAndConvertsTheirGeometryExactly)
   }
 }
 
+TEST(Dgninfo, ThreeDimensionalTextFromGdalKeepsItsRotation)
+{
+  if (!haveGdal())
+    GTEST_SKIP() << "GDAL's ogr2ogr and ogrinfo are not installed";
+  QTemporaryDir dir;
+  const QString dgn = writeGdalDgn(dir.path(), "labels3d.dgn",
+                                   "WKT,OGR_STYLE\n"
+                                   "\"POINT Z (10 20 5)\",\"LABEL(t:\"\"A\"\",a:30,s:2.5g)\"\n"
+                                   "\"POINT Z (30 40 0)\",\"LABEL(t:\"\"B\"\",a:-45,s:1g)\"\n",
+                                   {"3D=YES"});
+  const QString dxf = dir.filePath("labels3d.dwg");
+  ASSERT_EQ(runProcess(kDgninfo, {dgn, "--convert", dxf}).code, 0);
+  // GDAL reads the drawing back: each label at its angle, not mirrored.
+  const QString labels = runProcess("ogrinfo", {"-al", "-q", dxf}).out;
+  EXPECT_TRUE(labels.contains(QRegularExpression(R"(t:"A",p:1,a:30,s:2.5g)"))) << labels.toStdString();
+  EXPECT_TRUE(labels.contains(QRegularExpression(R"(t:"B",p:1,a:-45,s:1g)"))) << labels.toStdString();
+}
+
 TEST(Dgninfo, RefusesWhatIsNotADesignFileAndBadUsage)
 {
   QTemporaryDir dir;

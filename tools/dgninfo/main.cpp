@@ -85,21 +85,46 @@ std::string unitText(OdDb::UnitsValue units)
   return std::to_string(units) + " " + CFxUtils::GetStringForUnitScalingFactorShort(units).toQString().toStdString();
 }
 
-// "TYPE=COUNT;..." as the module reports it: the total, then one line per type.
-void printElementCounts(const QString& statistics)
-{
-  long long total = 0;
-  std::vector<std::pair<int, long long>> counts;
-  for (const QString& entry : statistics.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-    const QStringList pair = entry.split(QLatin1Char('='));
-    if (pair.size() != 2)
-      continue;
-    counts.emplace_back(pair[0].toInt(), pair[1].toLongLong());
-    total += counts.back().second;
+// "TYPE=LIVE+DELETED;...;NAME=COUNT;..." as the module reports it: the live elements, one line
+// per type, and what the latest conversion left out.
+struct ElementStatistics {
+  long long live = 0;
+  std::vector<std::pair<int, std::pair<long long, long long>>> types;
+  std::vector<std::pair<QString, long long>> leftOut;
+
+  explicit ElementStatistics(const QString& text)
+  {
+    for (const QString& entry : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+      const QStringList pair = entry.split(QLatin1Char('='));
+      if (pair.size() != 2)
+        continue;
+      bool isType = false;
+      const int type = pair[0].toInt(&isType);
+      const QStringList counts = pair[1].split(QLatin1Char('+'));
+      if (!isType) {
+        leftOut.emplace_back(pair[0], pair[1].toLongLong());
+        continue;
+      }
+      types.push_back({type, {counts[0].toLongLong(), counts.value(1).toLongLong()}});
+      live += types.back().second.first;
+    }
   }
-  std::cout << "elements: " << total << "\n";
-  for (const auto& [type, count] : counts)
-    std::cout << "type " << type << " " << elementTypeName(type) << ": " << count << "\n";
+};
+
+ElementStatistics elementStatistics(OdDgnImport* importer)
+{
+  return ElementStatistics(CFxString(getString(importer, OdString("ElementStatistics"))).toQString());
+}
+
+void printElementCounts(const ElementStatistics& statistics)
+{
+  std::cout << "elements: " << statistics.live << "\n";
+  for (const auto& [type, counts] : statistics.types) {
+    std::cout << "type " << type << " " << elementTypeName(type) << ": " << counts.first;
+    if (counts.second)
+      std::cout << " (+" << counts.second << " deleted)";
+    std::cout << "\n";
+  }
 }
 
 int convert(OdDgnImport* importer, const CFxString& model, const QString& out)
@@ -110,6 +135,8 @@ int convert(OdDgnImport* importer, const CFxString& model, const QString& out)
     std::cerr << "dgninfo: the import failed with code " << result << "\n";
     return 3;
   }
+  for (const auto& [what, count] : elementStatistics(importer).leftOut)
+    std::cout << "left out: " << count << " " << what.toStdString() << "\n";
   OdDbDatabasePtr database = getObject(importer, OdString("Database"));
   CFxFileBufPtr stream = CFxFileBuf::createObject();
   if (database.isNull() || !stream->Open(out, Oda::kFileWrite, Oda::kCreateAlways, Oda::kShareDenyNo)) {
@@ -133,8 +160,11 @@ int run(const Options& options)
   putString(importer.get(), OdString("DgnPath"), CFxString(QFileInfo(options.file).absoluteFilePath()));
   const bool valid = getBool(importer.get(), OdString("IsValidDgnDatabase"));
   std::cout << "valid: " << valid << "\n";
-  if (!valid)
+  if (!valid) {
+    std::cerr << "dgninfo: " << options.file.toStdString()
+              << " is not an intact MicroStation V7 design file (V8 files and other formats are not read)\n";
     return 1;
+  }
   const std::vector<CFxString> models = splitDesignModelList(getString(importer.get(), OdString("DesignModelList")));
   QStringList names;
   for (const CFxString& model : models)
@@ -145,7 +175,7 @@ int run(const Options& options)
     std::cout << "sub: " << unitText(queryMeasurementUnits(importer.get(), model, false)) << "\n";
     std::cout << "default: " << (getBool(importer.get(), OdString("ConversionUnits")) ? "master" : "sub") << "\n";
   }
-  printElementCounts(CFxString(getString(importer.get(), OdString("ElementStatistics"))).toQString());
+  printElementCounts(elementStatistics(importer.get()));
   if (options.convertTo.isEmpty() || models.empty())
     return 0;
   queryMeasurementUnits(importer.get(), models.front(), !options.subUnits);
