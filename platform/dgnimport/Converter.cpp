@@ -4,6 +4,7 @@
 #include <RxObjectImpl.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -259,11 +260,13 @@ void Converter::onCell(const Element& e)
     open(Kind::Skip, e);
     return;
   }
+  const OdDbObjectId owner = target().objectId();
   open(Kind::Cell, e);
   if (collecting(Kind::Cell)) {
     // Every placement gets its own definition: components are stored placed, not as a pattern.
     m_open.back().block = newBlock(name, u"CELL", origin);
     m_open.back().origin = origin;
+    m_uses[owner].push_back(m_open.back().block->objectId());
   }
 }
 
@@ -304,7 +307,32 @@ void Converter::place(OdDbBlockTableRecord& owner, const Display& display, const
     ++m_stats.malformed;
     return;
   }
-  m_maker.reference(owner, display, m_definitions.at(nameKey(cell.name)), cell.origin, placement);
+  const OdDbObjectId definition = m_definitions.at(nameKey(cell.name));
+  // A definition that would come to hold itself, directly or through others, cannot be drawn.
+  if (owner.objectId() != m_modelSpace->objectId() && reaches(definition, owner.objectId())) {
+    ++m_stats.malformed;
+    return;
+  }
+  m_uses[owner.objectId()].push_back(definition);
+  m_maker.reference(owner, display, definition, cell.origin, placement);
+}
+
+bool Converter::reaches(OdDbObjectId from, OdDbObjectId to) const
+{
+  std::vector<OdDbObjectId> todo{from};
+  std::set<OdDbObjectId> seen;
+  while (!todo.empty()) {
+    const OdDbObjectId block = todo.back();
+    todo.pop_back();
+    if (block == to)
+      return true;
+    if (!seen.insert(block).second)
+      continue;
+    const auto used = m_uses.find(block);
+    if (used != m_uses.end())
+      todo.insert(todo.end(), used->second.begin(), used->second.end());
+  }
+  return false;
 }
 
 void Converter::onSplineHeader(const Element& e)

@@ -62,6 +62,8 @@ private:
   void open(Kind kind, const Element& header);
   OdDbBlockTableRecordPtr newBlock(const OdString& name, const char16_t* fallback, const OdGePoint3d& origin);
   void place(OdDbBlockTableRecord& owner, const Display& display, const SharedCell& cell);
+  // Whether block `from` draws block `to`, through the references placed so far.
+  bool reaches(OdDbObjectId from, OdDbObjectId to) const;
 
   void onSettings(const Element&) {}
   void onColorTable(const Element& e);
@@ -89,6 +91,7 @@ private:
   std::map<std::u16string, int> m_nameSuffixes;         // next suffix to try per block name
   std::map<std::u16string, OdDbObjectId> m_definitions; // shared cell definitions by upper-case name
   std::vector<PendingInstance> m_pending;
+  std::map<OdDbObjectId, std::vector<OdDbObjectId>> m_uses; // the blocks each block references
   ConversionStats m_stats;
   Handler m_handlers[128] = {};
 };
