@@ -14,6 +14,8 @@ namespace {
 
 constexpr int kControlElement = 9;
 constexpr int kTextElement = 17;
+// Two-byte text enough to tell its code page by; more only takes longer.
+constexpr size_t kCodePageSample = 64 * 1024;
 // The control element reaches at least to the global origin.
 constexpr uint32_t kControlBytes = 1264;
 
@@ -152,7 +154,7 @@ DesignFile DesignFile::inspect(const std::string& path)
     ++file.m_elements;
     TypeCount& count = file.m_byType[element.type()];
     ++(element.isDeleted() ? count.deleted : count.live);
-    if (element.type() == kTextElement && !element.isDeleted()) {
+    if (element.type() == kTextElement && !element.isDeleted() && twoByteText.size() < kCodePageSample) {
       uint32_t characters = 0;
       const uint32_t at = textCharacters(element, file.m_control.is3d, characters);
       if (TextDecoder::isTwoByte(element.data() + at, characters)) {
