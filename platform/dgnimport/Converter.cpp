@@ -13,6 +13,8 @@ namespace dgn {
 namespace {
 
 constexpr unsigned kInvisible = 0x0080; // properties bit of elements not to be displayed
+// Curves inside chains are drawn this close to the true curve, relative to its size.
+constexpr double kCurveTolerance = 1e-4;
 
 // Block names compare without regard to case.
 std::u16string nameKey(OdString name)
@@ -160,8 +162,10 @@ void Converter::open(Kind kind, const Element& header)
     ++m_stats.malformed;
     return;
   }
-  Open o{kind, words, Display::of(header), {}, {}, {}, 0, {}, {}, {}, {}, {}};
-  m_open.push_back(std::move(o));
+  m_open.emplace_back();
+  m_open.back().kind = kind;
+  m_open.back().words = words;
+  m_open.back().display = Display::of(header);
 }
 
 void Converter::onColorTable(const Element& e)
@@ -176,10 +180,13 @@ void Converter::onLinear(const Element& e)
     ++m_stats.malformed;
     return;
   }
-  if (collecting(Kind::Chain) || collecting(Kind::Shape)) {
-    std::vector<OdGePoint3d>& chain = m_open.back().points;
-    const size_t skipFirst = !chain.empty() && chain.back() == m_points.front() ? 1 : 0;
-    chain.insert(chain.end(), m_points.begin() + long(skipFirst), m_points.end());
+  const bool inChain = collecting(Kind::Chain) || collecting(Kind::Shape);
+  if (e.type() == 11) {
+    onCurve(e, inChain);
+    return;
+  }
+  if (inChain) {
+    m_open.back().chain.addPoints(m_points);
     return;
   }
   const Display d = Display::of(e);
@@ -187,14 +194,29 @@ void Converter::onLinear(const Element& e)
   case 3: m_maker.line(target(), d, m_points.front(), m_points.back()); break;
   case 22: m_maker.points(target(), d, m_points); break;
   case 6: m_maker.polyline(target(), d, m_points, true, true); break;
-  case 11:
-    // A curve's first and last two vertices only steer its end tangents.
-    if (m_points.size() > 4)
-      m_points = std::vector<OdGePoint3d>(m_points.begin() + 2, m_points.end() - 2);
-    m_maker.polyline(target(), d, m_points, false, false);
-    break;
   default: m_maker.polyline(target(), d, m_points, false, false); break;
   }
+}
+
+void Converter::onCurve(const Element& e, bool inChain)
+{
+  const MicroStationCurve curve = MicroStationCurve::through(m_points);
+  if (!curve.empty() && !inChain) {
+    m_maker.curve(target(), Display::of(e), curve);
+    return;
+  }
+  std::vector<OdGePoint3d> drawn;
+  if (!curve.empty()) {
+    curve.stroke(kCurveTolerance * curve.size(), drawn);
+  } else {
+    // Too few points for a piece: the ones it passes through, without those that steer its ends.
+    ++m_stats.malformed;
+    drawn = m_points.size() > 4 ? std::vector<OdGePoint3d>(m_points.begin() + 2, m_points.end() - 2) : m_points;
+  }
+  if (inChain)
+    m_open.back().chain.addPoints(drawn);
+  else
+    m_maker.polyline(target(), Display::of(e), drawn, false, false);
 }
 
 void Converter::onConic(const Element& e)
@@ -205,10 +227,13 @@ void Converter::onConic(const Element& e)
     return;
   }
   if (collecting(Kind::Chain) || collecting(Kind::Shape)) {
+    if (c.isCircular()) {
+      m_open.back().chain.addArc(c);
+      return;
+    }
     m_points.clear();
-    EntityMaker::stroke(c, m_points);
-    std::vector<OdGePoint3d>& chain = m_open.back().points;
-    chain.insert(chain.end(), m_points.begin(), m_points.end());
+    EntityMaker::strokeClosely(c, m_points);
+    m_open.back().chain.addPoints(m_points);
     return;
   }
   m_maker.conic(target(), Display::of(e), c);
@@ -246,6 +271,9 @@ void Converter::onTextNode(const Element& e)
 void Converter::onComplex(const Element& e)
 {
   open(e.type() == 14 ? Kind::Shape : Kind::Chain, e);
+  // Components meet where their ends lie within two units of resolution of each other.
+  if (collecting(Kind::Shape) || collecting(Kind::Chain))
+    m_open.back().chain = Chain(map().length(2.0));
 }
 
 void Converter::onCell(const Element& e)
@@ -369,14 +397,39 @@ void Converter::onFractions(const Element& e)
     readFractions(e, s.spline.poles, s.weights);
 }
 
+void Converter::finishSpline(Open& o)
+{
+  if (o.points.size() > size_t(o.spline.poles))
+    o.points.resize(size_t(o.spline.poles));
+  bool repaired = false;
+  const BSplineCurve curve = splineCurve(o.spline, std::move(o.points), o.knots, std::move(o.weights), repaired);
+  m_stats.malformed += repaired || !curve.valid();
+  if (!curve.valid())
+    return;
+  // Inside a chain or shape the curve is part of its outline.
+  if (collecting(Kind::Chain) || collecting(Kind::Shape)) {
+    std::vector<OdGePoint3d> drawn;
+    OdGePoint3d low = curve.poles.front(), high = low;
+    for (const OdGePoint3d& p : curve.poles) {
+      low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+      high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+    }
+    strokeCurve([&curve](double t) { return curve.at(t); }, curve.start(), curve.end(),
+                4 * int(curve.poles.size()), kCurveTolerance * (high - low).length(), drawn);
+    m_open.back().chain.addPoints(drawn);
+    return;
+  }
+  m_maker.spline(target(), o.display, curve, o.spline.closed);
+}
+
 void Converter::finish(Open& o)
 {
   OdDbBlockTableRecord& block = target();
   switch (o.kind) {
   case Kind::Chain:
   case Kind::Shape:
-    if (!o.points.empty())
-      m_maker.polyline(block, o.display, o.points, o.kind == Kind::Shape, o.kind == Kind::Shape);
+    if (!o.chain.empty())
+      m_maker.chain(block, o.display, o.chain, o.kind == Kind::Shape);
     break;
   case Kind::TextNode:
     if (o.lines > 0)
@@ -388,10 +441,7 @@ void Converter::finish(Open& o)
   case Kind::SharedCellDefinition:
     break; // drawn only where an instance places it
   case Kind::Spline:
-    if (o.points.size() > size_t(o.spline.poles))
-      o.points.resize(size_t(o.spline.poles));
-    if (o.points.size() >= 2)
-      m_maker.spline(block, o.display, o.spline, std::move(o.points), o.knots, std::move(o.weights));
+    finishSpline(o);
     break;
   case Kind::Skip:
     break;

@@ -31,13 +31,14 @@ public:
 private:
   enum class Kind { Chain, Shape, TextNode, Cell, SharedCellDefinition, Spline, Skip };
   struct Open {
-    Kind kind;
-    long words; // component words still to come
+    Kind kind = Kind::Skip;
+    long words = 0; // component words still to come
     Display display;
     std::vector<OdGePoint3d> points;
     TextData node;
     OdString contents;
     int lines = 0;
+    Chain chain;                   // chains and shapes: their runs so far
     SplineHeader spline;
     std::vector<double> knots, weights;
     OdDbBlockTableRecordPtr block; // cells and shared cell definitions: the definition being filled
@@ -54,6 +55,7 @@ private:
   void element(const Element& e);
   void closeFinished();
   void finish(Open& open);
+  void finishSpline(Open& spline);
   OdDbBlockTableRecord& target();
   // Inside a shared cell definition positions are the definition's own, not the design's.
   const CoordinateMap& map() const;
@@ -75,6 +77,7 @@ private:
   void onCell(const Element& e);
   void onSharedCellDefinition(const Element& e);
   void onSharedCellInstance(const Element& e);
+  void onCurve(const Element& e, bool inChain);
   void onSplineHeader(const Element& e);
   void onPoles(const Element& e);
   void onFractions(const Element& e);

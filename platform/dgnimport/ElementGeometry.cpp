@@ -2,6 +2,7 @@
 
 #include "Orientation.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace dgn {
@@ -209,6 +210,53 @@ bool readSplineHeader(const Element& e, SplineHeader& out)
   out.poles = e.u16(42);
   out.knots = e.u16(44);
   return e.intact() && out.poles >= 2;
+}
+
+BSplineCurve splineCurve(const SplineHeader& h, std::vector<OdGePoint3d> poles, const std::vector<double>& knots,
+                         std::vector<double> weights, bool& repaired)
+{
+  BSplineCurve curve;
+  const size_t n = poles.size(), order = size_t(std::min<int>(h.order, int(n)));
+  repaired = false;
+  if (order < 2)
+    return curve;
+  curve.degree = int(order) - 1;
+  // Breakpoints from 0 to 1: the stored inner knots, or equal steps.
+  const size_t inner = h.closed ? n - 1 : n - order;
+  const bool stored = knots.size() == inner && std::is_sorted(knots.begin(), knots.end()) &&
+                      (knots.empty() || (knots.front() >= 0.0 && knots.back() <= 1.0));
+  repaired = !knots.empty() && !stored;
+  std::vector<double> breaks{0.0};
+  for (size_t i = 0; i < inner; ++i)
+    breaks.push_back(stored ? knots[i] : double(i + 1) / double(inner + 1));
+  breaks.push_back(1.0);
+  if (std::any_of(weights.begin(), weights.end(), [](double w) { return !(w > 0.0); })) {
+    repaired = true;
+    weights.clear();
+  }
+  if (weights.size() != n)
+    weights.clear();
+  if (h.closed) {
+    const long period = long(n);
+    auto continued = [&](long i) {
+      const long turns = i >= 0 ? i / period : -((-i + period - 1) / period);
+      return breaks[size_t(i - turns * period)] + double(turns);
+    };
+    for (long i = -long(order - 1); i <= long(n + order - 1); ++i)
+      curve.knots.push_back(continued(i));
+    for (size_t i = 0; i + 1 < order; ++i) {
+      poles.push_back(poles[i]);
+      if (!weights.empty())
+        weights.push_back(weights[i]);
+    }
+  } else {
+    curve.knots.assign(order - 1, 0.0);
+    curve.knots.insert(curve.knots.end(), breaks.begin(), breaks.end());
+    curve.knots.insert(curve.knots.end(), order - 1, 1.0);
+  }
+  curve.poles = std::move(poles);
+  curve.weights = std::move(weights);
+  return curve;
 }
 
 void readFractions(const Element& e, int count, std::vector<double>& out)

@@ -1,5 +1,6 @@
 #pragma once
 #include "Coordinates.h"
+#include "Curves.h"
 #include "Orientation.h"
 #include "TextDecoder.h"
 
@@ -66,6 +67,14 @@ struct SplineHeader {
   int poles = 0, knots = 0;
 };
 bool readSplineHeader(const Element& e, SplineHeader& out);
+// The B-spline curve a header with its poles (21), interior knots (26) and weights (28)
+// describes. A closed one comes unwrapped: its first poles again at the end, its knots continued
+// periodically. No stored knots means uniform ones; stored knots of another count than the
+// header's, or that decrease or leave 0 to 1, give way to uniform ones too, and weights not all
+// above zero to none: `repaired` says so.
+BSplineCurve splineCurve(const SplineHeader& h, std::vector<OdGePoint3d> poles, const std::vector<double>& knots,
+                         std::vector<double> weights, bool& repaired);
+
 // Fractions (knots of 26, weights of 28): 32-bit fixed point, 1.0 = 2^31 - 1.
 void readFractions(const Element& e, int count, std::vector<double>& out);
 
