@@ -46,10 +46,6 @@ struct Box {
     maxX = std::max(maxX, p.x);
     maxY = std::max(maxY, p.y);
   }
-  bool contains(const P& p, double tol) const
-  {
-    return p.x >= minX - tol && p.x <= maxX + tol && p.y >= minY - tol && p.y <= maxY + tol;
-  }
   bool overlaps(const Box& o, double margin) const
   {
     return minX <= o.maxX + margin && o.minX <= maxX + margin && minY <= o.maxY + margin && o.minY <= maxY + margin;
@@ -235,6 +231,8 @@ struct Entity {
   bool used = false; // the counterpart of a feature already
   Path drawn;        // what it draws (conics sampled); a text's insertion point
 
+  Entity(const QJsonObject& o, double tol);
+
   bool isConic() const { return kind == "CIRCLE" || kind == "ARC" || kind == "ELLIPSE"; }
   bool isText() const { return kind == "TEXT" || kind == "MTEXT"; }
   const Points& stroke() const { return flat.empty() ? points : flat; }
@@ -278,31 +276,32 @@ Points drawnPoints(const Entity& e)
   return points;
 }
 
+Entity::Entity(const QJsonObject& o, double tol)
+{
+  const auto get = [&](const char* key) { return o.value(QLatin1String(key)); };
+  kind = get("kind").toString();
+  layer = get("layer").toString();
+  rgb = get("rgb").toString();
+  points = pointList(get("points"));
+  flat = pointList(get("flat"));
+  closed = get("closed").toBool();
+  center = point(get("center"));
+  major = point(get("major"));
+  minor = point(get("minor"));
+  start = get("start").toDouble();
+  end = get("end").toDouble();
+  insert = point(get("insert"));
+  dir = point(get("dir"));
+  height = get("height").toDouble();
+  text = get("text").toString();
+  drawn = Path(drawnPoints(*this), tol);
+}
+
 std::vector<Entity> entities(const QJsonArray& list, double tol)
 {
   std::vector<Entity> out;
-  for (const QJsonValue& value : list) {
-    const QJsonObject o = value.toObject();
-    const auto get = [&](const char* key) { return o.value(QLatin1String(key)); };
-    Entity& e = out.emplace_back(Entity{get("kind").toString(),
-                                        get("layer").toString(),
-                                        get("rgb").toString(),
-                                        pointList(get("points")),
-                                        pointList(get("flat")),
-                                        get("closed").toBool(),
-                                        point(get("center")),
-                                        point(get("major")),
-                                        point(get("minor")),
-                                        get("start").toDouble(),
-                                        get("end").toDouble(),
-                                        point(get("insert")),
-                                        point(get("dir")),
-                                        get("height").toDouble(),
-                                        get("text").toString(),
-                                        false,
-                                        {}});
-    e.drawn = Path(drawnPoints(e), tol);
-  }
+  for (const QJsonValue& value : list)
+    out.emplace_back(value.toObject(), tol);
   return out;
 }
 
@@ -544,26 +543,30 @@ std::string counterpart(const Check& check, const Element* definition, const std
   return {};
 }
 
-// Features without counterpart by element type: how many, and the first few with the reason.
+// Features without counterpart by element type: how many of how many, and the first few with the
+// reason.
 struct Failures {
-  std::map<int, std::pair<int, int>> counts; // failed, total
-  std::map<int, std::string> examples;
+  struct Tally {
+    int failed = 0, total = 0;
+    std::string examples;
+  };
+  std::map<int, Tally> byType;
 
   void add(const Feature& f, const std::string& why)
   {
-    auto& [failed, total] = counts[f.type];
-    ++total;
-    if (!why.empty() && ++failed <= 5)
-      examples[f.type] += "    FID " + std::to_string(f.fid) + " at " +
-                          str(f.parts.empty() || f.parts[0].empty() ? P{} : f.parts[0][0]) + ": " + why + "\n";
+    Tally& t = byType[f.type];
+    ++t.total;
+    if (!why.empty() && ++t.failed <= 5)
+      t.examples += "    FID " + std::to_string(f.fid) + " at " + str(f.parts.empty() ? P{} : f.parts[0].front()) +
+                    ": " + why + "\n";
   }
   std::string report() const
   {
     std::string out;
-    for (const auto& [type, count] : counts)
-      if (count.first)
-        out += "  type " + std::to_string(type) + ": " + std::to_string(count.first) + " of " +
-               std::to_string(count.second) + " without counterpart\n" + examples.at(type);
+    for (const auto& [type, t] : byType)
+      if (t.failed)
+        out += "  type " + std::to_string(type) + ": " + std::to_string(t.failed) + " of " + std::to_string(t.total) +
+               " without counterpart\n" + t.examples;
     return out;
   }
 };
@@ -608,7 +611,7 @@ void checkConversion(const QString& dgn, const QByteArray& bytes)
   std::string example;
   for (const Entity& e : drawing.model)
     for (const P& p : e.drawn.points)
-      if (!extent.contains(p, tol) && ++outside == 1)
+      if (!extent.overlaps(boxOf({p}), tol) && ++outside == 1)
         example = e.kind.toStdString() + " on layer " + e.layer.toStdString() + " at " + str(p);
   EXPECT_EQ(outside, 0) << "points drawn outside GDAL's extent, e.g. " << example;
 
