@@ -146,6 +146,7 @@ TEST(Dgninfo, RefusesWhatIsNotADesignFileAndBadUsage)
     EXPECT_EQ(info.code, 1) << path.toStdString();
     EXPECT_EQ(info.out.trimmed(), "valid: 0");
   }
+  EXPECT_EQ(runProcess(kDgninfo, {garbage, "--explode-text-nodes"}).code, 1) << "an option it knows";
   EXPECT_EQ(runProcess(kDgninfo, {}).code, 2);
   EXPECT_EQ(runProcess(kDgninfo, {garbage, "--convert"}).code, 2);
   EXPECT_EQ(runProcess(kDgninfo, {garbage, "--frobnicate"}).code, 2);

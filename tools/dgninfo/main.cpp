@@ -25,6 +25,7 @@ struct Options {
   QString file;
   QString convertTo; // empty: no conversion
   bool subUnits = false;
+  bool explodeTextNodes = false;
 };
 
 bool parse(const QStringList& args, Options& options)
@@ -32,6 +33,8 @@ bool parse(const QStringList& args, Options& options)
   for (int i = 1; i < args.size(); ++i) {
     if (args[i] == QLatin1String("--sub-units"))
       options.subUnits = true;
+    else if (args[i] == QLatin1String("--explode-text-nodes"))
+      options.explodeTextNodes = true;
     else if (args[i] == QLatin1String("--convert") && i + 1 < args.size())
       options.convertTo = args[++i];
     else if (args[i].startsWith(QLatin1String("--")) || !options.file.isEmpty())
@@ -127,9 +130,9 @@ void printElementCounts(const ElementStatistics& statistics)
   }
 }
 
-int convert(OdDgnImport* importer, const CFxString& model, const QString& out)
+int convert(OdDgnImport* importer, const CFxString& model, const QString& out, bool explodeTextNodes)
 {
-  putImportOptions(importer, model, false);
+  putImportOptions(importer, model, explodeTextNodes);
   const int result = importer->importDgn();
   if (result != 0) {
     std::cerr << "dgninfo: the import failed with code " << result << "\n";
@@ -179,7 +182,7 @@ int run(const Options& options)
   if (options.convertTo.isEmpty() || models.empty())
     return 0;
   queryMeasurementUnits(importer.get(), models.front(), !options.subUnits);
-  return convert(importer.get(), models.front(), options.convertTo);
+  return convert(importer.get(), models.front(), options.convertTo, options.explodeTextNodes);
 }
 
 } // namespace
@@ -189,7 +192,7 @@ int main(int argc, char** argv)
   QCoreApplication app(argc, argv);
   Options options;
   if (!parse(app.arguments(), options)) {
-    std::cerr << "usage: dgninfo FILE [--sub-units] [--convert OUT]\n";
+    std::cerr << "usage: dgninfo FILE [--sub-units] [--explode-text-nodes] [--convert OUT]\n";
     return 2;
   }
   try {
