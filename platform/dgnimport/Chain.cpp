@@ -73,8 +73,11 @@ void Chain::add(ChainRun piece)
     if (!meets(run.back().point, piece.front().point) && meets(run.back().point, piece.back().point))
       piece = turnedRound(piece);
     if (meets(run.back().point, piece.front().point)) {
-      run.back().arcToNext = piece.front().arcToNext;
-      run.insert(run.end(), piece.begin() + 1, piece.end());
+      // Ends that meet only nearly keep both points: an arc goes from where it starts.
+      const bool same = run.back().point == piece.front().point;
+      if (same)
+        run.back().arcToNext = piece.front().arcToNext;
+      run.insert(run.end(), piece.begin() + (same ? 1 : 0), piece.end());
       ++m_piecesInRun;
       return;
     }

@@ -71,12 +71,8 @@ OdGePoint3d CubicPiece::at(double u) const
   return lerp(lerp(a, b, u), lerp(b, c, u), u);
 }
 
-MicroStationCurve MicroStationCurve::through(const std::vector<OdGePoint3d>& raw)
+MicroStationCurve MicroStationCurve::through(const std::vector<OdGePoint3d>& x)
 {
-  std::vector<OdGePoint3d> x;
-  for (const OdGePoint3d& p : raw)
-    if (x.empty() || !(x.back() == p))
-      x.push_back(p);
   MicroStationCurve curve;
   const size_t n = x.size();
   if (n < 6)
@@ -86,13 +82,16 @@ MicroStationCurve MicroStationCurve::through(const std::vector<OdGePoint3d>& raw
   for (size_t k = 0; k + 1 < n; ++k) {
     d[k] = distance(x[k], x[k + 1]);
     const OdGeVector3d chord = x[k + 1] - x[k];
-    m[k] = {chord.x / d[k], chord.y / d[k], chord.z / d[k]};
+    // A repeated point makes a chord of no length and no slope.
+    m[k] = d[k] > 0.0 ? OdGeVector3d{chord.x / d[k], chord.y / d[k], chord.z / d[k]} : OdGeVector3d{};
   }
   std::vector<OdGeVector3d> t(n);
   for (size_t k = 2; k + 2 < n; ++k)
     t[k] = {tangent(m[k - 2].x, m[k - 1].x, m[k].x, m[k + 1].x), tangent(m[k - 2].y, m[k - 1].y, m[k].y, m[k + 1].y),
             tangent(m[k - 2].z, m[k - 1].z, m[k].z, m[k + 1].z)};
   for (size_t k = 2; k + 3 < n; ++k) {
+    if (d[k] == 0.0)
+      continue;
     const double third = d[k] / 3;
     const OdGePoint3d p1{x[k].x + t[k].x * third, x[k].y + t[k].y * third, x[k].z + t[k].z * third};
     const OdGePoint3d p2{x[k + 1].x - t[k + 1].x * third, x[k + 1].y - t[k + 1].y * third,

@@ -22,8 +22,8 @@ struct CubicPiece {
 // MicroStation's curve element (type 11) through n points: a cubic for each chord between
 // points 2 and n-3, parametrised by the chord's length, its tangents at the points taken from
 // the slopes of the two chords either side (per coordinate); points 0, 1, n-2 and n-1 only steer
-// the end tangents. Repeated points are passed over. Empty when fewer than six distinct points
-// make no piece.
+// the end tangents. A repeated point makes a chord of no length and no slope, and no piece.
+// Empty when the points make no piece.
 struct MicroStationCurve {
   std::vector<CubicPiece> pieces;
   std::vector<double> lengths; // of each piece's chord

@@ -187,20 +187,19 @@ void EntityMaker::chain(OdDbBlockTableRecord& block, const Display& d, const Cha
 
 void EntityMaker::curve(OdDbBlockTableRecord& block, const Display& d, const MicroStationCurve& curve)
 {
-  // Cubic pieces that meet with equal tangents: a cubic spline whose inner knots, at the chords'
-  // summed lengths, are double, and whose poles are the pieces' inner control points.
+  // The cubic pieces one after the other: a cubic spline with the pieces' control points as
+  // poles and a triple knot where two pieces meet, at the chords' summed lengths; a repeated
+  // point may leave a corner there.
   OdDbSplinePtr s = make<OdDbSpline>();
   s->degree = 3;
   double at = 0.0;
   s->knots.assign(4, 0.0);
   s->controlPoints.push_back(curve.pieces.front().p[0]);
   for (size_t i = 0; i < curve.pieces.size(); ++i) {
-    s->controlPoints.push_back(curve.pieces[i].p[1]);
-    s->controlPoints.push_back(curve.pieces[i].p[2]);
+    s->controlPoints.insert(s->controlPoints.end(), curve.pieces[i].p + 1, curve.pieces[i].p + 4);
     at += curve.lengths[i];
-    s->knots.insert(s->knots.end(), i + 1 < curve.pieces.size() ? 2 : 4, at);
+    s->knots.insert(s->knots.end(), i + 1 < curve.pieces.size() ? 3 : 4, at);
   }
-  s->controlPoints.push_back(curve.pieces.back().p[3]);
   append(block, s.get(), d);
 }
 
