@@ -6,7 +6,6 @@ import math
 import sys
 
 import ezdxf
-import ezdxf.path
 from ezdxf.colors import aci2rgb, int2rgb
 from ezdxf.math import ConstructionEllipse, Vec3
 
@@ -34,6 +33,31 @@ def coordinates(points):  # x, y, z, x, y, z...: one list, not one a point, read
     return [c for p in points for c in (p.x, p.y, p.z)]
 
 
+def tolerance(points):
+    """A flattening tolerance of 1e-7 of the points' extent: fine enough to measure 1e-6, and fast."""
+    points = [Vec3(p) for p in points]
+    low = Vec3(min(p.x for p in points), min(p.y for p in points), min(p.z for p in points))
+    high = Vec3(max(p.x for p in points), max(p.y for p in points), max(p.z for p in points))
+    return 1e-7 * max(1e-3, (high - low).magnitude)
+
+
+def caret_decoded(text):
+    """TEXT writes a control character as ^ and a letter, and a caret as ^ and a blank."""
+    out, i = [], 0
+    while i < len(text):
+        if text[i] == "^" and i + 1 < len(text):
+            out.append("^" if text[i + 1] == " " else chr(ord(text[i + 1]) - 64))
+            i += 2
+        else:
+            out.append(text[i])
+            i += 1
+    return "".join(out)
+
+
+def points_of(polyline):
+    return polyline.vertices_in_wcs() if polyline.dxftype() == "LWPOLYLINE" else polyline.points()
+
+
 def geometry(e):
     kind = e.dxftype()
     if kind == "LINE":
@@ -48,11 +72,15 @@ def geometry(e):
             points = (ocs.to_wcs(p) if e.is_2d_polyline else p for p in e.points())
             closed = e.is_closed
         out = {"points": coordinates(points), "closed": closed}
-        if e.has_arc:
-            out["flat"] = coordinates(ezdxf.path.make_path(e).flattening(1e-9))
+        if e.has_arc:  # through its lines and true arcs: a path would hold arcs as Bezier curves
+            flat, near = [], tolerance(points_of(e))
+            for part in e.virtual_entities():
+                run = [part.dxf.start, part.dxf.end] if part.dxftype() == "LINE" else list(part.flattening(near))
+                flat += run if not flat or not flat[-1].isclose(run[0]) else run[1:]
+            out["flat"] = coordinates(flat)
         return out
     if kind == "SPLINE":
-        return {"flat": coordinates(e.flattening(1e-9))}
+        return {"flat": coordinates(e.flattening(tolerance(e.control_points)))}
     if kind in ("CIRCLE", "ARC", "ELLIPSE"):
         if kind == "ELLIPSE":
             c = e.construction_tool()
@@ -65,7 +93,7 @@ def geometry(e):
         ocs = e.ocs()
         angle = math.radians(e.dxf.get("rotation", 0))
         return {"insert": xyz(ocs.to_wcs(e.dxf.insert)), "height": e.dxf.height,
-                "dir": xyz(ocs.to_wcs(Vec3(math.cos(angle), math.sin(angle), 0))), "text": e.plain_text()}
+                "dir": xyz(ocs.to_wcs(Vec3(math.cos(angle), math.sin(angle), 0))), "text": caret_decoded(e.dxf.text)}
     if kind == "MTEXT":
         return {"insert": xyz(e.dxf.insert), "height": e.dxf.char_height, "dir": xyz(e.ucs().ux),
                 "text": e.plain_text()}
