@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QTimer>
 #include <QImage>
+#include <QLocale>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -99,8 +100,14 @@ TEST_F(LoadedModule, ACancelledCommandEndsNormallyAndPrintsNothing)
   EXPECT_TRUE(io.lines.empty());
 }
 
-TEST_F(LoadedModule, EmbedsItsIconsOnlyWhileLoaded)
+TEST_F(LoadedModule, EmbedsItsIconsAndSpeaksTheHostsLanguageOnlyWhileLoaded)
 {
+  module = nullptr;
+  odrxDynamicLinker()->unloadAll();
+  QLocale::setDefault(QLocale(QLocale::German));
+  module = odrxDynamicLinker()->loadModule(kModuleName);
+  QLocale::setDefault(QLocale::system());
+  EXPECT_EQ(QCoreApplication::translate("DgnBatch", "Invalid file."), QString::fromUtf8("Ungültige Datei."));
   EXPECT_EQ(QImage(":/Icons/DGNImport_Small.png").size(), QSize(16, 16));
   EXPECT_EQ(QImage(":/Icons/DGNImport_Large.png").size(), QSize(32, 32));
   EXPECT_EQ(svgViewBox(":/Icons/DGNImport_Large.svg"), "0 0 16 16");
@@ -113,4 +120,5 @@ TEST_F(LoadedModule, EmbedsItsIconsOnlyWhileLoaded)
   odrxDynamicLinker()->unloadAll();
   EXPECT_FALSE(QFile::exists(":/Icons/DGNImport_Small.png"));
   EXPECT_FALSE(QFile::exists(":/Icons/import_DGN_32x-48.svg"));
+  EXPECT_EQ(QCoreApplication::translate("DgnBatch", "Invalid file."), "Invalid file.");
 }
