@@ -1,10 +1,13 @@
-// dgninfo against GDAL, an independent DGN writer and reader: the units it reports for files GDAL
-// wrote, and the geometry of its conversion as GDAL reads it back.
+// dgninfo against independent programs: the units it reports for files GDAL wrote, the geometry
+// of its conversion as GDAL reads it back, and LibreCAD, the CAD program Linux users open DXF
+// drawings with, printing its conversions of the sample and of a real file.
 #include <GdalDgn.h>
 #include <ProcessRun.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -79,8 +82,6 @@ void expectSameGeometry(const std::vector<std::vector<double>>& expected,
   }
 }
 
-} // namespace
-
 TEST(Dgninfo, ReportsGdalFilesUnitsAndConvertsTheirGeometryExactly)
 {
   if (!haveGdal())
@@ -132,3 +133,68 @@ TEST(Dgninfo, RefusesWhatIsNotADesignFileAndBadUsage)
   EXPECT_EQ(runProcess(kDgninfo, {garbage, "--convert"}).code, 2);
   EXPECT_EQ(runProcess(kDgninfo, {garbage, "--frobnicate"}).code, 2);
 }
+
+// The extent of the ink on the PDF's page, as shares of the page, and how many pixels hold ink,
+// from a picture 600 pixels high or wide (LibreCAD makes pages of any size: A4 in the drawing's
+// unit).
+std::pair<QRectF, int> inkOnThePage(const QString& pdf)
+{
+  const ProcessRun picture = runProcess("pdftoppm", {"-scale-to", "600", "-gray", "-singlefile", pdf, pdf});
+  EXPECT_EQ(picture.code, 0) << picture.err.toStdString();
+  const QImage image(pdf + ".pgm");
+  QRect extent;
+  int pixels = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qGray(image.pixel(x, y)) < 128)
+        ++pixels, extent |= QRect(x, y, 1, 1);
+  return {QRectF(double(extent.x()) / image.width(), double(extent.y()) / image.height(),
+                 double(extent.width()) / image.width(), double(extent.height()) / image.height()),
+          pixels};
+}
+
+TEST(Dgninfo, LibreCadPrintsTheConvertedSampleAndARealFileWithoutAWord)
+{
+  if (QStandardPaths::findExecutable("librecad").isEmpty() || QStandardPaths::findExecutable("pdftoppm").isEmpty())
+    GTEST_SKIP() << "librecad or pdftoppm is not installed";
+  QStringList files{DGN_SOURCE_DIR "/samples/plan.dgn"};
+  if (QFileInfo::exists(DGN_SOURCE_DIR "/../shared/dgn-corpus/tika_testDGN7.dgn"))
+    files << DGN_SOURCE_DIR "/../shared/dgn-corpus/tika_testDGN7.dgn"; // cells, texts, a text node, colours
+  for (const QString& file : files) {
+    SCOPED_TRACE(file.toStdString());
+    QTemporaryDir dir;
+    // LibreCAD goes by the name: the drawing, a DXF whatever its name, is written as NAME.dxf.
+    const QString dxf = dir.filePath(QFileInfo(file).completeBaseName() + ".dxf");
+    ASSERT_EQ(runProcess(kDgninfo, {file, "--convert", dxf}).code, 0);
+
+    // dxf2pdf of LibreCAD 2.2 takes no output name: it prints NAME.pdf beside the drawing.
+    QProcess librecad;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", dir.path());
+    env.insert("XDG_RUNTIME_DIR", dir.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    librecad.setProcessEnvironment(env);
+    librecad.start("librecad", {"dxf2pdf", "--fit", "--monochrome", dxf});
+    // A message box about the file would wait for a click for ever: a window shown ends the wait.
+    QString said;
+    QElapsedTimer clock;
+    clock.start();
+    while (!librecad.waitForFinished(200) && !said.contains("propagateSizeHints") && clock.elapsed() < 120000)
+      said += QString::fromUtf8(librecad.readAllStandardError());
+    said += QString::fromUtf8(librecad.readAllStandardError() + librecad.readAllStandardOutput());
+    if (librecad.state() != QProcess::NotRunning) {
+      librecad.kill();
+      librecad.waitForFinished();
+      FAIL() << "LibreCAD showed a window or did not finish:\n" << said.toStdString();
+    }
+    EXPECT_EQ(librecad.exitCode(), 0);
+    for (const QString& line : said.split('\n', Qt::SkipEmptyParts))
+      EXPECT_TRUE(line.startsWith("RS_DEBUG::setLevel") || line.startsWith("Printing \"")) << line.toStdString();
+
+    const auto [extent, pixels] = inkOnThePage(dir.filePath(QFileInfo(file).completeBaseName() + ".pdf"));
+    EXPECT_GT(pixels, 1000) << "a page that holds the drawing";
+    EXPECT_GT(std::max(extent.width(), extent.height()), 0.9) << "the drawing fitted to the page";
+  }
+}
+
+} // namespace
