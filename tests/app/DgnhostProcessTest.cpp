@@ -40,8 +40,6 @@ QString writeScript(const QTemporaryDir& dir, const char* text)
   return path;
 }
 
-} // namespace
-
 // What a user of each language sees: the Insert page's texts, a message of the file prompt, the
 // command's last message, the end of a batch run and the report's labels, its layout unchanged.
 // "xx" is no language: the host says which there are and goes on in English.
@@ -60,6 +58,8 @@ constexpr Language kEnglish = {
   "en", "&Insert as Block", "&Master units [m]", "Invalid file. file .dgn has unsupported or unrecognized format.",
   "DGN File imported as block", "Batch processing finished.", "Failed DGN filename: %1    Error type: No model exist.\r\n",
   "Total number of converted files: 4\r\nTotal number of converted Design Model: 4\r\nTotal number of failed files: 1\r\n"};
+
+} // namespace
 
 TEST(DgnhostProcess, ImportsABlockAndConvertsAFolderInTheHostsLanguage)
 {
@@ -141,12 +141,6 @@ TEST(DgnhostProcess, ImportsABlockAndConvertsAFolderInTheHostsLanguage)
     ASSERT_EQ(drawings.size(), 4) << drawings.join(' ').toStdString();
     for (const char* base : {"UPPER_Default_", "imperial_Default_", "metric_Default_", "plan_Default_"})
       EXPECT_EQ(drawings.filter(QRegularExpression(QString("^") + base + "[a-z]+\\.dwg$")).size(), 1) << base;
-    for (const QString& name : drawings) {
-      CFxFileBufPtr copy = CFxFileBuf::createObject();
-      ASSERT_TRUE(copy->Open(CFxString(destination + "/" + name), Oda::kFileRead, Oda::kOpenExisting, Oda::kShareDenyNo));
-      OdDbBlockTableRecordPtr space(dxf::readDrawing(*copy)->getModelSpaceId().openObject());
-      EXPECT_FALSE(space->entityIds().empty()) << name.toStdString();
-    }
     QFile report(destination + "/Report.txt");
     ASSERT_TRUE(report.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(report.readAll());
