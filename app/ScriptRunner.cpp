@@ -26,7 +26,7 @@ constexpr ActionSpec kActions[] = {
   {"select", 1, Rest::Required},  {"expand", 1, Rest::Required},    {"checkitem", 1, Rest::Required},
   {"combo", 1, Rest::Required},   {"key", 1, Rest::None},           {"file", 0, Rest::Required},
   {"folder", 0, Rest::Required},  {"answer", 1, Rest::None},        {"wait-message", 0, Rest::Required},
-  {"wait-close", 0, Rest::None},  {"dump", 1, Rest::None},
+  {"wait-close", 0, Rest::None},  {"dump", 1, Rest::None},          {"grab", 0, Rest::Required},
 };
 
 const ActionSpec* specOf(const QString& name)
@@ -197,8 +197,21 @@ ScriptRunner::Step ScriptRunner::performOnWidget(const Item& item)
       fail(item, QStringLiteral("no modal window is open"));
     return Step::Retry;
   }
+  // A window whose last action has not returned yet (a browse button's file dialog, say) is
+  // acted on once it has, so that each step sees what the one before it did.
+  if (modal == m_busyWindow) {
+    if (timedOut(m_modalWaitMs))
+      fail(item, QStringLiteral("the window \"%1\" is still busy").arg(modal->windowTitle()));
+    return Step::Retry;
+  }
   const QString& a = item.action;
   QWidget* widget = modal;
+  if (a == QLatin1String("grab")) {
+    // What a person sees of the window, for the pictures of the README.
+    if (!modal->grab().save(item.args.first()))
+      fail(item, QStringLiteral("cannot write the picture \"%1\"").arg(item.args.first()));
+    return Step::Done;
+  }
   if (a != QLatin1String("key")) {
     widget = WidgetActions::find(modal, item.args.first());
     if (!widget) {
@@ -214,13 +227,16 @@ ScriptRunner::Step ScriptRunner::performOnWidget(const Item& item)
   // its own loop, in which the following steps go on.
   m_actionPending = true;
   QPointer<QWidget> target(widget);
+  QPointer<QWidget> window(modal);
   const Item copy = item;
-  QTimer::singleShot(0, this, [this, target, copy] {
+  QTimer::singleShot(0, this, [this, target, window, copy] {
     m_actionPending = false;
     if (!target) {
       fail(copy, QStringLiteral("the widget went away"));
       return;
     }
+    const QPointer<QWidget> outer = m_busyWindow;
+    m_busyWindow = window;
     const QString& a = copy.action;
     QString why;
     if (a == QLatin1String("click"))
@@ -245,6 +261,7 @@ ScriptRunner::Step ScriptRunner::performOnWidget(const Item& item)
       if (receiver)
         QApplication::sendEvent(receiver, &release);
     }
+    m_busyWindow = outer;
     if (!why.isEmpty())
       fail(copy, QStringLiteral("\"%1\" %2").arg(copy.args.first(), why));
   });

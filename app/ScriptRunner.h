@@ -66,6 +66,7 @@ private:
   QTimer m_timer;
   QElapsedTimer m_waitStarted;
   QPointer<QWidget> m_closing;
+  QPointer<QWidget> m_busyWindow; // the window whose action is running
   bool m_actionPending = false;
   bool m_done = false;
   int m_modalWaitMs = 30000;

@@ -215,36 +215,25 @@ TEST(ScriptRunnerTest, MessageBoxesTakeTheQueuedAnswerElseTheDefaultElseTheEscap
 TEST(ScriptRunnerTest, PickersTakeTheirOwnQueuesOrAreCancelled)
 {
   QTemporaryDir dir;
-  {
   Harness h;
-  ASSERT_TRUE(h.run(QString(R"(OPEN
-@click openFolder
-@folder %1
-@click openFile
-@click buttons.Cancel
-)")
-                      .arg(dir.path())));
+  ASSERT_TRUE(h.run(QString("OPEN\n@click openFolder\n@folder %1\n@click openFile\n@click buttons.Cancel\n").arg(dir.path())));
   EXPECT_EQ(h.code, 0) << h.error.toStdString();
   EXPECT_EQ(h.folder, QString()) << "no folder was queued when the picker opened";
   EXPECT_EQ(h.file, QString()) << "a folder answer does not answer a file prompt";
-  }
 
   Harness again;
   ASSERT_TRUE(again.run(QString("@folder %1\nOPEN\n@click openFolder\n@key Escape\n").arg(dir.path())));
   EXPECT_EQ(again.folder, dir.path());
 }
 
-TEST(ScriptRunnerTest, WaitCloseWithNothingOpenReturnsAtOnceAndTheEndClosesWhatIsLeft)
+TEST(ScriptRunnerTest, TheEndClosesWhatIsLeftAndAMissingWidgetOrWindowEndsTheScriptWithCode2)
 {
   Harness h;
   ASSERT_TRUE(h.run("@wait-close\nOPEN\n@dump sample\n"));
-  EXPECT_EQ(h.code, 0);
+  EXPECT_EQ(h.code, 0) << "@wait-close with nothing open returns at once";
   EXPECT_EQ(h.dialogResult, QDialog::Rejected) << "a window left open is closed at the end";
   EXPECT_EQ(h.output, (QStringList{"sample text=Sample enabled=1 checked=0 visible=1"}));
-}
 
-TEST(ScriptRunnerTest, AMissingWidgetOrNoWindowEndsTheScriptWithCode2)
-{
   Harness missing;
   ASSERT_TRUE(missing.run("OPEN\n@click nowhere\n"));
   EXPECT_EQ(missing.code, 2);

@@ -270,20 +270,24 @@ TEST_F(InsertPageTest, BrowsingLoadsADgnFileOfAnyCaseAndRefusesOthers)
   clearTempFolder();
 }
 
-TEST_F(InsertPageTest, ThePromptRepeatsUntilAnExistingNamedFileOrCancel)
+TEST_F(InsertPageTest, ThePromptRepeatsUntilAnExistingNamedFileThatMayStillFailToLoad)
 {
   const auto dialog = open();
   const QString dotOnly = folder.filePath(".dgn");
   QFile(dotOnly).open(QIODevice::WriteOnly);
-  userIO.setFiles({folder.filePath("missing.dgn"), dotOnly});
+  userIO.setFiles({folder.filePath("missing.dgn"), dotOnly, writeFile("broken.dgn", "garbage")});
   child<QPushButton>(*dialog, "pbBrowse")->click();
-  EXPECT_EQ(userIO.prompts, 3) << "two refusals, then the cancel";
-  ASSERT_EQ(services.shown.size(), 2u);
+  EXPECT_EQ(userIO.prompts, 3) << "two refusals, then a file";
+  ASSERT_EQ(services.shown.size(), 3u);
   EXPECT_EQ(services.shown[0].text, "Unable to locate file.");
   EXPECT_EQ(services.shown[0].caption, "Information");
   EXPECT_EQ(services.shown[0].flags, 48u);
   EXPECT_EQ(services.shown[1].text, "Invalid file. file .dgn has unsupported or unrecognized format.");
+  EXPECT_EQ(services.shown[2].caption, "Invalid file") << "the file cannot be loaded";
   EXPECT_TRUE(models(*dialog).isEmpty());
+  EXPECT_EQ(child<QLabel>(*dialog, "lblPageLayoutOpt_8")->text(), "Conversion units") << "no file was ever loaded";
+  EXPECT_FALSE(button(*dialog, QDialogButtonBox::Ok)->isEnabled());
+  EXPECT_FALSE(child<QWidget>(*dialog, "subunits")->isEnabled());
   clearTempFolder();
 }
 
@@ -304,18 +308,6 @@ TEST_F(InsertPageTest, AFileThatFailsToLoadLeavesThePageAndTheImporterOnThePrevi
   EXPECT_TRUE(child<QRadioButton>(*dialog, "subunits")->isChecked()) << "the choice stays";
   const OdRxObjectPtr path = dialog->getDgnImporter()->properties()->getAt(OdString("DgnPath"));
   EXPECT_EQ(OdRxVariantPtr(path)->getString(), OdString(CFxString(plan))) << "the importer is back on the shown file";
-  clearTempFolder();
-}
-
-TEST_F(InsertPageTest, WithoutAFileEverLoadedAFailedLoadLeavesOkOff)
-{
-  const auto dialog = open();
-  const QString broken = writeFile("broken.dgn", "garbage");
-  userIO.setFiles({broken});
-  child<QPushButton>(*dialog, "pbBrowse")->click();
-  EXPECT_EQ(child<QLabel>(*dialog, "lblPageLayoutOpt_8")->text(), "Conversion units");
-  EXPECT_FALSE(button(*dialog, QDialogButtonBox::Ok)->isEnabled());
-  EXPECT_FALSE(child<QWidget>(*dialog, "subunits")->isEnabled());
   clearTempFolder();
 }
 

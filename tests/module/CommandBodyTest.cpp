@@ -77,21 +77,15 @@ TEST_F(CommandBodyTest, AnAcceptedModelIsConvertedInsertedAndCleanedUp)
   EXPECT_TRUE(odThreadsCounter().isBalanced());
 }
 
-TEST_F(CommandBodyTest, AllChoicesLeftForLaterHandOnlyTheFile)
-{
-  rememberedSettings().specifyLaterFlags = 7;
-  EXPECT_EQ(run(clickOk), 5100);
-  ASSERT_EQ(services.invoked.size(), 1u);
-  EXPECT_EQ(services.invoked[0].size(), 3);
-  EXPECT_EQ(services.invoked[0].last(), "<end>");
-}
-
-TEST_F(CommandBodyTest, AnExistingBlockIsNamedBeforeTheConversionAndInsertedAnyway)
+TEST_F(CommandBodyTest, AnExistingBlockIsNamedBeforeTheConversionAndChoicesLeftForLaterAreNotHandedOn)
 {
   addBlock("PLAN_default_m");
+  rememberedSettings().specifyLaterFlags = 7;
   services.onInvoke = [&] { EXPECT_EQ(userIO.printed.size(), 3) << "the warnings come first"; };
   EXPECT_EQ(run(clickOk), 5100);
-  EXPECT_EQ(services.invoked.size(), 1u);
+  ASSERT_EQ(services.invoked.size(), 1u) << "inserted anyway";
+  EXPECT_EQ(services.invoked[0].size(), 3) << "the command and the file only";
+  EXPECT_EQ(services.invoked[0].last(), "<end>");
   EXPECT_EQ(userIO.printed, (QStringList{"Block \"plan_Default_m\" is already defined.", "Using existing definition.\n",
                                          "\n", "DGN File imported as block"}));
 }

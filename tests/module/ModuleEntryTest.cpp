@@ -50,45 +50,30 @@ OdEdCommand* registeredImportCommand()
 
 } // namespace
 
-TEST_F(ModuleEntry, ReportsTheSdkReleaseItWasBuiltFor)
+TEST_F(ModuleEntry, ReportsItsSdkReleaseAndCreatesOneObjectUntilItsDeletionThatCountingNeverDestroys)
 {
   int major = -1, minor = -1, majorBuild = -1, minorBuild = -1;
   version(major, minor, majorBuild, minorBuild);
-  EXPECT_EQ(major, 23);
-  EXPECT_EQ(minor, 1);
-  EXPECT_EQ(majorBuild, 0);
-  EXPECT_EQ(minorBuild, 33311);
-}
-
-TEST_F(ModuleEntry, ASecondCreationReturnsTheSameObjectAndKeepsTheCallersHandle)
-{
+  EXPECT_EQ(std::vector<int>({major, minor, majorBuild, minorBuild}), std::vector<int>({23, 1, 0, 33311}));
   OdRxModule* first = createModule();
   ASSERT_NE(first, nullptr);
   void* callersHandle = reinterpret_cast<void*>(0x1234);
   EXPECT_EQ(create(callersHandle), first);
-  EXPECT_EQ(callersHandle, reinterpret_cast<void*>(0x1234));
+  EXPECT_EQ(callersHandle, reinterpret_cast<void*>(0x1234)) << "a second creation keeps the caller's handle";
   EXPECT_EQ(first->sysData(), m_handle);
   EXPECT_EQ(first->moduleName().toUtf8(), kModulePath);
-}
+  EXPECT_EQ(first->numRefs(), 0);
+  first->addRef();
+  first->addRef();
+  EXPECT_EQ(first->numRefs(), 2);
+  first->release();
+  first->release();
+  first->release(); // below zero: still alive
+  EXPECT_EQ(first->numRefs(), -1);
+  EXPECT_EQ(first->isA(), OdRxModule::desc());
+  EXPECT_TRUE(OdRxModule::cast(first).get() == first);
 
-TEST_F(ModuleEntry, ReferenceCountingNeverDestroysTheModule)
-{
-  OdRxModule* module = createModule();
-  EXPECT_EQ(module->numRefs(), 0);
-  module->addRef();
-  module->addRef();
-  EXPECT_EQ(module->numRefs(), 2);
-  module->release();
-  module->release();
-  module->release(); // below zero: still alive
-  EXPECT_EQ(module->numRefs(), -1);
-  EXPECT_EQ(module->isA(), OdRxModule::desc());
-  EXPECT_TRUE(OdRxModule::cast(module).get() == module);
-}
-
-TEST_F(ModuleEntry, DeletionClearsTheModulePointerSoTheNextCreationMakesANewObject)
-{
-  createModule()->deleteModule();
+  first->deleteModule();
   m_module = nullptr;
   void* handle = m_handle;
   m_module = create(handle);
@@ -96,7 +81,7 @@ TEST_F(ModuleEntry, DeletionClearsTheModulePointerSoTheNextCreationMakesANewObje
   EXPECT_EQ(handle, nullptr) << "a new object was made, so the handle was taken again";
 }
 
-TEST_F(ModuleEntry, InitialisationAddsAndUninitialisationRemovesTheCommand)
+TEST_F(ModuleEntry, InitialisationAddsTheCommandWithItsNamesAndFlagAndUninitialisationRemovesIt)
 {
   OdRxModule* module = createModule();
   ASSERT_EQ(registeredImportCommand(), nullptr);
@@ -104,16 +89,6 @@ TEST_F(ModuleEntry, InitialisationAddsAndUninitialisationRemovesTheCommand)
   OdEdCommand* command = registeredImportCommand();
   ASSERT_NE(command, nullptr);
   EXPECT_EQ(odedRegCmds()->lookupCmd(OdString("importdgn")).get(), command);
-  module->uninitApp();
-  EXPECT_EQ(registeredImportCommand(), nullptr);
-}
-
-TEST_F(ModuleEntry, TheCommandHasItsNamesFlagAndIgnoresCounting)
-{
-  OdRxModule* module = createModule();
-  module->initApp();
-  OdEdCommand* command = registeredImportCommand();
-  ASSERT_NE(command, nullptr);
   EXPECT_EQ(command->globalName(), OdString("_IMPORTDGN"));
   EXPECT_EQ(command->localName(), OdString("IMPORTDGN")) << "no translation installed";
   EXPECT_EQ(command->flags() & 0x2000000, 0x2000000);
@@ -123,4 +98,5 @@ TEST_F(ModuleEntry, TheCommandHasItsNamesFlagAndIgnoresCounting)
   command->release();
   EXPECT_EQ(command->numRefs(), refs);
   module->uninitApp();
+  EXPECT_EQ(registeredImportCommand(), nullptr);
 }
