@@ -342,3 +342,36 @@ TEST_F(DgnModuleTest, ColoursComeFromMicroStationsDefaultTableWhenTheFileHasNone
   EXPECT_EQ(lines[2]->color(), OdCmColor::fromRGB(0xFF, 0x7F, 0x00)) << "a colour no index has exactly";
   EXPECT_EQ(lines[3]->color(), OdCmColor::fromRGB(0x1C, 0x00, 0x64));
 }
+
+TEST_F(DgnModuleTest, ChainsKeepTrueArcsDrawNoLineAcrossGapsAndCurvesAreSplines)
+{
+  V7Writer w(false, V7Writer::Units{}); // 10,000 UOR a metre
+  // A line, an arc stored the other way round (it ends where the line ends), a line string.
+  w.add(w.complex(12, {w.line({0, 0}, {10000, 0}), w.arc(0, -90, 10000, 10000, 10000, 10000),
+                       w.vertices(4, {{20000, 10000}, {20000, 20000}, {0, 20000}})}));
+  w.add(w.complex(12, {w.line({0, 50000}, {10000, 50000}), w.line({30000, 50000}, {40000, 50000})})); // a gap
+  w.add(w.complex(14, {w.line({0, 0}, {10000, 0}), w.arc(0, 180, 5000, 5000, 5000, 0)}));        // a closed half disc
+  w.add(w.vertices(11, {{0, 0}, {1000, 0}, {2000, 1000}, {3000, 0}, {4000, 1000}, {5000, 0}, {6000, 0}}));
+  OdDgnImportPtr importer = m_module->create();
+  const auto all = import(*importer, save(w, "chains.dgn"));
+
+  const auto polylines = ofType<OdDbPolyline>(all);
+  ASSERT_EQ(polylines.size(), 4u) << "the gap splits the second chain in two";
+  const auto& chain = polylines[0]->vertices;
+  ASSERT_EQ(chain.size(), 5u);
+  EXPECT_DOUBLE_EQ(chain[2].point.x, 2.0);
+  EXPECT_NEAR(chain[1].bulge, std::tan(M_PI / 8), 1e-12) << "a quarter turn, counter-clockwise as the chain runs";
+  EXPECT_EQ(chain[0].bulge, 0.0);
+  EXPECT_DOUBLE_EQ(polylines[1]->vertices.back().point.x, 1.0);
+  EXPECT_DOUBLE_EQ(polylines[2]->vertices.front().point.x, 3.0);
+  EXPECT_TRUE(polylines[3]->closed);
+  ASSERT_GE(polylines[3]->vertices.size(), 2u) << "the arc's end may stay beside the start it nearly meets";
+  EXPECT_NEAR(polylines[3]->vertices[1].bulge, 1.0, 1e-12) << "half a turn back to the start";
+
+  const auto splines = ofType<OdDbSpline>(all);
+  ASSERT_EQ(splines.size(), 1u);
+  EXPECT_EQ(splines[0]->degree, 3);
+  ASSERT_EQ(splines[0]->controlPoints.size(), 7u) << "two cubic pieces, from the third point to the third last";
+  for (const auto& [pole, x] : {std::make_pair(0, 0.2), std::make_pair(3, 0.3), std::make_pair(6, 0.4)})
+    EXPECT_DOUBLE_EQ(splines[0]->controlPoints[size_t(pole)].x, x);
+}
