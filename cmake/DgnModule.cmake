@@ -15,7 +15,7 @@ function(dgn_add_module target)
     LIBRARY_OUTPUT_DIRECTORY ${ARG_OUTPUT_DIRECTORY}
     CXX_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN ON)
-  if(NOT DGN_SANITIZE)
+  if(NOT DGN_SANITIZE AND NOT DGN_FUZZ)
     target_link_options(${target} PRIVATE -Wl,--no-undefined)
   endif()
   # Hidden visibility still exports the C++ library's template code a module instantiates
