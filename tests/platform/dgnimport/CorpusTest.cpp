@@ -202,7 +202,7 @@ std::vector<Feature> gdalFeatures(const QString& dgn)
 
 // The box of the file's top-level elements as GDAL gives it, grown by the features it reads
 // outside: cells are not part of it. Components of shared cell definitions are drawn elsewhere.
-Box gdalExtent(const QString& dgn, const std::vector<Feature>& features, const std::vector<Element>& elements)
+Box gdalHeaderExtent(const QString& dgn)
 {
   Box box;
   static const QRegularExpression extent(R"(Extent: \(([-0-9.e]+), ([-0-9.e]+)\) - \(([-0-9.e]+), ([-0-9.e]+)\))");
@@ -211,6 +211,12 @@ Box gdalExtent(const QString& dgn, const std::vector<Feature>& features, const s
     box.add({m.captured(1).toDouble(), m.captured(2).toDouble()});
     box.add({m.captured(3).toDouble(), m.captured(4).toDouble()});
   }
+  return box;
+}
+
+Box gdalExtent(const Box& header, const std::vector<Feature>& features, const std::vector<Element>& elements)
+{
+  Box box = header;
   for (const Feature& f : features)
     if (elements[elements[f.fid].owner].type != 34)
       for (const Points& part : f.parts)
@@ -247,6 +253,7 @@ struct Drawing {
   std::vector<Entity> model; // flattened through block references
   std::map<QString, std::vector<Entity>> blocks;
   int inserts = -1; // block references in model space itself
+  Box extents;      // as the drawing's header gives them
 };
 
 P point(const QJsonValue& v)
@@ -322,6 +329,8 @@ Drawing readDrawing(const QString& dxf, double tol)
   for (auto it = blocks.begin(); it != blocks.end(); ++it)
     d.blocks[it.key()] = entities(it.value().toArray(), tol);
   d.inserts = o["inserts"].toInt(-1);
+  const Points corners = pointList(o["extents"]);
+  d.extents = boxOf(corners);
   return d;
 }
 
@@ -628,7 +637,7 @@ void checkConversion(const QString& dgn, const QByteArray& bytes)
   const double resolution = 1.0 / std::max(1.0, double(int32At(1112)) * double(int32At(1116)));
   const std::vector<Feature> features = gdalFeatures(dgn);
   ASSERT_FALSE(features.empty()) << "GDAL reads nothing";
-  const Box extent = gdalExtent(dgn, features, elements);
+  const Box header = gdalHeaderExtent(dgn), extent = gdalExtent(header, features, elements);
   const double tol = 1e-6 * extent.size();
   QTextCodec* codec = twoByteCodec(features, elements);
 
@@ -663,6 +672,13 @@ void checkConversion(const QString& dgn, const QByteArray& bytes)
       if (!extent.overlaps(boxOf({p}), tol) && ++outside == 1)
         example = e.kind.toStdString() + " on layer " + e.layer.toStdString() + " at " + str(p);
   EXPECT_EQ(outside, 0) << "points drawn outside GDAL's extent, e.g. " << example;
+  // Zoom to extents shows the design: the drawing's extents are GDAL's, but for the text boxes
+  // GDAL's hold in full and ours by their insertion points.
+  const double side = 0.01 * header.size();
+  EXPECT_TRUE(std::fabs(drawing.extents.minX - header.minX) <= side && std::fabs(drawing.extents.maxX - header.maxX) <= side &&
+              std::fabs(drawing.extents.minY - header.minY) <= side && std::fabs(drawing.extents.maxY - header.maxY) <= side)
+    << "the drawing's extents " << str({drawing.extents.minX, drawing.extents.minY}) << " - "
+    << str({drawing.extents.maxX, drawing.extents.maxY}) << " are not GDAL's";
 
   int cells = 0;
   for (const Element& e : elements)

@@ -122,7 +122,8 @@ def main(path):
     blocks = {b.name: flatten(b, doc, None) for b in doc.blocks if not b.name.lower().startswith("*")}
     sys.stdout.write(json.dumps({"audit": [str(error.message) for error in auditor.errors],
                                  "model": flatten(doc.modelspace(), doc, "ffffff"), "blocks": blocks,
-                                 "inserts": len(doc.modelspace().query("INSERT"))}))
+                                 "inserts": len(doc.modelspace().query("INSERT")),
+                                 "extents": xyz(Vec3(doc.header["$EXTMIN"])) + xyz(Vec3(doc.header["$EXTMAX"]))}))
 
 
 if __name__ == "__main__":
