@@ -98,6 +98,12 @@ public:
     m_y = unit(cross(m_z, m_x));
   }
   OdGePoint3d fromWorld(const OdGePoint3d& p) const { return {dot(p, m_x), dot(p, m_y), dot(p, m_z)}; }
+  // The plane's x (0) or y (1) axis, `length` long.
+  OdGeVector3d axis(int which, double length) const
+  {
+    const OdGeVector3d& v = which == 0 ? m_x : m_y;
+    return {v.x * length, v.y * length, v.z * length};
+  }
   OdGePoint3d toWorld(const OdGePoint3d& p) const
   {
     return {p.x * m_x.x + p.y * m_y.x + p.z * m_z.x, p.x * m_x.y + p.y * m_y.y + p.z * m_z.y,

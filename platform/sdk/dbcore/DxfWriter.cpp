@@ -192,11 +192,6 @@ struct Box {
     min = {std::min(min.x, p.x), std::min(min.y, p.y), std::min(min.z, p.z)};
     max = {std::max(max.x, p.x), std::max(max.y, p.y), std::max(max.z, p.z)};
   }
-  void add(const OdGePoint3d& c, double r)
-  {
-    add(OdGePoint3d{c.x - r, c.y - r, c.z - r});
-    add(OdGePoint3d{c.x + r, c.y + r, c.z + r});
-  }
 };
 
 struct Block {
@@ -223,8 +218,54 @@ std::vector<OdSmartPtr<T>> openRecords(const OdDbSymbolTable& table)
   return records;
 }
 
-// Extents: exact for points and lines, the bounding cube of the full circle for curves.
-void extend(Box& box, const OdDbEntity& e)
+// Adds the points of center + cos(t) x + sin(t) y, t from t0 to t1 (radians, t1 >= t0): its ends,
+// and wherever a coordinate is at its least or most between them.
+void addConic(Box& box, const OdGePoint3d& c, const OdGeVector3d& x, const OdGeVector3d& y, double t0, double t1)
+{
+  const auto at = [&](double t) {
+    return OdGePoint3d{c.x + std::cos(t) * x.x + std::sin(t) * y.x, c.y + std::cos(t) * x.y + std::sin(t) * y.y,
+                       c.z + std::cos(t) * x.z + std::sin(t) * y.z};
+  };
+  box.add(at(t0));
+  box.add(at(t1));
+  for (const double extreme : {std::atan2(y.x, x.x), std::atan2(y.y, x.y), std::atan2(y.z, x.z)})
+    for (double t = extreme + kPi * std::ceil((t0 - extreme) / kPi); t <= t1; t += kPi)
+      box.add(at(t));
+}
+
+// Block references nest no deeper than this for extents; deeper ones count by their position.
+constexpr int kMaxExtentsNesting = 16;
+
+void extend(Box& box, const OdDbEntity& e, int depth = 0);
+
+// A block reference's extents: the corners of its block's content, placed as the reference places
+// them (block origin, scale, rotation in the reference's plane, position).
+void extendByReference(Box& box, const OdDbBlockReference& insert, int depth)
+{
+  const auto* block = as<OdDbBlockTableRecord>(insert.blockTableRecord.safeOpenObject().get());
+  Box content;
+  if (block && depth < kMaxExtentsNesting)
+    for (OdDbObjectId id : block->entityIds())
+      if (const OdDbObjectPtr object = id.safeOpenObject(); const auto* entity = as<OdDbEntity>(object.get()))
+        extend(content, *entity, depth + 1);
+  if (!block || content.min.x > content.max.x) {
+    box.add(insert.position);
+    return;
+  }
+  const Ocs plane(insert.normal);
+  const double c = std::cos(insert.rotation), s = std::sin(insert.rotation);
+  for (int corner = 0; corner < 8; ++corner) {
+    const OdGePoint3d p{corner & 1 ? content.max.x : content.min.x, corner & 2 ? content.max.y : content.min.y,
+                        corner & 4 ? content.max.z : content.min.z};
+    const double x = (p.x - block->origin.x) * insert.scale.x, y = (p.y - block->origin.y) * insert.scale.y;
+    const OdGePoint3d turned = plane.toWorld({c * x - s * y, s * x + c * y, (p.z - block->origin.z) * insert.scale.z});
+    box.add({insert.position.x + turned.x, insert.position.y + turned.y, insert.position.z + turned.z});
+  }
+}
+
+// Extents: exact for points, lines and conics, a spline's by its control points, a block
+// reference's by its block's.
+void extend(Box& box, const OdDbEntity& e, int depth)
 {
   if (auto* line = as<OdDbLine>(&e)) {
     box.add(line->start);
@@ -232,11 +273,19 @@ void extend(Box& box, const OdDbEntity& e)
   } else if (auto* point = as<OdDbPoint>(&e)) {
     box.add(point->position);
   } else if (auto* circle = as<OdDbCircle>(&e)) {
-    box.add(circle->center, circle->radius);
+    const Ocs plane(circle->normal);
+    addConic(box, circle->center, plane.axis(0, circle->radius), plane.axis(1, circle->radius), 0.0, 2 * kPi);
   } else if (auto* arc = as<OdDbArc>(&e)) {
-    box.add(arc->center, arc->radius);
+    const Ocs plane(arc->normal);
+    const double end = arc->endAngle >= arc->startAngle ? arc->endAngle : arc->endAngle + 2 * kPi;
+    addConic(box, arc->center, plane.axis(0, arc->radius), plane.axis(1, arc->radius), arc->startAngle, end);
   } else if (auto* ellipse = as<OdDbEllipse>(&e)) {
-    box.add(ellipse->center, ellipse->majorAxis.length());
+    const OdGeVector3d& a = ellipse->majorAxis;
+    const OdGeVector3d& n = ellipse->normal;
+    const double len = n.length() > 0 ? n.length() : 1.0, r = ellipse->radiusRatio / len;
+    const OdGeVector3d b{(n.y * a.z - n.z * a.y) * r, (n.z * a.x - n.x * a.z) * r, (n.x * a.y - n.y * a.x) * r};
+    const double end = ellipse->endParam >= ellipse->startParam ? ellipse->endParam : ellipse->endParam + 2 * kPi;
+    addConic(box, ellipse->center, a, b, ellipse->startParam, end);
   } else if (auto* pline = as<OdDbPolyline>(&e)) {
     const Ocs ocs(pline->normal);
     for (const auto& v : pline->vertices)
@@ -252,7 +301,7 @@ void extend(Box& box, const OdDbEntity& e)
   } else if (auto* mtext = as<OdDbMText>(&e)) {
     box.add(mtext->location);
   } else if (auto* insert = as<OdDbBlockReference>(&e)) {
-    box.add(insert->position);
+    extendByReference(box, *insert, depth);
   }
 }
 

@@ -635,11 +635,11 @@ void checkConversion(const QString& dgn, const QByteArray& bytes)
                   quint32(quint8(bytes[at + 3])) << 8 | quint8(bytes[at + 2]));
   };
   const double resolution = 1.0 / std::max(1.0, double(int32At(1112)) * double(int32At(1116)));
-  const std::vector<Feature> features = gdalFeatures(dgn);
-  ASSERT_FALSE(features.empty()) << "GDAL reads nothing";
-  const Box header = gdalHeaderExtent(dgn), extent = gdalExtent(header, features, elements);
+  const std::vector<Feature> gdal = gdalFeatures(dgn);
+  ASSERT_FALSE(gdal.empty()) << "GDAL reads nothing";
+  const Box features = gdalExtent(Box{}, gdal, elements), extent = gdalExtent(gdalHeaderExtent(dgn), gdal, elements);
   const double tol = 1e-6 * extent.size();
-  QTextCodec* codec = twoByteCodec(features, elements);
+  QTextCodec* codec = twoByteCodec(gdal, elements);
 
   Drawing drawing = readDrawing(dxf, tol);
   ASSERT_GE(drawing.inserts, 0) << "ezdxf cannot read the drawing";
@@ -649,7 +649,7 @@ void checkConversion(const QString& dgn, const QByteArray& bytes)
     model.push_back(&e);
   std::map<int, std::vector<Entity*>> definitions; // by the definition's element
   Failures failures;
-  for (const Feature& f : features) {
+  for (const Feature& f : gdal) {
     ASSERT_LT(f.fid, int(elements.size())) << "GDAL and the scan disagree on the element chain";
     const Check check{f, shapeOf(f), tol, elements[f.fid].twoByte ? codec : nullptr, closeness(f, elements),
                       resolution};
@@ -672,13 +672,15 @@ void checkConversion(const QString& dgn, const QByteArray& bytes)
       if (!extent.overlaps(boxOf({p}), tol) && ++outside == 1)
         example = e.kind.toStdString() + " on layer " + e.layer.toStdString() + " at " + str(p);
   EXPECT_EQ(outside, 0) << "points drawn outside GDAL's extent, e.g. " << example;
-  // Zoom to extents shows the design: the drawing's extents are GDAL's, but for the text boxes
-  // GDAL's hold in full and ours by their insertion points.
-  const double side = 0.01 * header.size();
-  EXPECT_TRUE(std::fabs(drawing.extents.minX - header.minX) <= side && std::fabs(drawing.extents.maxX - header.maxX) <= side &&
-              std::fabs(drawing.extents.minY - header.minY) <= side && std::fabs(drawing.extents.maxY - header.maxY) <= side)
-    << "the drawing's extents " << str({drawing.extents.minX, drawing.extents.minY}) << " - "
-    << str({drawing.extents.maxX, drawing.extents.maxY}) << " are not GDAL's";
+  // Zoom to extents shows the design: the drawing's extents are those of GDAL's features, within
+  // the stroke of a curve.
+  const Box& ours = drawing.extents;
+  const double side = 0.01 * features.size();
+  EXPECT_TRUE(std::fabs(ours.minX - features.minX) <= side && std::fabs(ours.maxX - features.maxX) <= side &&
+              std::fabs(ours.minY - features.minY) <= side && std::fabs(ours.maxY - features.maxY) <= side)
+    << "the drawing's extents " << str({ours.minX, ours.minY}) << " - " << str({ours.maxX, ours.maxY})
+    << " are not those of GDAL's features " << str({features.minX, features.minY}) << " - "
+    << str({features.maxX, features.maxY});
 
   int cells = 0;
   for (const Element& e : elements)
