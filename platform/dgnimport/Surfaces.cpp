@@ -234,7 +234,8 @@ Mesh surfaceMesh(const BSplineSurface& s, const std::vector<std::vector<OdGePoin
     std::sort(breaks->begin(), breaks->end());
     breaks->erase(std::unique(breaks->begin(), breaks->end()), breaks->end());
   }
-  // Halve the steps along a direction while a cell edge's middle lies off its chord.
+  // Halve the steps along a direction while a cell edge's middle lies off its chord, along both
+  // while a cell's middle lies off either of its diagonals (a twisted cell).
   int steps[2] = {1, 1};
   std::vector<double> us, vs;
   std::vector<OdGePoint3d> grid;
@@ -249,6 +250,14 @@ Mesh surfaceMesh(const BSplineSurface& s, const std::vector<std::vector<OdGePoin
     for (size_t j = 0; j < vs.size(); ++j)
       for (size_t i = 0; i < us.size(); ++i) {
         const OdGePoint3d& here = grid[j * us.size() + i];
+        if (i + 1 < us.size() && j + 1 < vs.size()) {
+          const OdGePoint3d m = s.at((us[i] + us[i + 1]) / 2, (vs[j] + vs[j + 1]) / 2);
+          const OdGePoint3d &right = grid[j * us.size() + i + 1], &up = grid[(j + 1) * us.size() + i];
+          const double twist = std::max(distance(m, middle(here, grid[(j + 1) * us.size() + i + 1])),
+                                        distance(m, middle(right, up)));
+          off[0] = std::max(off[0], twist);
+          off[1] = std::max(off[1], twist);
+        }
         if (i + 1 < us.size())
           off[0] = std::max(off[0], distance(s.at((us[i] + us[i + 1]) / 2, vs[j]),
                                              middle(here, grid[j * us.size() + i + 1])));
