@@ -176,6 +176,13 @@ TEST_F(DgnModuleTest, SurvivesTruncatedAndCorruptedFiles)
   w.add(w.spline(3, true, {{0, 0, 0}, {1000, 0, 0}, {1000, 1000, 0}, {0, 1000, 0}}, {}));
   w.add(w.sharedCellDefinition("S", {w.text("\xFF\xFD\xFC\xB9\xC6", {0, 0, 0}, 100), w.sharedCellInstance("S", {}, {})}));
   w.add(w.sharedCellInstance("S", {5, 5, 5}, {2, 0, 0, 0, 2, 0, 0, 0, 2}));
+  V7Writer::Symbology rule;
+  rule.properties = 4;
+  w.add(w.surface({3, 2, true, false, {{{0, 0, 0}, {900, 0, 0}, {900, 900, 0}, {0, 900, 9}}, {{0, 0, 90}, {900, 0, 90}, {900, 900, 90}, {0, 900, 99}}},
+                   {{1, 0.5, 1, 0.5}, {1, 0.5, 1, 0.5}}, {0.2, 0.3, 0.7}, {}, {{{0.1, 0.1}, {0.9, 0.2}, {0.5, 0.9}}}}));
+  w.add(w.swept(19, 1, 1, {w.vertices(4, {{100, 0, 0}, {200, 0, 50}}), w.vertices(4, {{0, 100, 0}, {0, 200, 50}}),
+                           w.arc(0, 90, 100, 100, 0, 0, rule)}));
+  w.add(w.cone(false, {30}, {0, 0, 0}, 500, {0, 0, 900}, 100));
   const V7Writer::Bytes good = w.bytes();
   OdDgnImportPtr importer = m_module->create();
   const std::string path = tempFile("broken.dgn");
