@@ -207,8 +207,12 @@ Mesh Cone::mesh(double tolerance) const
       else
         rings[k].push_back(rings[k].front()); // the apex
     }
-    if (solid && radii[k] > 0.0)
-      mesh.cap(rings[k]);
+    // A cap is a fan from its centre.
+    if (solid && radii[k] > 0.0) {
+      const int center = mesh.add(centers[k]);
+      for (int i = 0; i < steps; ++i)
+        mesh.face(center, rings[k][size_t((i + 1) % steps)], rings[k][size_t(i)]);
+    }
     rings[k].push_back(rings[k].front());
   }
   mesh.strip(rings[0], rings[1]);
