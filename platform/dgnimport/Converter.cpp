@@ -431,16 +431,22 @@ bool Converter::reaches(OdDbObjectId from, OdDbObjectId to) const
   return false;
 }
 
+template <class Header>
+bool Converter::openHeader(Kind kind, const Element& e, bool (*read)(const Element&, Header&), Header& out)
+{
+  if (!read(e, out)) {
+    ++m_stats.malformed;
+    open(Kind::Skip, e);
+    return false;
+  }
+  open(kind, e);
+  return collecting(kind);
+}
+
 void Converter::onSplineHeader(const Element& e)
 {
   SplineHeader h;
-  if (!readSplineHeader(e, h)) {
-    ++m_stats.malformed;
-    open(Kind::Skip, e);
-    return;
-  }
-  open(Kind::Spline, e);
-  if (collecting(Kind::Spline))
+  if (openHeader(Kind::Spline, e, readSplineHeader, h))
     m_open.back().spline = h;
 }
 
@@ -512,13 +518,7 @@ void Converter::finishSpline(Open& o)
 void Converter::onSurfaceHeader(const Element& e)
 {
   SurfaceHeader h;
-  if (!readSurfaceHeader(e, h)) {
-    ++m_stats.malformed;
-    open(Kind::Skip, e);
-    return;
-  }
-  open(Kind::Surface, e);
-  if (collecting(Kind::Surface))
+  if (openHeader(Kind::Surface, e, readSurfaceHeader, h))
     m_open.back().surface = h;
 }
 
@@ -566,13 +566,7 @@ void Converter::finishSurface(Open& o)
 void Converter::onSweptHeader(const Element& e)
 {
   SweptHeader h;
-  if (!readSweptHeader(e, h)) {
-    ++m_stats.malformed;
-    open(Kind::Skip, e);
-    return;
-  }
-  open(Kind::Swept, e);
-  if (collecting(Kind::Swept))
+  if (openHeader(Kind::Swept, e, readSweptHeader, h))
     m_open.back().swept = SweptShape(h);
 }
 

@@ -77,6 +77,10 @@ private:
   bool inside(Kind kind) const;
   bool collecting(Kind kind) const { return !m_open.empty() && m_open.back().kind == kind; }
   void open(Kind kind, const Element& header);
+  // Opens a complex element whose header `read` decodes; one it cannot decode is skipped with its
+  // components. True when the element is open to collect into.
+  template <class Header>
+  bool openHeader(Kind kind, const Element& e, bool (*read)(const Element&, Header&), Header& out);
   OdDbBlockTableRecordPtr newBlock(const OdString& name, const char16_t* fallback, const OdGePoint3d& origin);
   void place(OdDbBlockTableRecord& owner, const Display& display, const SharedCell& cell);
   // Whether block `from` draws block `to`, through the references placed so far.

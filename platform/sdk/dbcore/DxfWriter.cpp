@@ -306,6 +306,9 @@ private:
   void write(const OdDbArc& e);
   void write(const OdDbEllipse& e);
   void write(const OdDbPolyline& e);
+  // POLYLINE's own groups, then VERTEX records of points.
+  void polylineHead(const OdDbEntity& e, const char* subclass, int flags);
+  void writeVertices(const OdDbEntity& e, const std::vector<OdGePoint3d>& points, const char* subclass, int flags);
   void write(const OdDb3dPolyline& e);
   void write(const OdDbPolyFaceMesh& e);
   void write(const OdDbSpline& e);
@@ -839,41 +842,41 @@ void DrawingWriter::write(const OdDbPolyline& e)
   writeNormal(e.normal);
 }
 
-void DrawingWriter::write(const OdDb3dPolyline& e)
+void DrawingWriter::polylineHead(const OdDbEntity& e, const char* subclass, int flags)
 {
   entityHead("POLYLINE", e);
-  m_out.put(code::kSubclass, "AcDb3dPolyline");
+  m_out.put(code::kSubclass, subclass);
   m_out.putInt(code::kFollows, 1);
   m_out.putPoint(code::kX, {});
-  m_out.putInt(code::kFlags, k3dPolyline | (e.closed ? kClosed : 0));
-  const OdDbHandle polyline = e.getHandle();
-  for (const OdGePoint3d& p : e.vertices) {
-    entityHead("VERTEX", newHandle(), e, polyline);
+  m_out.putInt(code::kFlags, flags);
+}
+
+void DrawingWriter::writeVertices(const OdDbEntity& e, const std::vector<OdGePoint3d>& points, const char* subclass,
+                                  int flags)
+{
+  for (const OdGePoint3d& p : points) {
+    entityHead("VERTEX", newHandle(), e, e.getHandle());
     m_out.put(code::kSubclass, "AcDbVertex");
-    m_out.put(code::kSubclass, "AcDb3dPolylineVertex");
+    m_out.put(code::kSubclass, subclass);
     m_out.putPoint(code::kX, p);
-    m_out.putInt(code::kFlags, kVertex3d);
+    m_out.putInt(code::kFlags, flags);
   }
-  entityHead("SEQEND", newHandle(), e, polyline);
+}
+
+void DrawingWriter::write(const OdDb3dPolyline& e)
+{
+  polylineHead(e, "AcDb3dPolyline", k3dPolyline | (e.closed ? kClosed : 0));
+  writeVertices(e, e.vertices, "AcDb3dPolylineVertex", kVertex3d);
+  entityHead("SEQEND", newHandle(), e, e.getHandle());
 }
 
 void DrawingWriter::write(const OdDbPolyFaceMesh& e)
 {
-  entityHead("POLYLINE", e);
-  m_out.put(code::kSubclass, "AcDbPolyFaceMesh");
-  m_out.putInt(code::kFollows, 1);
-  m_out.putPoint(code::kX, {});
-  m_out.putInt(code::kFlags, kPolyface);
+  polylineHead(e, "AcDbPolyFaceMesh", kPolyface);
   m_out.putInt(code::kInt2, static_cast<long long>(e.vertices.size()));
   m_out.putInt(code::kInt3, static_cast<long long>(e.faces.size()));
   const OdDbHandle polyline = e.getHandle();
-  for (const OdGePoint3d& p : e.vertices) {
-    entityHead("VERTEX", newHandle(), e, polyline);
-    m_out.put(code::kSubclass, "AcDbVertex");
-    m_out.put(code::kSubclass, "AcDbPolyFaceMeshVertex");
-    m_out.putPoint(code::kX, p);
-    m_out.putInt(code::kFlags, kVertexMesh | kVertexPolyface);
-  }
+  writeVertices(e, e.vertices, "AcDbPolyFaceMeshVertex", kVertexMesh | kVertexPolyface);
   for (const OdDbPolyFaceMesh::Face& f : e.faces) {
     entityHead("VERTEX", newHandle(), e, polyline);
     m_out.put(code::kSubclass, "AcDbFaceRecord");
