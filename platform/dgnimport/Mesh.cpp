@@ -7,9 +7,9 @@ namespace dgn {
 
 namespace {
 
-// Outlines longer than this are capped by a fan from their first vertex: clipping ears costs
-// the square of their length.
-constexpr size_t kMaxEarClipped = 4096;
+// Outlines longer than this are capped by a fan from their first vertex: clipping ears costs up
+// to the cube of their length.
+constexpr size_t kMaxEarClipped = 400;
 
 OdGeVector3d cross(const OdGeVector3d& a, const OdGeVector3d& b)
 {

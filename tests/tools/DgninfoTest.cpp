@@ -148,7 +148,14 @@ TEST(Dgninfo, ReportsWhatEachTypeBecameOfCurvesAndSurfacesThatEzdxfAndGdalRead)
                   {-100000, -100000, 0}, {0, -100000, 0}, {100000, -100000, 0}, {100000, 0, 0}},
                  {0.25, 0.25, 0.5, 0.5, 0.75, 0.75}, {}, {1, h, 1, h, 1, h, 1, h, 1}));
   w.add(w.surface({2, 2, false, false, {{{0, 0, 0}, {10000, 0, 0}}, {{0, 10000, 0}, {10000, 10000, 10000}}}}));
+  w.add(w.surface({2, 2, false, false, {{{0, 0, 0}, {10000, 0, 0}}, {{0, 10000, 0}, {10000, 10000, 0}}}, {}, {}, {},
+                   {{{0.2, 0.2}, {0.8, 0.3}, {0.5, 0.9}}}}));
   w.add(w.cone(true, {90, {1, 0, 0}}, {0, 0, 0}, 20000, {0, -50000, 0}, 0));
+  V7Writer::Symbology rule;
+  rule.properties = 4;
+  w.add(w.swept(19, 1, 1, {w.vertices(6, {{100, 0, 0}, {200, 0, 0}, {200, 0, 90}, {100, 0, 0}}),
+                           w.vertices(6, {{0, 100, 0}, {0, 200, 0}, {0, 200, 90}, {0, 100, 0}}),
+                           w.arc(0, 90, 100, 100, 0, 0, rule), w.arc(0, 90, 200, 200, 0, 0, rule)}));
   V7Writer::Bytes multiLine(40, 0); // an element of type 36: how it is laid out is not public
   multiLine[1] = 36;
   multiLine[2] = 40 / 2 - 2;
@@ -157,8 +164,9 @@ TEST(Dgninfo, ReportsWhatEachTypeBecameOfCurvesAndSurfacesThatEzdxfAndGdalRead)
   ASSERT_TRUE(w.save(dgn.toStdString()));
   const ProcessRun info = runProcess(kDgninfo, {dgn, "--convert", dxf});
   ASSERT_EQ(info.code, 0) << info.err.toStdString();
-  for (const char* line : {"type 27 b-spline curve header: 1 -> 1 SPLINE", "type 24 b-spline surface header: 1 -> 1 POLYFACE MESH",
-                           "type 23 cone: 1 -> 1 POLYFACE MESH", "type 21 b-spline pole: 3 -> nothing",
+  for (const char* line : {"type 27 b-spline curve header: 1 -> 1 SPLINE", "type 24 b-spline surface header: 2 -> 2 POLYFACE MESH",
+                           "type 19 3d solid header: 1 -> 1 POLYFACE MESH",
+                           "type 23 cone: 1 -> 1 POLYFACE MESH", "type 21 b-spline pole: 5 -> nothing",
                            "type 36 multi-line: 1 -> nothing", "left out: 1 multi-lines not converted"})
     EXPECT_TRUE(info.out.split('\n').contains(line)) << line << "\n" << info.out.toStdString();
 
@@ -173,7 +181,7 @@ for e in doc.modelspace():
   ASSERT_EQ(ezdxf.code, 0) << ezdxf.err.toStdString();
   const QStringList said = ezdxf.out.split('\n');
   EXPECT_TRUE(said.contains("errors 0")) << ezdxf.out.toStdString();
-  EXPECT_EQ(said.filter("POLYLINE True True").size(), 2) << ezdxf.out.toStdString();
+  EXPECT_EQ(said.filter("POLYLINE True True").size(), 4) << ezdxf.out.toStdString();
   const QStringList off = said.filter("off ");
   ASSERT_EQ(off.size(), 1);
   EXPECT_LT(off[0].mid(4).toDouble(), 1e-9) << "every point of the spline on the circle";
@@ -181,7 +189,7 @@ for e in doc.modelspace():
   if (!haveGdal())
     GTEST_SKIP() << "GDAL's ogrinfo is not installed";
   const ProcessRun gdal = runProcess("ogrinfo", {"-ro", "-al", "-so", dxf});
-  EXPECT_TRUE(gdal.out.contains("Feature Count: 3")) << gdal.out.toStdString() << gdal.err.toStdString();
+  EXPECT_TRUE(gdal.out.contains("Feature Count: 5")) << gdal.out.toStdString() << gdal.err.toStdString();
   EXPECT_FALSE(gdal.err.contains("ERROR")) << gdal.err.toStdString();
 }
 
