@@ -10,6 +10,7 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kLimit = 1e15; // in UOR: no design plane reaches further
 constexpr int kMaxSteps = 256;
+constexpr size_t kMaxTurnedVertices = size_t(1) << 18; // a long profile turns in fewer steps
 
 OdGeVector3d cross(const OdGeVector3d& a, const OdGeVector3d& b)
 {
@@ -116,7 +117,7 @@ void SweptShape::revolve(Mesh& mesh, size_t from, std::vector<int>& ring, double
   };
   const double sweep = reach(to.axis->sweep) <= reach(-to.axis->sweep) ? to.axis->sweep : -to.axis->sweep;
   closedTurn = std::fabs(sweep) >= 2.0 * kPi - 1e-9;
-  const int steps = turnSteps(sweep, radius, tolerance);
+  const int steps = std::min(turnSteps(sweep, radius, tolerance), int(std::max<size_t>(1, kMaxTurnedVertices / profile.size())));
   const std::vector<int> start = ring;
   for (int k = 1; k <= steps; ++k) {
     std::vector<int> next;

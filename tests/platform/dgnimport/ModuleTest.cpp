@@ -514,3 +514,46 @@ TEST_F(DgnModuleTest, SurfacesSolidsAndConesBecomeMeshesOnTheExactSurface)
     EXPECT_LE(mesh.vertices.size(), 32767u);
   }
 }
+
+// What cannot be read as stored is counted and converted as far as it goes.
+TEST_F(DgnModuleTest, BadCurvesAndSurfacesAreCountedAndConvertedAsFarAsTheyGo)
+{
+  V7Writer w(true, V7Writer::Units{});
+  const auto rows = [](size_t count, size_t poles) { // a plane of 1 m squares
+    std::vector<std::vector<V7Writer::P>> out(count);
+    for (size_t r = 0; r < count; ++r)
+      for (size_t i = 0; i < poles; ++i)
+        out[r].push_back({int32_t(i) * 10000, int32_t(r) * 10000, 0});
+    return out;
+  };
+  const auto plane = rows(2, 3);
+  V7Writer::Surface shortRow{2, 2, false, false, rows(3, 3)};
+  shortRow.rows.back().pop_back(); // one pole short of the header's three
+  struct Case {
+    const char* what;
+    V7Writer::Bytes element;
+    const char* entity; // what it becomes
+  } cases[] = {
+    {"knots that decrease give way to uniform ones", w.surface({3, 2, false, false, rows(2, 5), {}, {0.7, 0.3}}),
+     "POLYFACE MESH"},
+    {"weights of zero are dropped", w.surface({2, 2, false, false, plane, {{1, 0, 1}, {1, 1, 1}}}), "POLYFACE MESH"},
+    {"a row the header does not count is left out", w.surface(shortRow), "POLYFACE MESH"},
+    {"a boundary outside the surface is moved onto it",
+     w.surface({2, 2, false, false, plane, {}, {}, {}, {{{-1, -1}, {0.5, 2}, {0.5, 0.5}}}}), "POLYFACE MESH"},
+    {"an arc of no radius is a point", w.arc(0, 90, 0, 0, 5000, 5000), "POINT"},
+    {"an ellipse of no width is a line", w.ellipse(1000, 0, {}, 0, 0), "LINE"},
+    {"a cone of no radius is its axis", w.cone(false, {}, {0, 0, 0}, 0, {0, 0, 1000}, 0), "LINE"},
+  };
+  OdDgnImportPtr importer = m_module->create();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    V7Writer file(true, V7Writer::Units{});
+    file.add(c.element);
+    putString(*importer, "DgnPath", "");
+    const auto all = import(*importer, save(file, "bad.dgn"));
+    ASSERT_EQ(all.size(), 1u);
+    const std::string statistics = get(*importer, "ElementStatistics")->getString().toUtf8();
+    EXPECT_NE(statistics.find(std::string("->") + c.entity + "=1;"), std::string::npos) << statistics;
+    EXPECT_NE(statistics.find("malformed elements=1;"), std::string::npos) << statistics;
+  }
+}
