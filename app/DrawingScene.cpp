@@ -229,6 +229,17 @@ void DrawingScene::addEntity(const OdDbEntity& entity, const QTransform& transfo
     if (polyline3d->closed && !points.isEmpty())
       points << points.first();
     addPath(points, transform, color);
+  } else if (auto* mesh = OdDbPolyFaceMesh::cast(&entity).get()) {
+    // Seen from above: the edges of its faces.
+    for (const OdDbPolyFaceMesh::Face& face : mesh->faces) {
+      QPolygonF points;
+      for (int i = 0; i <= face.count(); ++i) {
+        const size_t v = size_t(face.vertices[i % face.count()]);
+        if (v < mesh->vertices.size())
+          points << QPointF(mesh->vertices[v].x, mesh->vertices[v].y);
+      }
+      addPath(points, transform, color);
+    }
   } else if (auto* spline = OdDbSpline::cast(&entity).get()) {
     addPath(splinePoints(*spline), transform, color);
   } else if (auto* text = OdDbText::cast(&entity).get()) {

@@ -15,6 +15,37 @@ namespace {
 constexpr unsigned kInvisible = 0x0080; // properties bit of elements not to be displayed
 // Curves inside chains are drawn this close to the true curve, relative to its size.
 constexpr double kCurveTolerance = 1e-4;
+// Meshes lie this close to the true surface, relative to its size.
+constexpr double kMeshTolerance = 1e-3;
+// Element classes of the rule elements of 3D surfaces and solids: primary and construction rules.
+constexpr int kPrimaryRule = 4, kConstructionRule = 6;
+
+double sizeOf(const std::vector<OdGePoint3d>& points)
+{
+  if (points.empty())
+    return 0.0;
+  OdGePoint3d low = points.front(), high = low;
+  for (const OdGePoint3d& p : points) {
+    low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+    high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+  }
+  return (high - low).length();
+}
+
+// The ends of what an ellipse without width draws: a point, or a line along its other axis.
+std::vector<OdGePoint3d> collapsed(const Conic& c)
+{
+  std::vector<OdGePoint3d> points;
+  EntityMaker::stroke(c, points);
+  OdGePoint3d a = points.front(), b = a;
+  for (int pass = 0; pass < 2; ++pass) {
+    a = b;
+    for (const OdGePoint3d& p : points)
+      if ((p - a).length() > (b - a).length())
+        b = p;
+  }
+  return {a, b};
+}
 
 // Block names compare without regard to case.
 std::u16string nameKey(OdString name)
@@ -46,6 +77,11 @@ Converter::Converter(OdDbDatabase* db, const ControlData& control, const std::st
   m_handlers[27] = &Converter::onSplineHeader;
   m_handlers[21] = &Converter::onPoles;
   m_handlers[26] = m_handlers[28] = &Converter::onFractions;
+  m_handlers[24] = &Converter::onSurfaceHeader;
+  m_handlers[25] = &Converter::onBoundary;
+  m_handlers[18] = m_handlers[19] = &Converter::onSweptHeader;
+  m_handlers[23] = &Converter::onCone;
+  m_handlers[36] = &Converter::onMultiLine;
 }
 
 bool Converter::run(const std::string& path)
@@ -64,6 +100,7 @@ bool Converter::run(const std::string& path)
     finish(last);
   }
   // Instances may come before their definition; those whose definition never came are left out.
+  m_maker.setSource(35);
   for (const PendingInstance& p : m_pending) {
     if (m_definitions.count(nameKey(p.cell.name)))
       place(*p.owner, p.display, p.cell);
@@ -71,6 +108,7 @@ bool Converter::run(const std::string& path)
       ++m_stats.unresolvedSharedCells;
   }
   m_pending.clear();
+  m_stats.made = m_maker.made();
   return true;
 }
 
@@ -139,6 +177,7 @@ void Converter::element(const Element& e)
     if (!skipping && componentWords(e) > 0)
       open(Kind::Skip, e);
   } else if (const Handler handler = m_handlers[e.type()]) {
+    m_maker.setSource(e.type());
     (this->*handler)(e);
   } else {
     ++m_stats.unknown;
@@ -164,6 +203,7 @@ void Converter::open(Kind kind, const Element& header)
   }
   m_open.emplace_back();
   m_open.back().kind = kind;
+  m_open.back().type = header.type();
   m_open.back().words = words;
   m_open.back().display = Display::of(header);
 }
@@ -183,6 +223,10 @@ void Converter::onLinear(const Element& e)
   const bool inChain = collecting(Kind::Chain) || collecting(Kind::Shape);
   if (e.type() == 11) {
     onCurve(e, inChain);
+    return;
+  }
+  if (collecting(Kind::Swept)) {
+    addToSwept(e, m_points, nullptr);
     return;
   }
   if (inChain) {
@@ -205,6 +249,13 @@ void Converter::onCurve(const Element& e, bool inChain)
     m_maker.curve(target(), Display::of(e), curve);
     return;
   }
+  if (collecting(Kind::Swept)) {
+    std::vector<OdGePoint3d> drawn;
+    if (!curve.empty())
+      curve.stroke(kMeshTolerance * curve.size(), drawn);
+    addToSwept(e, curve.empty() ? m_points : drawn, nullptr);
+    return;
+  }
   std::vector<OdGePoint3d> drawn;
   if (!curve.empty()) {
     curve.stroke(kCurveTolerance * curve.size(), drawn);
@@ -224,6 +275,23 @@ void Converter::onConic(const Element& e)
   Conic c;
   if (!readConic(e, map(), c)) {
     ++m_stats.malformed;
+    return;
+  }
+  if (collecting(Kind::Swept)) {
+    m_points.clear();
+    EntityMaker::stroke(c, m_points);
+    if (c.full)
+      m_points.push_back(m_points.front());
+    addToSwept(e, m_points, &c);
+    return;
+  }
+  if (c.xAxis.length() == 0.0 || c.yAxis.length() == 0.0) {
+    ++m_stats.malformed;
+    m_points = collapsed(c);
+    if (collecting(Kind::Chain) || collecting(Kind::Shape))
+      m_open.back().chain.addPoints(m_points);
+    else
+      m_maker.line(target(), Display::of(e), m_points.front(), m_points.back());
     return;
   }
   if (collecting(Kind::Chain) || collecting(Kind::Shape)) {
@@ -363,21 +431,32 @@ bool Converter::reaches(OdDbObjectId from, OdDbObjectId to) const
   return false;
 }
 
+template <class Header>
+bool Converter::openHeader(Kind kind, const Element& e, bool (*read)(const Element&, Header&), Header& out)
+{
+  if (!read(e, out)) {
+    ++m_stats.malformed;
+    open(Kind::Skip, e);
+    return false;
+  }
+  open(kind, e);
+  return collecting(kind);
+}
+
 void Converter::onSplineHeader(const Element& e)
 {
   SplineHeader h;
-  if (!readSplineHeader(e, h)) {
-    ++m_stats.malformed;
-    open(Kind::Skip, e);
-    return;
-  }
-  open(Kind::Spline, e);
-  if (collecting(Kind::Spline))
+  if (openHeader(Kind::Spline, e, readSplineHeader, h))
     m_open.back().spline = h;
 }
 
 void Converter::onPoles(const Element& e)
 {
+  if (collecting(Kind::Surface)) {
+    readVertices(e, map(), m_points);
+    m_open.back().rows.push_back(m_points);
+    return;
+  }
   if (!collecting(Kind::Spline)) {
     onLinear(e); // poles on their own draw as their control polygon
     return;
@@ -388,6 +467,16 @@ void Converter::onPoles(const Element& e)
 
 void Converter::onFractions(const Element& e)
 {
+  if (collecting(Kind::Surface)) {
+    Open& s = m_open.back();
+    if (e.type() == 26) {
+      readFractions(e, s.surface.u.knots + s.surface.v.knots, s.knots);
+    } else {
+      s.weightRows.emplace_back();
+      readFractions(e, s.surface.u.poles, s.weightRows.back());
+    }
+    return;
+  }
   if (!collecting(Kind::Spline))
     return;
   Open& s = m_open.back();
@@ -406,8 +495,9 @@ void Converter::finishSpline(Open& o)
   m_stats.malformed += repaired || !curve.valid();
   if (!curve.valid())
     return;
-  // Inside a chain or shape the curve is part of its outline.
-  if (collecting(Kind::Chain) || collecting(Kind::Shape)) {
+  // Inside a chain or shape the curve is part of its outline, inside a 3D surface or solid of a
+  // boundary.
+  if (collecting(Kind::Chain) || collecting(Kind::Shape) || collecting(Kind::Swept)) {
     std::vector<OdGePoint3d> drawn;
     OdGePoint3d low = curve.poles.front(), high = low;
     for (const OdGePoint3d& p : curve.poles) {
@@ -416,14 +506,114 @@ void Converter::finishSpline(Open& o)
     }
     strokeCurve([&curve](double t) { return curve.at(t); }, curve.start(), curve.end(),
                 4 * int(curve.poles.size()), kCurveTolerance * (high - low).length(), drawn);
-    m_open.back().chain.addPoints(drawn);
+    if (collecting(Kind::Swept))
+      m_open.back().swept.addBoundaryElement(drawn);
+    else
+      m_open.back().chain.addPoints(drawn);
     return;
   }
   m_maker.spline(target(), o.display, curve, o.spline.closed);
 }
 
+void Converter::onSurfaceHeader(const Element& e)
+{
+  SurfaceHeader h;
+  if (openHeader(Kind::Surface, e, readSurfaceHeader, h))
+    m_open.back().surface = h;
+}
+
+void Converter::onBoundary(const Element& e)
+{
+  int number = 0;
+  std::vector<OdGePoint2d> points;
+  bool clamped = false;
+  if (!collecting(Kind::Surface) || !readBoundary(e, number, points, clamped)) {
+    ++m_stats.malformed;
+    return;
+  }
+  Open& s = m_open.back();
+  s.clamped = s.clamped || clamped;
+  std::vector<OdGePoint2d>& boundary = s.boundaries[number];
+  boundary.insert(boundary.end(), points.begin(), points.end());
+}
+
+void Converter::finishSurface(Open& o)
+{
+  bool repaired = false;
+  const BSplineSurface surface =
+    BSplineSurface::from(o.surface, std::move(o.rows), std::move(o.weightRows), o.knots, repaired);
+  std::vector<std::vector<OdGePoint2d>> boundaries;
+  for (auto& [number, points] : o.boundaries) {
+    if (points.size() < 3)
+      repaired = true; // no inside to tell from its outside
+    else
+      boundaries.push_back(std::move(points));
+  }
+  const double size = surface.valid() ? surface.size() : 0.0;
+  m_stats.malformed += repaired || o.clamped || !(size > 0.0);
+  if (!surface.valid())
+    return;
+  if (!(size > 0.0)) {
+    const OdGePoint3d p = surface.at(0.0, 0.0);
+    m_maker.line(target(), o.display, p, p);
+    return;
+  }
+  const Mesh mesh = surfaceMesh(surface, boundaries, o.surface.outsideRemoved, kMeshTolerance * size);
+  if (!mesh.empty())
+    m_maker.mesh(target(), o.display, mesh);
+}
+
+void Converter::onSweptHeader(const Element& e)
+{
+  SweptHeader h;
+  if (openHeader(Kind::Swept, e, readSweptHeader, h))
+    m_open.back().swept = SweptShape(h);
+}
+
+void Converter::addToSwept(const Element& e, const std::vector<OdGePoint3d>& points, const Conic* arc)
+{
+  SweptShape& swept = m_open.back().swept;
+  if (e.elementClass() == kPrimaryRule || e.elementClass() == kConstructionRule)
+    swept.addRule(arc);
+  else
+    swept.addBoundaryElement(points);
+}
+
+void Converter::finishSwept(Open& o)
+{
+  const std::vector<std::vector<OdGePoint3d>> outlines = o.swept.outlines();
+  double size = 0.0;
+  for (const auto& outline : outlines)
+    size = std::max(size, sizeOf(outline));
+  const Mesh mesh = o.swept.mesh(kMeshTolerance * size);
+  if (!mesh.empty()) {
+    m_maker.mesh(target(), o.display, mesh);
+    return;
+  }
+  // What cannot be swept keeps its boundaries.
+  m_stats.malformed += !outlines.empty();
+  for (const auto& outline : outlines)
+    m_maker.polyline(target(), o.display, outline, false, false);
+}
+
+void Converter::onCone(const Element& e)
+{
+  Cone cone;
+  if (!readCone(e, map(), cone)) {
+    ++m_stats.malformed;
+    return;
+  }
+  if (cone.radii[0] == 0.0 && cone.radii[1] == 0.0) {
+    ++m_stats.malformed; // no width: its axis
+    m_maker.line(target(), Display::of(e), cone.centers[0], cone.centers[1]);
+    return;
+  }
+  m_maker.mesh(target(), Display::of(e), cone.mesh(kMeshTolerance * cone.size()));
+}
+
 void Converter::finish(Open& o)
 {
+  m_maker.setSource(o.type);
   OdDbBlockTableRecord& block = target();
   switch (o.kind) {
   case Kind::Chain:
@@ -442,6 +632,12 @@ void Converter::finish(Open& o)
     break; // drawn only where an instance places it
   case Kind::Spline:
     finishSpline(o);
+    break;
+  case Kind::Surface:
+    finishSurface(o);
+    break;
+  case Kind::Swept:
+    finishSwept(o);
     break;
   case Kind::Skip:
     break;

@@ -1,5 +1,7 @@
 #pragma once
 #include "EntityMaker.h"
+#include "Solids.h"
+#include "Surfaces.h"
 
 #include <map>
 #include <vector>
@@ -10,12 +12,14 @@ namespace dgn {
 struct ConversionStats {
   uint64_t elements = 0, skipped = 0, unknown = 0, malformed = 0;
   uint64_t unresolvedSharedCells = 0; // instances naming a definition the file does not hold
+  uint64_t multiLines = 0;            // their layout is not public: not converted
   bool truncated = false;
+  EntityMaker::MadeCounts made;       // entities of each kind made of each element type
 };
 
 // Converts the elements of one design file into a database's model space. Complex elements
 // (chains, shapes, text nodes, cells, shared cell definitions, B-splines) are collected on a
-// stack as their components arrive. Cells become block definitions with a reference; shared
+// stack as their components arrive; surfaces, solids and cones become meshes. Cells become block definitions with a reference; shared
 // cell definitions become block definitions that are never drawn by themselves, and each shared
 // cell instance a reference to one.
 class Converter {
@@ -29,9 +33,10 @@ public:
   static constexpr size_t kMaxCellDepth = 8;
 
 private:
-  enum class Kind { Chain, Shape, TextNode, Cell, SharedCellDefinition, Spline, Skip };
+  enum class Kind { Chain, Shape, TextNode, Cell, SharedCellDefinition, Spline, Surface, Swept, Skip };
   struct Open {
     Kind kind = Kind::Skip;
+    int type = 0; // of the header
     long words = 0; // component words still to come
     Display display;
     std::vector<OdGePoint3d> points;
@@ -41,6 +46,12 @@ private:
     Chain chain;                   // chains and shapes: their runs so far
     SplineHeader spline;
     std::vector<double> knots, weights;
+    SurfaceHeader surface;
+    std::vector<std::vector<OdGePoint3d>> rows;      // a surface's poles, row by row
+    std::vector<std::vector<double>> weightRows;
+    std::map<int, std::vector<OdGePoint2d>> boundaries; // a surface's, by number
+    bool clamped = false;                            // a boundary left the surface
+    SweptShape swept;                                // 3D surfaces and solids
     OdDbBlockTableRecordPtr block; // cells and shared cell definitions: the definition being filled
     OdGePoint3d origin;
   };
@@ -56,12 +67,20 @@ private:
   void closeFinished();
   void finish(Open& open);
   void finishSpline(Open& spline);
+  void finishSurface(Open& surface);
+  void finishSwept(Open& swept);
+  // A component of a 3D surface or solid: a rule when its class says so, else part of a boundary.
+  void addToSwept(const Element& e, const std::vector<OdGePoint3d>& points, const Conic* arc);
   OdDbBlockTableRecord& target();
   // Inside a shared cell definition positions are the definition's own, not the design's.
   const CoordinateMap& map() const;
   bool inside(Kind kind) const;
   bool collecting(Kind kind) const { return !m_open.empty() && m_open.back().kind == kind; }
   void open(Kind kind, const Element& header);
+  // Opens a complex element whose header `read` decodes; one it cannot decode is skipped with its
+  // components. True when the element is open to collect into.
+  template <class Header>
+  bool openHeader(Kind kind, const Element& e, bool (*read)(const Element&, Header&), Header& out);
   OdDbBlockTableRecordPtr newBlock(const OdString& name, const char16_t* fallback, const OdGePoint3d& origin);
   void place(OdDbBlockTableRecord& owner, const Display& display, const SharedCell& cell);
   // Whether block `from` draws block `to`, through the references placed so far.
@@ -81,6 +100,11 @@ private:
   void onSplineHeader(const Element& e);
   void onPoles(const Element& e);
   void onFractions(const Element& e);
+  void onSurfaceHeader(const Element& e);
+  void onBoundary(const Element& e);
+  void onSweptHeader(const Element& e);
+  void onCone(const Element& e);
+  void onMultiLine(const Element&) { ++m_stats.multiLines; }
 
   OdDbDatabase* m_db;
   CoordinateMap m_map, m_localMap;

@@ -10,13 +10,17 @@ namespace dgn {
 
 namespace {
 
-// What a run could not convert, as "NAME=COUNT;" for the counts that are not zero.
+// What a run made of each element type, as "TYPE->ENTITY=COUNT;", then what it could not
+// convert, as "NAME=COUNT;" for the counts that are not zero.
 std::string runStatistics(const ConversionStats& stats)
 {
   std::string text;
+  for (const auto& [from, count] : stats.made)
+    text += std::to_string(from.first) + "->" + from.second + "=" + std::to_string(count) + ";";
   const std::pair<const char*, uint64_t> counts[] = {{"unknown elements", stats.unknown},
                                                      {"malformed elements", stats.malformed},
                                                      {"shared cells without definition", stats.unresolvedSharedCells},
+                                                     {"multi-lines not converted", stats.multiLines},
                                                      {"truncated file", stats.truncated ? 1u : 0u}};
   for (const auto& [name, count] : counts)
     if (count)

@@ -83,7 +83,7 @@ bool readConic(const Element& e, const CoordinateMap& map, Conic& out)
   const uint32_t originAt = rotation + (map.is3d() ? 16 : 4);
   out.center = map.doubleVertexAt(e, originAt);
   if (!e.intact() || !std::isfinite(a) || !std::isfinite(b) || std::fabs(a) > kLimit || std::fabs(b) > kLimit ||
-      !finite(out.center) || (a == 0.0 && b == 0.0))
+      !finite(out.center))
     return false;
   out.xAxis = scaled(axes.x, map.length(std::fabs(a)));
   out.yAxis = scaled(axes.y, map.length(std::fabs(b)));
@@ -187,11 +187,11 @@ long componentWords(const Element& header)
   const long headerWords = long(header.size() / 2);
   long words = -1;
   switch (header.type()) {
-  case 2: case 7: case 12: case 14: case 34:
+  case 2: case 7: case 12: case 14: case 18: case 19: case 34:
     // The total excludes the 19 words before the total-length word.
     words = header.has(36, 2) ? long(header.u16(36)) + 19 - headerWords : -1;
     break;
-  case 27:
+  case 24: case 27:
     // The total excludes the 20 words up to and including the 32-bit length.
     words = header.has(36, 4) ? long(header.i32(36)) + 20 - headerWords : -1;
     break;

@@ -34,12 +34,51 @@ OdSmartPtr<T> make()
   return OdRxObjectImpl<T>::createObject();
 }
 
+// The entity's name in the drawing format, the one a user knows it by.
+const char* kindOf(const OdDbEntity& e)
+{
+  static const std::pair<const OdRxClass*, const char*> kinds[] = {
+    {OdDbLine::desc(), "LINE"}, {OdDbPoint::desc(), "POINT"}, {OdDbCircle::desc(), "CIRCLE"},
+    {OdDbArc::desc(), "ARC"}, {OdDbEllipse::desc(), "ELLIPSE"}, {OdDbPolyline::desc(), "LWPOLYLINE"},
+    {OdDb3dPolyline::desc(), "3D POLYLINE"}, {OdDbPolyFaceMesh::desc(), "POLYFACE MESH"},
+    {OdDbSpline::desc(), "SPLINE"}, {OdDbText::desc(), "TEXT"}, {OdDbMText::desc(), "MTEXT"},
+    {OdDbBlockReference::desc(), "INSERT"}};
+  for (const auto& [type, name] : kinds)
+    if (e.isA() == type)
+      return name;
+  return "ENTITY";
+}
+
 } // namespace
 
 void EntityMaker::append(OdDbBlockTableRecord& block, OdDbEntity* entity, const Display& d)
 {
   m_symbology.apply(*entity, d);
   block.appendOdDbEntity(entity);
+  ++m_made[{m_source, kindOf(*entity)}];
+}
+
+void EntityMaker::mesh(OdDbBlockTableRecord& block, const Display& d, const Mesh& mesh)
+{
+  size_t face = 0;
+  while (face < mesh.faces.size()) {
+    OdDbPolyFaceMeshPtr piece = make<OdDbPolyFaceMesh>();
+    std::map<int, int> renumbered;
+    for (; face < mesh.faces.size(); ++face) {
+      const std::array<int, 4>& f = mesh.faces[face];
+      if (renumbered.size() + 4 > kMaxMeshVertices)
+        break;
+      OdDbPolyFaceMesh::Face out;
+      for (size_t k = 0; k < 4 && f[k] >= 0; ++k) {
+        const auto [it, added] = renumbered.emplace(f[k], int(piece->vertices.size()));
+        if (added)
+          piece->vertices.push_back(mesh.vertices[size_t(f[k])]);
+        out.vertices[k] = it->second;
+      }
+      piece->faces.push_back(out);
+    }
+    append(block, piece.get(), d);
+  }
 }
 
 void EntityMaker::line(OdDbBlockTableRecord& block, const Display& d, const OdGePoint3d& a, const OdGePoint3d& b)

@@ -3,9 +3,13 @@
 #include "Curves.h"
 #include "ElementGeometry.h"
 #include "ImportOptions.h"
+#include "Mesh.h"
 #include "Symbology.h"
 
 #include <DbDatabase.h>
+
+#include <map>
+#include <string>
 
 namespace dgn {
 
@@ -36,6 +40,16 @@ public:
   void spline(OdDbBlockTableRecord& block, const Display& d, const BSplineCurve& curve, bool closed);
   void reference(OdDbBlockTableRecord& block, const Display& d, OdDbObjectId definition, const OdGePoint3d& at,
                  const Placement& placement);
+  // A polyface mesh, in pieces of at most kMaxMeshVertices vertices: the drawing format numbers
+  // them in 16 bits.
+  void mesh(OdDbBlockTableRecord& block, const Display& d, const Mesh& mesh);
+  static constexpr size_t kMaxMeshVertices = 32767;
+
+  // The element type the entities made from now on come from, and how many entities of each
+  // kind (by drawing format name) each element type became.
+  void setSource(int type) { m_source = type; }
+  typedef std::map<std::pair<int, std::string>, uint64_t> MadeCounts;
+  const MadeCounts& made() const { return m_made; }
 
   // Points along a conic, for polyline approximations.
   static void stroke(const Conic& conic, std::vector<OdGePoint3d>& out);
@@ -51,6 +65,8 @@ private:
   SymbologyMap& m_symbology;
   const ImportOptions& m_options;
   bool m_is3d;
+  int m_source = 0;
+  MadeCounts m_made;
 };
 
 } // namespace dgn

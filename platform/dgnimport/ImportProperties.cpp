@@ -10,7 +10,8 @@ namespace dgn {
 namespace {
 
 // "ElementStatistics" is this module's own: "TYPE=LIVE+DELETED;..." for the elements of the file,
-// then "NAME=COUNT;..." for what the latest run of it could not convert.
+// then "TYPE->ENTITY=COUNT;..." for what the latest run of it made of each element type and
+// "NAME=COUNT;..." for what it could not convert.
 const char* const kComputed[] = {"IsValidDgnDatabase", "DesignModelList", "ConversionUnits", "MeasurementUnits",
                                  "ElementStatistics"};
 

@@ -3,6 +3,7 @@
 // drawings with, printing its conversions of the sample and of a real file.
 #include <GdalDgn.h>
 #include <ProcessRun.h>
+#include <V7Writer.h>
 
 #include <QDir>
 #include <QFile>
@@ -131,6 +132,65 @@ TEST(Dgninfo, ThreeDimensionalTextFromGdalKeepsItsRotation)
   const QString labels = runProcess("ogrinfo", {"-al", "-q", dxf}).out;
   EXPECT_TRUE(labels.contains(QRegularExpression(R"(t:"A",p:1,a:30,s:2.5g)"))) << labels.toStdString();
   EXPECT_TRUE(labels.contains(QRegularExpression(R"(t:"B",p:1,a:-45,s:1g)"))) << labels.toStdString();
+}
+
+// Curves and surfaces written with the project's V7 writer, converted, and read by ezdxf, which
+// evaluates the B-spline on its own, and by GDAL; dgninfo says what each element type became.
+TEST(Dgninfo, ReportsWhatEachTypeBecameOfCurvesAndSurfacesThatEzdxfAndGdalRead)
+{
+  QTemporaryDir dir;
+  V7Writer w(true, V7Writer::Units{}); // 10,000 UOR a metre
+  // A circle of radius 10 as a rational quadratic B-spline: nine poles, doubled interior knots and
+  // weights of 1 and 1/sqrt(2) by turns.
+  const double h = std::sqrt(0.5);
+  w.add(w.spline(3, false,
+                 {{100000, 0, 0}, {100000, 100000, 0}, {0, 100000, 0}, {-100000, 100000, 0}, {-100000, 0, 0},
+                  {-100000, -100000, 0}, {0, -100000, 0}, {100000, -100000, 0}, {100000, 0, 0}},
+                 {0.25, 0.25, 0.5, 0.5, 0.75, 0.75}, {}, {1, h, 1, h, 1, h, 1, h, 1}));
+  w.add(w.surface({2, 2, false, false, {{{0, 0, 0}, {10000, 0, 0}}, {{0, 10000, 0}, {10000, 10000, 10000}}}}));
+  w.add(w.surface({2, 2, false, false, {{{0, 0, 0}, {10000, 0, 0}}, {{0, 10000, 0}, {10000, 10000, 0}}}, {}, {}, {},
+                   {{{0.2, 0.2}, {0.8, 0.3}, {0.5, 0.9}}}}));
+  w.add(w.cone(true, {90, {1, 0, 0}}, {0, 0, 0}, 20000, {0, -50000, 0}, 0));
+  V7Writer::Symbology rule;
+  rule.properties = 4;
+  w.add(w.swept(19, 1, 1, {w.vertices(6, {{100, 0, 0}, {200, 0, 0}, {200, 0, 90}, {100, 0, 0}}),
+                           w.vertices(6, {{0, 100, 0}, {0, 200, 0}, {0, 200, 90}, {0, 100, 0}}),
+                           w.arc(0, 90, 100, 100, 0, 0, rule), w.arc(0, 90, 200, 200, 0, 0, rule)}));
+  V7Writer::Bytes multiLine(40, 0); // an element of type 36: how it is laid out is not public
+  multiLine[1] = 36;
+  multiLine[2] = 40 / 2 - 2;
+  w.add(multiLine);
+  const QString dgn = dir.filePath("curves.dgn"), dxf = dir.filePath("curves.dxf");
+  ASSERT_TRUE(w.save(dgn.toStdString()));
+  const ProcessRun info = runProcess(kDgninfo, {dgn, "--convert", dxf});
+  ASSERT_EQ(info.code, 0) << info.err.toStdString();
+  for (const char* line : {"type 27 b-spline curve header: 1 -> 1 SPLINE", "type 24 b-spline surface header: 2 -> 2 POLYFACE MESH",
+                           "type 19 3d solid header: 1 -> 1 POLYFACE MESH",
+                           "type 23 cone: 1 -> 1 POLYFACE MESH", "type 21 b-spline pole: 5 -> nothing",
+                           "type 36 multi-line: 1 -> nothing", "left out: 1 multi-lines not converted"})
+    EXPECT_TRUE(info.out.split('\n').contains(line)) << line << "\n" << info.out.toStdString();
+
+  const ProcessRun ezdxf = runProcess("/usr/bin/python3", {"-c", R"(
+import sys, ezdxf
+doc = ezdxf.readfile(sys.argv[1])
+print('errors', len(doc.audit().errors))
+for e in doc.modelspace():
+  if e.dxftype() == 'SPLINE': print('off', max(abs(p.magnitude - 10) for p in e.construction_tool().approximate(720)))
+  else: print(e.dxftype(), e.is_poly_face_mesh, len(list(e.faces())) > 8)
+)", dxf});
+  ASSERT_EQ(ezdxf.code, 0) << ezdxf.err.toStdString();
+  const QStringList said = ezdxf.out.split('\n');
+  EXPECT_TRUE(said.contains("errors 0")) << ezdxf.out.toStdString();
+  EXPECT_EQ(said.filter("POLYLINE True True").size(), 4) << ezdxf.out.toStdString();
+  const QStringList off = said.filter("off ");
+  ASSERT_EQ(off.size(), 1);
+  EXPECT_LT(off[0].mid(4).toDouble(), 1e-9) << "every point of the spline on the circle";
+
+  if (!haveGdal())
+    GTEST_SKIP() << "GDAL's ogrinfo is not installed";
+  const ProcessRun gdal = runProcess("ogrinfo", {"-ro", "-al", "-so", dxf});
+  EXPECT_TRUE(gdal.out.contains("Feature Count: 5")) << gdal.out.toStdString() << gdal.err.toStdString();
+  EXPECT_FALSE(gdal.err.contains("ERROR")) << gdal.err.toStdString();
 }
 
 TEST(Dgninfo, RefusesWhatIsNotADesignFileAndBadUsage)

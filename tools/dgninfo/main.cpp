@@ -16,6 +16,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <map>
 
 using namespace importer_properties;
 
@@ -77,6 +78,7 @@ const char* elementTypeName(int type)
   case 33: return "dimension";
   case 34: return "shared cell definition";
   case 35: return "shared cell";
+  case 36: return "multi-line";
   case 37: return "tag value";
   case 66: return "application";
   default: return "other";
@@ -88,11 +90,13 @@ std::string unitText(OdDb::UnitsValue units)
   return std::to_string(units) + " " + CFxUtils::GetStringForUnitScalingFactorShort(units).toQString().toStdString();
 }
 
-// "TYPE=LIVE+DELETED;...;NAME=COUNT;..." as the module reports it: the live elements, one line
-// per type, and what the latest conversion left out.
+// "TYPE=LIVE+DELETED;...;TYPE->ENTITY=COUNT;...;NAME=COUNT;..." as the module reports it: the
+// live elements, one line per type, what the latest conversion made of each type, and what it
+// left out.
 struct ElementStatistics {
   long long live = 0;
   std::vector<std::pair<int, std::pair<long long, long long>>> types;
+  std::map<int, QStringList> made;
   std::vector<std::pair<QString, long long>> leftOut;
 
   explicit ElementStatistics(const QString& text)
@@ -104,6 +108,11 @@ struct ElementStatistics {
       bool isType = false;
       const int type = pair[0].toInt(&isType);
       const QStringList counts = pair[1].split(QLatin1Char('+'));
+      const QStringList from = pair[0].split(QLatin1String("->"));
+      if (from.size() == 2) {
+        made[from[0].toInt()] << pair[1] + QLatin1Char(' ') + from[1];
+        continue;
+      }
       if (!isType) {
         leftOut.emplace_back(pair[0], pair[1].toLongLong());
         continue;
@@ -119,13 +128,20 @@ ElementStatistics elementStatistics(OdDgnImport* importer)
   return ElementStatistics(CFxString(getString(importer, OdString("ElementStatistics"))).toQString());
 }
 
-void printElementCounts(const ElementStatistics& statistics)
+// One line per element type; after a conversion, what its elements became: "-> 20 LINE, 3 ARC",
+// or "-> nothing" when no entity came of them by themselves (settings, components of others,
+// elements not converted).
+void printElementCounts(const ElementStatistics& statistics, bool converted)
 {
   std::cout << "elements: " << statistics.live << "\n";
   for (const auto& [type, counts] : statistics.types) {
     std::cout << "type " << type << " " << elementTypeName(type) << ": " << counts.first;
     if (counts.second)
       std::cout << " (+" << counts.second << " deleted)";
+    if (converted) {
+      const auto made = statistics.made.find(type);
+      std::cout << " -> " << (made == statistics.made.end() ? std::string("nothing") : made->second.join(", ").toStdString());
+    }
     std::cout << "\n";
   }
 }
@@ -138,7 +154,9 @@ int convert(OdDgnImport* importer, const CFxString& model, const QString& out, b
     std::cerr << "dgninfo: the import failed with code " << result << "\n";
     return 3;
   }
-  for (const auto& [what, count] : elementStatistics(importer).leftOut)
+  const ElementStatistics statistics = elementStatistics(importer);
+  printElementCounts(statistics, true);
+  for (const auto& [what, count] : statistics.leftOut)
     std::cout << "left out: " << count << " " << what.toStdString() << "\n";
   OdDbDatabasePtr database = getObject(importer, OdString("Database"));
   CFxFileBufPtr stream = CFxFileBuf::createObject();
@@ -178,9 +196,10 @@ int run(const Options& options)
     std::cout << "sub: " << unitText(queryMeasurementUnits(importer.get(), model, false)) << "\n";
     std::cout << "default: " << (getBool(importer.get(), OdString("ConversionUnits")) ? "master" : "sub") << "\n";
   }
-  printElementCounts(elementStatistics(importer.get()));
-  if (options.convertTo.isEmpty() || models.empty())
+  if (options.convertTo.isEmpty() || models.empty()) {
+    printElementCounts(elementStatistics(importer.get()), false);
     return 0;
+  }
   queryMeasurementUnits(importer.get(), models.front(), !options.subUnits);
   return convert(importer.get(), models.front(), options.convertTo, options.explodeTextNodes);
 }

@@ -108,6 +108,19 @@ public:
   bool closed = false;
 };
 
+// A surface as faces of three or four vertices each; faces share their vertices by index.
+class OdDbPolyFaceMesh : public OdDbEntity {
+  ODRX_DECLARE_MEMBERS(OdDbPolyFaceMesh);
+
+public:
+  struct Face {
+    int vertices[4] = {-1, -1, -1, -1}; // indices into `vertices`; the fourth is -1 for a triangle
+    int count() const { return vertices[3] < 0 ? 3 : 4; }
+  };
+  std::vector<OdGePoint3d> vertices;
+  std::vector<Face> faces;
+};
+
 class OdDbSpline : public OdDbEntity {
   ODRX_DECLARE_MEMBERS(OdDbSpline);
 
@@ -174,6 +187,7 @@ typedef OdSmartPtr<OdDbArc> OdDbArcPtr;
 typedef OdSmartPtr<OdDbEllipse> OdDbEllipsePtr;
 typedef OdSmartPtr<OdDbPolyline> OdDbPolylinePtr;
 typedef OdSmartPtr<OdDb3dPolyline> OdDb3dPolylinePtr;
+typedef OdSmartPtr<OdDbPolyFaceMesh> OdDbPolyFaceMeshPtr;
 typedef OdSmartPtr<OdDbSpline> OdDbSplinePtr;
 typedef OdSmartPtr<OdDbText> OdDbTextPtr;
 typedef OdSmartPtr<OdDbMText> OdDbMTextPtr;

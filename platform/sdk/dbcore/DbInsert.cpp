@@ -30,7 +30,7 @@ struct Copier<First, Rest...> {
 };
 
 using EntityCopier = Copier<OdDbLine, OdDbPoint, OdDbCircle, OdDbArc, OdDbEllipse, OdDbPolyline, OdDb3dPolyline,
-                            OdDbSpline, OdDbText, OdDbMText, OdDbBlockReference>;
+                            OdDbPolyFaceMesh, OdDbSpline, OdDbText, OdDbMText, OdDbBlockReference>;
 using RecordCopier = Copier<OdDbLayerTableRecord, OdDbLinetypeTableRecord, OdDbTextStyleTableRecord>;
 
 template <class T>

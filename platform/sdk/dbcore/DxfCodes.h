@@ -64,7 +64,9 @@ constexpr const char* kPaperSpace = "*Paper_Space";
 
 // 2D polyline and vertex flags of POLYLINE/VERTEX, and LWPOLYLINE's closed flag.
 enum PolylineFlags : int { kClosed = 1, k3dPolyline = 8, kMesh = 16, kPolyface = 64 };
-enum VertexFlags : int { kVertexSplineFrame = 16, kVertex3d = 32 };
+// A polyface mesh's VERTEX records are its locations (kVertexMesh | kVertexPolyface) and its
+// faces (kVertexMesh alone, the vertex numbers from 1 in groups 71-74).
+enum VertexFlags : int { kVertexSplineFrame = 16, kVertex3d = 32, kVertexPolyface = 64, kVertexMesh = 128 };
 enum SplineFlags : int { kSplineClosed = 1, kSplinePeriodic = 2, kSplineRational = 4 };
 enum LayerFlags : int { kLayerFrozen = 1 };
 

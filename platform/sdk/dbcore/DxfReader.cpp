@@ -6,7 +6,9 @@
 #include <RxObjectImpl.h>
 #include <WinPort.h>
 
+#include <algorithm>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
@@ -740,27 +742,46 @@ void DrawingReader::readPolyline(OdDbBlockTableRecord* into)
   });
   OdDbPolylinePtr flat = OdRxObjectImpl<OdDbPolyline>::createObject();
   OdDb3dPolylinePtr spatial = OdRxObjectImpl<OdDb3dPolyline>::createObject();
+  OdDbPolyFaceMeshPtr mesh = OdRxObjectImpl<OdDbPolyFaceMesh>::createObject();
   while (m_in.is(code::kStructure, "VERTEX")) {
     OdGePoint3d point;
     double bulge = 0.0;
     int vertexFlags = 0;
+    OdDbPolyFaceMesh::Face face;
     readGroups([&] {
       if (m_in.code() == code::kReal3)
         bulge = m_in.real();
       else if (m_in.code() == code::kFlags)
         vertexFlags = m_in.integer();
+      else if (m_in.code() >= code::kInt2 && m_in.code() <= code::kInt5)
+        face.vertices[m_in.code() - code::kInt2] = int(std::abs(m_in.integer())) - 1; // negative: an invisible edge
       else
         setCoordinate(point, code::kX, m_in);
     });
     if (vertexFlags & kVertexSplineFrame)
       continue; // the frame of a spline fit, not a point of the curve
+    if ((vertexFlags & (kVertexMesh | kVertexPolyface)) == kVertexMesh) {
+      if (face.vertices[0] >= 0 && face.vertices[1] >= 0 && face.vertices[2] >= 0)
+        mesh->faces.push_back(face);
+      continue;
+    }
     flat->vertices.push_back({{point.x, point.y}, bulge});
     spatial->vertices.push_back(point);
   }
   if (m_in.is(code::kStructure, "SEQEND"))
     skipGroups();
-  if (flags & (kMesh | kPolyface))
-    return; // surfaces: no such entity here
+  if (flags & kPolyface) {
+    mesh->vertices = std::move(spatial->vertices);
+    const int count = int(mesh->vertices.size());
+    const auto outside = [count](const OdDbPolyFaceMesh::Face& f) {
+      return std::any_of(f.vertices, f.vertices + f.count(), [count](int v) { return v >= count; });
+    };
+    mesh->faces.erase(std::remove_if(mesh->faces.begin(), mesh->faces.end(), outside), mesh->faces.end());
+    add(*mesh, groups, into);
+    return;
+  }
+  if (flags & kMesh)
+    return; // polygon meshes: no such entity here
   if (flags & k3dPolyline) {
     spatial->closed = (flags & kClosed) != 0;
     add(*spatial, groups, into);

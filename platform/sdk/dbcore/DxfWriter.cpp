@@ -293,6 +293,9 @@ void extend(Box& box, const OdDbEntity& e, int depth)
   } else if (auto* pline3d = as<OdDb3dPolyline>(&e)) {
     for (const auto& p : pline3d->vertices)
       box.add(p);
+  } else if (auto* mesh = as<OdDbPolyFaceMesh>(&e)) {
+    for (const auto& p : mesh->vertices)
+      box.add(p);
   } else if (auto* spline = as<OdDbSpline>(&e)) {
     for (const auto& p : spline->controlPoints) // the curve stays in their hull
       box.add(p);
@@ -352,7 +355,11 @@ private:
   void write(const OdDbArc& e);
   void write(const OdDbEllipse& e);
   void write(const OdDbPolyline& e);
+  // POLYLINE's own groups, then VERTEX records of points.
+  void polylineHead(const OdDbEntity& e, const char* subclass, int flags);
+  void writeVertices(const OdDbEntity& e, const std::vector<OdGePoint3d>& points, const char* subclass, int flags);
   void write(const OdDb3dPolyline& e);
+  void write(const OdDbPolyFaceMesh& e);
   void write(const OdDbSpline& e);
   void write(const OdDbText& e);
   void write(const OdDbMText& e);
@@ -411,6 +418,8 @@ void DrawingWriter::collect()
       OdDbObjectPtr entity = entityId.safeOpenObject();
       if (auto* pline = as<OdDb3dPolyline>(entity.get()))
         extra += pline->vertices.size() + 1; // VERTEX ... SEQEND
+      if (auto* mesh = as<OdDbPolyFaceMesh>(entity.get()))
+        extra += mesh->vertices.size() + mesh->faces.size() + 1;
       if (model && entity)
         extend(m_extents, static_cast<const OdDbEntity&>(*entity));
     }
@@ -762,6 +771,8 @@ void DrawingWriter::writeEntity(const OdDbEntity& e)
     write(*pline);
   else if (auto* pline3d = as<OdDb3dPolyline>(&e))
     write(*pline3d);
+  else if (auto* mesh = as<OdDbPolyFaceMesh>(&e))
+    write(*mesh);
   else if (auto* spline = as<OdDbSpline>(&e))
     write(*spline);
   else if (auto* text = as<OdDbText>(&e))
@@ -880,20 +891,48 @@ void DrawingWriter::write(const OdDbPolyline& e)
   writeNormal(e.normal);
 }
 
-void DrawingWriter::write(const OdDb3dPolyline& e)
+void DrawingWriter::polylineHead(const OdDbEntity& e, const char* subclass, int flags)
 {
   entityHead("POLYLINE", e);
-  m_out.put(code::kSubclass, "AcDb3dPolyline");
+  m_out.put(code::kSubclass, subclass);
   m_out.putInt(code::kFollows, 1);
   m_out.putPoint(code::kX, {});
-  m_out.putInt(code::kFlags, k3dPolyline | (e.closed ? kClosed : 0));
-  const OdDbHandle polyline = e.getHandle();
-  for (const OdGePoint3d& p : e.vertices) {
-    entityHead("VERTEX", newHandle(), e, polyline);
+  m_out.putInt(code::kFlags, flags);
+}
+
+void DrawingWriter::writeVertices(const OdDbEntity& e, const std::vector<OdGePoint3d>& points, const char* subclass,
+                                  int flags)
+{
+  for (const OdGePoint3d& p : points) {
+    entityHead("VERTEX", newHandle(), e, e.getHandle());
     m_out.put(code::kSubclass, "AcDbVertex");
-    m_out.put(code::kSubclass, "AcDb3dPolylineVertex");
+    m_out.put(code::kSubclass, subclass);
     m_out.putPoint(code::kX, p);
-    m_out.putInt(code::kFlags, kVertex3d);
+    m_out.putInt(code::kFlags, flags);
+  }
+}
+
+void DrawingWriter::write(const OdDb3dPolyline& e)
+{
+  polylineHead(e, "AcDb3dPolyline", k3dPolyline | (e.closed ? kClosed : 0));
+  writeVertices(e, e.vertices, "AcDb3dPolylineVertex", kVertex3d);
+  entityHead("SEQEND", newHandle(), e, e.getHandle());
+}
+
+void DrawingWriter::write(const OdDbPolyFaceMesh& e)
+{
+  polylineHead(e, "AcDbPolyFaceMesh", kPolyface);
+  m_out.putInt(code::kInt2, static_cast<long long>(e.vertices.size()));
+  m_out.putInt(code::kInt3, static_cast<long long>(e.faces.size()));
+  const OdDbHandle polyline = e.getHandle();
+  writeVertices(e, e.vertices, "AcDbPolyFaceMeshVertex", kVertexMesh | kVertexPolyface);
+  for (const OdDbPolyFaceMesh::Face& f : e.faces) {
+    entityHead("VERTEX", newHandle(), e, polyline);
+    m_out.put(code::kSubclass, "AcDbFaceRecord");
+    m_out.putPoint(code::kX, {});
+    m_out.putInt(code::kFlags, kVertexMesh);
+    for (int i = 0; i < f.count(); ++i)
+      m_out.putInt(code::kInt2 + i, f.vertices[i] + 1);
   }
   entityHead("SEQEND", newHandle(), e, polyline);
 }

@@ -431,7 +431,8 @@ bool sameText(const QString& ours, const QByteArray& gdal, QTextCodec* twoByte)
 
 // Straight features match an entity vertex by vertex, conics and texts an entity of their kind;
 // curves, chains and shapes are covered by what we drew: a chain draws its runs apart where its
-// components do not meet, which GDAL joins.
+// components do not meet, which GDAL joins. GDAL's lines of a 3D surface or solid lie on the
+// edges of our mesh's faces.
 enum class Shape { Straight, Conic, Covered, Text };
 
 Shape shapeOf(const Feature& f)
@@ -439,7 +440,7 @@ Shape shapeOf(const Feature& f)
   switch (f.type) {
   case 17: return Shape::Text;
   case 15: case 16: return Shape::Conic;
-  case 11: case 12: case 14: return Shape::Covered;
+  case 11: case 12: case 14: case 18: case 19: return Shape::Covered;
   default: return Shape::Straight;
   }
 }

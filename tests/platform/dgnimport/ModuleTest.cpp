@@ -231,6 +231,13 @@ TEST_F(DgnModuleTest, SurvivesDamagedCopiesOfGeneratedAndRealFiles)
   w.add(w.sharedCellInstance("S", {5, 5, 5}, {2, 0, 0, 0, 2, 0, 0, 0, 2}));
   w.add(w.complex(14, {w.vertices(4, {{0, 0, 0}, {1000, 0, 0}}), w.arc(0, 180, 500, 500, 500, 0),
                        w.vertices(11, {{0, 0, 0}, {1, 0, 0}, {2, 5, 0}, {3, 0, 0}, {4, 5, 0}, {5, 0, 0}, {6, 0, 0}})}));
+  V7Writer::Symbology rule;
+  rule.properties = 4;
+  w.add(w.surface({3, 2, true, false, {{{0, 0, 0}, {900, 0, 0}, {900, 900, 0}, {0, 900, 9}}, {{0, 0, 90}, {900, 0, 90}, {900, 900, 90}, {0, 900, 99}}},
+                   {{1, 0.5, 1, 0.5}, {1, 0.5, 1, 0.5}}, {0.2, 0.3, 0.7}, {}, {{{0.1, 0.1}, {0.9, 0.2}, {0.5, 0.9}}}}));
+  w.add(w.swept(19, 1, 1, {w.vertices(4, {{100, 0, 0}, {200, 0, 50}}), w.vertices(4, {{0, 100, 0}, {0, 200, 50}}),
+                           w.arc(0, 90, 100, 100, 0, 0, rule)}));
+  w.add(w.cone(false, {30}, {0, 0, 0}, 500, {0, 0, 900}, 100));
   std::vector<V7Writer::Bytes> copies = damagedCopies(w.bytes(), 700);
   const std::string regressions = DGN_SOURCE_DIR "/tests/platform/dgnimport/fuzz/regressions";
   std::vector<std::string> found;
@@ -424,4 +431,179 @@ TEST_F(DgnModuleTest, ChainsKeepTrueArcsDrawNoLineAcrossGapsAndCurvesAreSplines)
   ASSERT_EQ(splines[0]->controlPoints.size(), 7u) << "two cubic pieces, from the third point to the third last";
   for (const auto& [pole, x] : {std::make_pair(0, 0.2), std::make_pair(3, 0.3), std::make_pair(6, 0.4)})
     EXPECT_DOUBLE_EQ(splines[0]->controlPoints[size_t(pole)].x, x);
+}
+
+namespace {
+double faceArea(const OdDbPolyFaceMesh& mesh, const OdDbPolyFaceMesh::Face& f)
+{
+  double area = 0.0;
+  const OdGePoint3d& a = mesh.vertices[size_t(f.vertices[0])];
+  for (int i = 1; i + 1 < f.count(); ++i) {
+    const OdGeVector3d u = mesh.vertices[size_t(f.vertices[i])] - a, v = mesh.vertices[size_t(f.vertices[i + 1])] - a;
+    area += OdGeVector3d{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x}.length() / 2;
+  }
+  return area;
+}
+
+// The middles of a face's edges and diagonals: a face drawn as either pair of triangles passes them.
+std::vector<OdGePoint3d> middles(const OdDbPolyFaceMesh& mesh, const OdDbPolyFaceMesh::Face& f)
+{
+  std::vector<OdGePoint3d> out;
+  for (int i = 0; i < f.count(); ++i)
+    for (int j = i + 1; j < f.count(); ++j) {
+      const OdGePoint3d &a = mesh.vertices[size_t(f.vertices[i])], &b = mesh.vertices[size_t(f.vertices[j])];
+      out.push_back({(a.x + b.x) / 2, (a.y + b.y) / 2, (a.z + b.z) / 2});
+    }
+  return out;
+}
+} // namespace
+
+// Surfaces, solids and cones as the V7 writer stores them, against the exact surface: every mesh
+// vertex on it, every face within 1e-3 of the size of it, and the area it covers. Drawing units
+// are metres, 10,000 UOR each.
+TEST_F(DgnModuleTest, SurfacesSolidsAndConesBecomeMeshesOnTheExactSurface)
+{
+  V7Writer w(true, V7Writer::Units{});
+  const double h = std::sqrt(0.5);
+  V7Writer::Symbology rule, outsideRemoved;
+  rule.properties = 4; // the class of rule elements
+  outsideRemoved.properties = 0x8000;
+  std::vector<std::pair<double, double>> circle; // 64 points of a radius of 0.25 about the middle, in parameters
+  for (int i = 0; i < 64; ++i)
+    circle.push_back({0.5 + 0.25 * std::cos(i * M_PI / 32), 0.5 + 0.25 * std::sin(i * M_PI / 32)});
+  const double hole = 32 * 2.5 * 2.5 * std::sin(M_PI / 32), sag = 2.5 * (1 - std::cos(M_PI / 64)) + 1e-8;
+  // (boundaries are stored to 1 / (2^31 - 1) of the surface's side: 5e-9 here)
+  const std::vector<V7Writer::P> square{{0, 0, 0}, {100000, 0, 0}, {100000, 100000, 0}, {0, 100000, 0}, {0, 0, 0}};
+  auto raised = [](std::vector<V7Writer::P> points, int32_t dz) {
+    for (auto& p : points)
+      p.z += dz;
+    return points;
+  };
+  const std::vector<V7Writer::P> profile{{20000, 0, 0}, {40000, 0, 0}, {40000, 0, 30000}, {20000, 0, 30000}, {20000, 0, 0}};
+  std::vector<V7Writer::P> quarterTurned; // the profile a quarter turn about z
+  for (const auto& p : profile)
+    quarterTurned.push_back({0, p.x, p.z});
+  std::vector<V7Writer::Bytes> revolution{w.vertices(4, profile), w.vertices(4, quarterTurned)};
+  for (const auto& [r, z] : {std::make_pair(20000, 0), std::make_pair(40000, 0), std::make_pair(40000, 30000), std::make_pair(20000, 30000)})
+    revolution.push_back(w.arc(0, 90, r, r, 0, 0, rule, z));
+  std::vector<V7Writer::Bytes> projection{w.vertices(6, square), w.vertices(6, raised(square, 50000))};
+  for (size_t i = 0; i + 1 < square.size(); ++i)
+    projection.push_back(w.line(square[i], raised(square, 50000)[i], rule));
+
+  const auto rho = [](const OdGePoint3d& p) { return std::hypot(p.x, p.y); };
+  const auto nearest = [](std::initializer_list<double> offs) { return std::min(offs); };
+  struct Case {
+    const char* what;
+    V7Writer::Bytes element;
+    std::function<double(const OdGePoint3d&)> off; // from the exact surface, which the mesh must cover
+    double area;
+  } cases[] = {
+    {"a bilinear patch, z = xy / 10",
+     w.surface({2, 2, false, false, {{{0, 0, 0}, {100000, 0, 0}}, {{0, 100000, 0}, {100000, 100000, 100000}}}}),
+     [](const OdGePoint3d& p) { return std::fabs(p.z - p.x * p.y / 10); }, 0.0},
+    {"a quarter cylinder of radius 10 and height 4, rational in u",
+     w.surface({3, 2, false, false,
+                {{{100000, 0, 0}, {100000, 100000, 0}, {0, 100000, 0}}, {{100000, 0, 40000}, {100000, 100000, 40000}, {0, 100000, 40000}}},
+                {{1, h, 1}, {1, h, 1}}}),
+     [&](const OdGePoint3d& p) { return std::fabs(rho(p) - 10) + (p.z < 0 || p.z > 4 ? 1 : 0); }, M_PI / 2 * 10 * 4},
+    {"a plane of 10 by 10 with a round hole",
+     w.surface({2, 2, false, false, {{{0, 0, 0}, {100000, 0, 0}}, {{0, 100000, 0}, {100000, 100000, 0}}}, {}, {}, {}, {circle}}),
+     [&](const OdGePoint3d& p) { return std::fabs(p.z) + (std::hypot(p.x - 5, p.y - 5) < 2.5 - sag ? 1 : 0); },
+     100 - hole},
+    {"the same plane with all but the round piece removed",
+     w.surface({2, 2, false, false, {{{0, 0, 0}, {100000, 0, 0}}, {{0, 100000, 0}, {100000, 100000, 0}}}, {}, {}, {}, {circle}},
+               outsideRemoved),
+     [](const OdGePoint3d& p) { return std::fabs(p.z) + (std::hypot(p.x - 5, p.y - 5) > 2.5 + 1e-8 ? 1 : 0); },
+     hole},
+    {"a solid cone from radius 5 at z = 0 to radius 2 at z = 10",
+     w.cone(false, {}, {0, 0, 0}, 50000, {0, 0, 100000}, 20000),
+     [&](const OdGePoint3d& p) {
+       return nearest({std::fabs(p.z) + (rho(p) > 5 + 1e-9), std::fabs(p.z - 10) + (rho(p) > 2 + 1e-9),
+                       std::fabs(rho(p) - (5 - 0.3 * p.z)) + (p.z < 0 || p.z > 10)});
+     },
+     M_PI * 7 * std::hypot(3.0, 10.0) + M_PI * 29},
+    {"a solid of projection: a box of 10 by 10 by 5", w.swept(19, 0, 1, projection),
+     [](const OdGePoint3d& p) {
+       return std::min({std::fabs(p.x), std::fabs(p.x - 10), std::fabs(p.y), std::fabs(p.y - 10), std::fabs(p.z),
+                        std::fabs(p.z - 5)});
+     },
+     400},
+    {"a solid of revolution: a rectangle turned a quarter turn about z", w.swept(19, 1, 1, revolution),
+     [&](const OdGePoint3d& p) {
+       return std::min({std::fabs(rho(p) - 2), std::fabs(rho(p) - 4), std::fabs(p.z), std::fabs(p.z - 3),
+                        std::fabs(p.x), std::fabs(p.y)});
+     },
+     15 * M_PI + 12},
+  };
+  OdDgnImportPtr importer = m_module->create();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    V7Writer file(true, V7Writer::Units{});
+    file.add(c.element);
+    const auto all = import(*importer, save(file, "surface.dgn"));
+    const auto meshes = ofType<OdDbPolyFaceMesh>(all);
+    ASSERT_EQ(meshes.size(), 1u);
+    ASSERT_EQ(all.size(), 1u);
+    const OdDbPolyFaceMesh& mesh = *meshes[0];
+    OdGePoint3d low = mesh.vertices.front(), high = low;
+    for (const OdGePoint3d& p : mesh.vertices) {
+      EXPECT_LE(c.off(p), 1e-9) << p.x << " " << p.y << " " << p.z;
+      low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+      high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+    }
+    const double size = (high - low).length();
+    double area = 0.0, worst = 0.0;
+    for (const auto& f : mesh.faces) {
+      area += faceArea(mesh, f);
+      for (const OdGePoint3d& m : middles(mesh, f))
+        worst = std::max(worst, c.off(m));
+    }
+    EXPECT_LE(worst, 1e-3 * size) << "the grid is fine enough";
+    if (c.area > 0)
+      EXPECT_NEAR(area, c.area, 1e-2 * c.area) << "the faces cover the surface, and only it: chords cut 0.5% off";
+    EXPECT_LE(mesh.vertices.size(), 32767u);
+  }
+}
+
+// What cannot be read as stored is counted and converted as far as it goes.
+TEST_F(DgnModuleTest, BadCurvesAndSurfacesAreCountedAndConvertedAsFarAsTheyGo)
+{
+  V7Writer w(true, V7Writer::Units{});
+  const auto rows = [](size_t count, size_t poles) { // a plane of 1 m squares
+    std::vector<std::vector<V7Writer::P>> out(count);
+    for (size_t r = 0; r < count; ++r)
+      for (size_t i = 0; i < poles; ++i)
+        out[r].push_back({int32_t(i) * 10000, int32_t(r) * 10000, 0});
+    return out;
+  };
+  const auto plane = rows(2, 3);
+  V7Writer::Surface shortRow{2, 2, false, false, rows(3, 3)};
+  shortRow.rows.back().pop_back(); // one pole short of the header's three
+  struct Case {
+    const char* what;
+    V7Writer::Bytes element;
+    const char* entity; // what it becomes
+  } cases[] = {
+    {"knots that decrease give way to uniform ones", w.surface({3, 2, false, false, rows(2, 5), {}, {0.7, 0.3}}),
+     "POLYFACE MESH"},
+    {"weights of zero are dropped", w.surface({2, 2, false, false, plane, {{1, 0, 1}, {1, 1, 1}}}), "POLYFACE MESH"},
+    {"a row the header does not count is left out", w.surface(shortRow), "POLYFACE MESH"},
+    {"a boundary outside the surface is moved onto it",
+     w.surface({2, 2, false, false, plane, {}, {}, {}, {{{-1, -1}, {0.5, 2}, {0.5, 0.5}}}}), "POLYFACE MESH"},
+    {"an arc of no radius is a point", w.arc(0, 90, 0, 0, 5000, 5000), "POINT"},
+    {"an ellipse of no width is a line", w.ellipse(1000, 0, {}, 0, 0), "LINE"},
+    {"a cone of no radius is its axis", w.cone(false, {}, {0, 0, 0}, 0, {0, 0, 1000}, 0), "LINE"},
+  };
+  OdDgnImportPtr importer = m_module->create();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    V7Writer file(true, V7Writer::Units{});
+    file.add(c.element);
+    putString(*importer, "DgnPath", "");
+    const auto all = import(*importer, save(file, "bad.dgn"));
+    ASSERT_EQ(all.size(), 1u);
+    const std::string statistics = get(*importer, "ElementStatistics")->getString().toUtf8();
+    EXPECT_NE(statistics.find(std::string("->") + c.entity + "=1;"), std::string::npos) << statistics;
+    EXPECT_NE(statistics.find("malformed elements=1;"), std::string::npos) << statistics;
+  }
 }

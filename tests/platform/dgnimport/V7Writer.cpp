@@ -158,7 +158,7 @@ V7Writer::Bytes V7Writer::ellipse(double a, double b, const Rotation& rot, doubl
 }
 
 V7Writer::Bytes V7Writer::arc(double start, double sweep, double a, double b, double cx, double cy,
-                              const Symbology& s) const
+                              const Symbology& s, double cz) const
 {
   Bytes e = header(16, m_is3d ? 100 : 80, s);
   putI32(e, 36, int32_t(std::lround(start * 360000.0)));
@@ -170,6 +170,8 @@ V7Writer::Bytes V7Writer::arc(double start, double sweep, double a, double b, do
   const size_t o = m_is3d ? 76 : 64;
   putF64(e, o, cx);
   putF64(e, o + 8, cy);
+  if (m_is3d)
+    putF64(e, o + 16, cz);
   return e;
 }
 
@@ -262,22 +264,90 @@ V7Writer::Bytes V7Writer::sharedCellInstance(const std::string& name, P origin, 
   return sharedCell(35, name, origin, matrix, s);
 }
 
-V7Writer::Bytes V7Writer::spline(int order, bool closed, const std::vector<P>& poles, const std::vector<double>& knots,
-                                 const Symbology& s) const
+V7Writer::Bytes V7Writer::fractions(int type, const std::vector<double>& values, const Symbology& s) const
 {
-  std::vector<Bytes> parts{vertices(21, poles, s)};
-  if (!knots.empty()) {
-    Bytes k = header(26, 36 + 4 * knots.size(), s);
-    for (size_t i = 0; i < knots.size(); ++i)
-      putI32(k, 36 + 4 * i, int32_t(std::lround(knots[i] * 2147483647.0)));
-    parts.push_back(k);
-  }
+  Bytes e = header(type, 36 + 4 * values.size(), s);
+  for (size_t i = 0; i < values.size(); ++i)
+    putI32(e, 36 + 4 * i, int32_t(std::lround(values[i] * 2147483647.0)));
+  return e;
+}
+
+V7Writer::Bytes V7Writer::spline(int order, bool closed, const std::vector<P>& poles, const std::vector<double>& knots,
+                                 const Symbology& s, const std::vector<double>& weights) const
+{
+  std::vector<Bytes> parts;
+  if (!knots.empty())
+    parts.push_back(fractions(26, knots, s));
+  parts.push_back(vertices(21, poles, s));
+  if (!weights.empty())
+    parts.push_back(fractions(28, weights, s));
   Bytes e = header(27, 48, s);
   putI32(e, 36, int32_t(words(parts) + e.size() / 2 - 20));
-  e[40] = uint8_t(((order - 2) & 0x0F) | (closed ? 0x80 : 0));
+  e[40] = uint8_t(((order - 2) & 0x0F) | (weights.empty() ? 0 : 0x40) | (closed ? 0x80 : 0));
   put16(e, 42, unsigned(poles.size()));
   put16(e, 44, unsigned(knots.size()));
   return joined(e, parts);
+}
+
+V7Writer::Bytes V7Writer::surface(const Surface& f, const Symbology& s) const
+{
+  std::vector<double> knots = f.knotsU;
+  knots.insert(knots.end(), f.knotsV.begin(), f.knotsV.end());
+  std::vector<Bytes> parts;
+  if (!knots.empty())
+    parts.push_back(fractions(26, knots, s));
+  for (size_t b = 0; b < f.boundaries.size(); ++b) {
+    Bytes e = header(25, 40 + 8 * f.boundaries[b].size(), s);
+    put16(e, 36, unsigned(b + 1));
+    put16(e, 38, unsigned(f.boundaries[b].size()));
+    for (size_t i = 0; i < f.boundaries[b].size(); ++i) {
+      putI32(e, 40 + 8 * i, int32_t(std::lround(f.boundaries[b][i].first * 2147483647.0)));
+      putI32(e, 44 + 8 * i, int32_t(std::lround(f.boundaries[b][i].second * 2147483647.0)));
+    }
+    parts.push_back(e);
+  }
+  for (size_t r = 0; r < f.rows.size(); ++r) {
+    parts.push_back(vertices(21, f.rows[r], s));
+    if (r < f.weights.size())
+      parts.push_back(fractions(28, f.weights[r], s));
+  }
+  Bytes e = header(24, 58, s);
+  putI32(e, 36, int32_t(words(parts) + e.size() / 2 - 20));
+  e[40] = uint8_t(((f.orderU - 2) & 0x0F) | (f.weights.empty() ? 0 : 0x40) | (f.closedU ? 0x80 : 0));
+  put16(e, 42, unsigned(f.rows.empty() ? 0 : f.rows.front().size()));
+  put16(e, 44, unsigned(f.knotsU.size()));
+  e[48] = uint8_t(((f.orderV - 2) & 0x0F) | (f.closedV ? 0x80 : 0));
+  put16(e, 50, unsigned(f.rows.size()));
+  put16(e, 52, unsigned(f.knotsV.size()));
+  put16(e, 56, unsigned(f.boundaries.size()));
+  return joined(e, parts);
+}
+
+V7Writer::Bytes V7Writer::swept(int type, int surfaceType, int elementsPerBoundary, const std::vector<Bytes>& parts,
+                                const Symbology& s) const
+{
+  Bytes e = header(type, 50, s);
+  put16(e, 36, unsigned(words(parts) + e.size() / 2 - 19));
+  put16(e, 38, unsigned(parts.size()));
+  e[40] = uint8_t(surfaceType);
+  e[41] = uint8_t(elementsPerBoundary - 1);
+  return joined(e, parts);
+}
+
+V7Writer::Bytes V7Writer::cone(bool surface, const Rotation& rotation, const std::vector<double>& center1,
+                               double radius1, const std::vector<double>& center2, double radius2,
+                               const Symbology& s) const
+{
+  Bytes e = header(23, 118, s);
+  put16(e, 36, surface ? 0x8000 : 0);
+  putRotation(e, 38, rotation);
+  for (size_t i = 0; i < 3; ++i) {
+    putF64(e, 54 + 8 * i, center1[i]);
+    putF64(e, 86 + 8 * i, center2[i]);
+  }
+  putF64(e, 78, radius1);
+  putF64(e, 110, radius2);
+  return e;
 }
 
 V7Writer::Bytes V7Writer::bytes(bool endMarker) const

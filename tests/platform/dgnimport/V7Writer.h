@@ -22,6 +22,17 @@ struct V7Rotation {
   double axis[3] = {0.0, 0.0, 1.0};
 };
 
+// A B-spline surface: rows of poles along u (with a row of weights each when rational), the
+// interior knots in each direction, and boundaries as points in the parameters (0 to 1).
+struct V7Surface {
+  int orderU = 2, orderV = 2;
+  bool closedU = false, closedV = false;
+  std::vector<std::vector<V7Point>> rows;
+  std::vector<std::vector<double>> weights;
+  std::vector<double> knotsU, knotsV;
+  std::vector<std::vector<std::pair<double, double>>> boundaries;
+};
+
 // Writes small V7 design files for tests: a control element with chosen units and origin,
 // then whatever elements a test asks for, in UOR.
 class V7Writer {
@@ -30,6 +41,7 @@ public:
   typedef V7Symbology Symbology;
   typedef V7Point P;
   typedef V7Rotation Rotation;
+  typedef V7Surface Surface;
   typedef std::vector<uint8_t> Bytes;
 
   V7Writer(bool is3d, const Units& units);
@@ -39,7 +51,8 @@ public:
   Bytes vertices(int type, const std::vector<P>& points, const Symbology& s = {}) const;
   Bytes ellipse(double a, double b, const Rotation& rotation, double cx, double cy, double cz = 0,
                 const Symbology& s = {}) const;
-  Bytes arc(double startDeg, double sweepDeg, double a, double b, double cx, double cy, const Symbology& s = {}) const;
+  Bytes arc(double startDeg, double sweepDeg, double a, double b, double cx, double cy, const Symbology& s = {},
+            double cz = 0) const;
   // `text` is stored as given: eight-bit characters, or FF FD and little-endian words.
   Bytes text(const std::string& text, P origin, int32_t heightMult, const Symbology& s = {},
              const Rotation& rotation = {}) const;
@@ -54,8 +67,18 @@ public:
   Bytes sharedCellDefinition(const std::string& name, const std::vector<Bytes>& components) const;
   Bytes sharedCellInstance(const std::string& name, P origin, const std::vector<double>& matrix,
                            const Symbology& s = {}) const;
+  // Knots and weights as fractions: values from 0 to 1.
   Bytes spline(int order, bool closed, const std::vector<P>& poles, const std::vector<double>& knots,
-               const Symbology& s = {}) const;
+               const Symbology& s = {}, const std::vector<double>& weights = {}) const;
+  // The symbology's H bit (properties 0x8000) removes the outside of the boundaries.
+  Bytes surface(const Surface& surface, const Symbology& s = {}) const;
+  // A 3D surface (18) or solid (19) of `components`: boundaries of `elementsPerBoundary` elements
+  // and rule elements (class 4 in their symbology's properties) in the order they are stored.
+  Bytes swept(int type, int surfaceType, int elementsPerBoundary, const std::vector<Bytes>& components,
+              const Symbology& s = {}) const;
+  // Two circles in the plane the rotation turns the x-y plane into: centres and radii in UOR.
+  Bytes cone(bool surface, const Rotation& rotation, const std::vector<double>& center1, double radius1,
+             const std::vector<double>& center2, double radius2, const Symbology& s = {}) const;
 
   void add(const Bytes& element) { m_file.insert(m_file.end(), element.begin(), element.end()); }
   // The file so far, closed with the end-of-design marker unless told otherwise.
@@ -73,6 +96,7 @@ private:
   Bytes sharedCell(int type, const std::string& name, P origin, const std::vector<double>& matrix,
                    const Symbology& s) const;
   size_t vertexBytes() const { return m_is3d ? 12 : 8; }
+  Bytes fractions(int type, const std::vector<double>& values, const Symbology& s) const;
 
   bool m_is3d;
   Bytes m_file;

@@ -111,6 +111,11 @@ def flatten(entities, doc, byblock, out=None):
     for e in entities:
         if e.dxftype() == "INSERT":
             flatten(e.virtual_entities(), doc, rgb(e, doc, byblock), out)
+        elif e.dxftype() == "POLYLINE" and e.is_poly_face_mesh:  # each face as the closed run of its edges
+            for face in e.faces():
+                corners = [v.dxf.location for v in face[:-1]]
+                out.append({"kind": "POLYFACE", "layer": e.dxf.get("layer", "0"), "rgb": rgb(e, doc, byblock),
+                            "points": coordinates(corners + corners[:1]), "closed": True})
         else:
             out.append(describe(e, doc, byblock))
     return out

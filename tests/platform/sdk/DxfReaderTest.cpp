@@ -90,6 +90,12 @@ void expectSameEntity(const OdDbEntity& a, const OdDbEntity& b)
     EXPECT_EQ(x->elevation, y->elevation);
   } else if (auto x = OdDb3dPolyline::cast(&a)) {
     EXPECT_EQ(x->vertices, OdDb3dPolyline::cast(&b)->vertices);
+  } else if (auto x = OdDbPolyFaceMesh::cast(&a)) {
+    auto y = OdDbPolyFaceMesh::cast(&b);
+    EXPECT_EQ(x->vertices, y->vertices);
+    ASSERT_EQ(x->faces.size(), y->faces.size());
+    for (size_t i = 0; i < x->faces.size(); ++i)
+      EXPECT_TRUE(std::equal(x->faces[i].vertices, x->faces[i].vertices + 4, y->faces[i].vertices)) << "face " << i;
   } else if (auto x = OdDbSpline::cast(&a)) {
     auto y = OdDbSpline::cast(&b);
     EXPECT_EQ(x->degree, y->degree);

@@ -144,6 +144,10 @@ struct SampleDrawing {
     OdDb3dPolylinePtr pline3d = make<OdDb3dPolyline>();
     pline3d->vertices = {{0.0, 0.0, 0.0}, {1.0, 2.0, 3.0}, {4.0, 5.0, 6.0}};
     model->appendOdDbEntity(pline3d.get());
+    OdDbPolyFaceMeshPtr mesh = make<OdDbPolyFaceMesh>(); // a square and a triangle above it
+    mesh->vertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0.5, 0.5, 1}};
+    mesh->faces = {{{0, 1, 2, 3}}, {{0, 1, 4, -1}}};
+    model->appendOdDbEntity(mesh.get());
     OdDbSplinePtr spline = make<OdDbSpline>();
     spline->degree = 3;
     spline->controlPoints = {{0, 0, 0}, {1, 2, 0}, {3, 2, 0}, {4, 0, 0}};

@@ -61,6 +61,7 @@ for e in msp:
   elif t == 'ARC': print(t, g(*e.ocs().to_wcs(e.dxf.center), e.dxf.radius, e.dxf.start_angle, e.dxf.end_angle))
   elif t == 'ELLIPSE': print(t, g(*e.dxf.center, *e.dxf.major_axis, e.dxf.ratio, e.dxf.start_param, e.dxf.end_param))
   elif t == 'LWPOLYLINE': print(t, e.closed, g(e.dxf.elevation, *[c for p in e.get_points('xyb') for c in p]))
+  elif t == 'POLYLINE' and e.is_poly_face_mesh: print('POLYFACE', ' / '.join(g(*[c for v in f[:-1] for c in v.dxf.location]) for f in e.faces()))
   elif t == 'POLYLINE': print(t, e.is_3d_polyline, g(*[c for v in e.vertices for c in v.dxf.location]))
   elif t == 'SPLINE': print(t, e.dxf.degree, len(e.control_points), len(e.knots), g(*e.weights))
   elif t == 'TEXT': print(t, g(*e.ocs().to_wcs(e.dxf.insert), *e.ocs().to_wcs(e.dxf.align_point), e.dxf.height, e.dxf.rotation), e.dxf.halign, e.dxf.valign, e.dxf.style, g(*e.dxf.extrusion))
@@ -153,6 +154,11 @@ TEST_F(DxfWriter, EzdxfReadsEveryEntityAsBuilt)
       expected = "POLYLINE True";
       for (const auto& v : p3->vertices)
         expected += " " + point(v);
+    } else if (auto mesh = OdDbPolyFaceMesh::cast(object.get())) {
+      expected = "POLYFACE";
+      for (const OdDbPolyFaceMesh::Face& f : mesh->faces)
+        for (int i = 0; i < f.count(); ++i)
+          expected += (i == 0 && &f != &mesh->faces.front() ? " / " : " ") + point(mesh->vertices[size_t(f.vertices[i])]);
     } else if (auto sp = OdDbSpline::cast(object.get())) {
       expected = format("SPLINE %d %d %d", sp->degree, int(sp->controlPoints.size()), int(sp->knots.size()));
       for (double w : sp->weights)
@@ -175,7 +181,7 @@ TEST_F(DxfWriter, EzdxfReadsEveryEntityAsBuilt)
     EXPECT_TRUE(has(out, expected)) << "missing: " << expected << "\n" << out;
     ++entities;
   }
-  EXPECT_EQ(entities, 12);
+  EXPECT_EQ(entities, 13);
   std::remove(path.c_str());
   std::remove(script.c_str());
 }
