@@ -499,12 +499,12 @@ TEST_F(DgnModuleTest, SurfacesSolidsAndConesBecomeMeshesOnTheExactSurface)
     double area;
   } cases[] = {
     {"a bilinear patch, z = xy / 10",
-     w.surface({2, 2, false, false, {{{0, 0, 0}, {100000, 0, 0}}, {{0, 100000, 0}, {100000, 100000, 100000}}}}),
+     w.surface({2, 2, false, false, {{{0, 0, 0}, {100000, 0, 0}}, {{0, 100000, 0}, {100000, 100000, 100000}}}, {}, {}, {}, {}}),
      [](const OdGePoint3d& p) { return std::fabs(p.z - p.x * p.y / 10); }, 0.0},
     {"a quarter cylinder of radius 10 and height 4, rational in u",
      w.surface({3, 2, false, false,
                 {{{100000, 0, 0}, {100000, 100000, 0}, {0, 100000, 0}}, {{100000, 0, 40000}, {100000, 100000, 40000}, {0, 100000, 40000}}},
-                {{1, h, 1}, {1, h, 1}}}),
+                {{1, h, 1}, {1, h, 1}}, {}, {}, {}}),
      [&](const OdGePoint3d& p) { return std::fabs(rho(p) - 10) + (p.z < 0 || p.z > 4 ? 1 : 0); }, M_PI / 2 * 10 * 4},
     {"a plane of 10 by 10 with a round hole",
      w.surface({2, 2, false, false, {{{0, 0, 0}, {100000, 0, 0}}, {{0, 100000, 0}, {100000, 100000, 0}}}, {}, {}, {}, {circle}}),
@@ -559,8 +559,9 @@ TEST_F(DgnModuleTest, SurfacesSolidsAndConesBecomeMeshesOnTheExactSurface)
         worst = std::max(worst, c.off(m));
     }
     EXPECT_LE(worst, 1e-3 * size) << "the grid is fine enough";
-    if (c.area > 0)
+    if (c.area > 0) {
       EXPECT_NEAR(area, c.area, 1e-2 * c.area) << "the faces cover the surface, and only it: chords cut 0.5% off";
+    }
     EXPECT_LE(mesh.vertices.size(), 32767u);
   }
 }
