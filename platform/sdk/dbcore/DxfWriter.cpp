@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <cstring>
 #include <limits>
 #include <unordered_map>
 
@@ -14,6 +16,7 @@ namespace dxf {
 namespace {
 
 constexpr size_t kChunkSize = 1 << 20;
+constexpr size_t kLongestNumber = 40; // a number and its line break, with room to spare
 constexpr size_t kMTextPiece = 250; // longest MTEXT piece older readers take
 
 enum class TextMode { kName, kText, kMText };
@@ -81,38 +84,53 @@ std::string safeName(const OdString& name)
 } // namespace
 
 GroupWriter::GroupWriter(OdStreamBuf& stream, int precision)
-    : m_stream(stream), m_precision(precision > 0 && precision < 16 ? precision : 0)
+    : m_buffer(new char[kChunkSize]), m_stream(stream), m_precision(precision > 0 && precision < 16 ? precision : 0)
 {
-  m_buffer.reserve(kChunkSize + 4096);
+}
+
+char* GroupWriter::room(size_t bytes)
+{
+  if (m_used + bytes > kChunkSize)
+    flush();
+  return m_buffer.get() + m_used;
 }
 
 void GroupWriter::putCode(int code)
 {
-  char digits[16];
-  const auto result = std::to_chars(digits, digits + sizeof digits, code);
-  m_buffer.append(digits, result.ptr);
-  m_buffer.push_back('\n');
+  char* at = room(kLongestNumber);
+  char* end = std::to_chars(at, at + kLongestNumber, code).ptr;
+  *end++ = '\n';
+  m_used = size_t(end - m_buffer.get());
+}
+
+void GroupWriter::putBytes(std::string_view bytes)
+{
+  while (!bytes.empty()) {
+    const size_t part = std::min(bytes.size(), kChunkSize);
+    std::memcpy(room(part), bytes.data(), part);
+    m_used += part;
+    bytes.remove_prefix(part);
+  }
 }
 
 void GroupWriter::endLine()
 {
-  m_buffer.push_back('\n');
-  if (m_buffer.size() >= kChunkSize)
-    flush();
+  *room(1) = '\n';
+  ++m_used;
 }
 
 void GroupWriter::put(int code, std::string_view value)
 {
   putCode(code);
-  m_buffer.append(value);
+  putBytes(value);
   endLine();
 }
 
 void GroupWriter::putText(int code, const std::u16string& text)
 {
-  putCode(code);
-  appendEncoded(m_buffer, text, TextMode::kText);
-  endLine();
+  m_scratch.clear();
+  appendEncoded(m_scratch, text, TextMode::kText);
+  put(code, m_scratch);
 }
 
 void GroupWriter::putMText(const std::u16string& text)
@@ -131,35 +149,83 @@ void GroupWriter::putMText(const std::u16string& text)
   put(code::kText, rest);
 }
 
+char* GroupWriter::formatShortest(char* out, double value)
+{
+  // A value that is an integer of at most 15 digits over a power of ten up to 10^9 reads back from
+  // that decimal exactly: both are exact doubles and their quotient is rounded once. The fewest
+  // decimals that do so give the shortest digits; what std::to_chars writes for them is the
+  // shorter of their fixed and scientific forms, fixed where both are as long.
+  static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+  const double magnitude = std::fabs(value);
+  if (!(magnitude < 1e15) || value == 0.0)
+    return value == 0.0 && !std::signbit(value) ? (*out = '0', out + 1) : std::to_chars(out, out + 32, value).ptr;
+  for (int decimals = 0; decimals < 10; ++decimals) {
+    const double scaled = magnitude * kPowers[decimals];
+    if (!(scaled < 1e15))
+      break;
+    const double whole = std::nearbyint(scaled);
+    if (whole / kPowers[decimals] != magnitude)
+      continue;
+    char digits[24];
+    char* digitsEnd = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(whole)).ptr;
+    const int count = int(digitsEnd - digits);
+    int significant = count;
+    while (significant > 1 && digits[significant - 1] == '0')
+      --significant;
+    const int exponent = count - 1 - decimals;
+    const int fixedLength = exponent >= 0 ? count + (decimals > 0 ? 1 : 0) : 2 - exponent - 1 + count;
+    const int exponentDigits = std::abs(exponent) >= 100 ? 3 : 2;
+    const int scientificLength = significant + (significant > 1 ? 1 : 0) + 2 + exponentDigits;
+    if (fixedLength > scientificLength)
+      break; // std::to_chars writes the scientific form: let it
+    if (value < 0)
+      *out++ = '-';
+    if (exponent < 0) {
+      *out++ = '0';
+      *out++ = '.';
+      for (int i = 0; i < -exponent - 1; ++i)
+        *out++ = '0';
+      return std::copy(digits, digitsEnd, out);
+    }
+    out = std::copy(digits, digits + count - decimals, out);
+    if (decimals > 0) {
+      *out++ = '.';
+      out = std::copy(digitsEnd - decimals, digitsEnd, out);
+    }
+    return out;
+  }
+  return std::to_chars(out, out + 32, value).ptr;
+}
+
 void GroupWriter::putReal(int code, double value)
 {
   if (!std::isfinite(value))
     value = 0.0; // readers reject "inf" and "nan"
   putCode(code);
-  char digits[32];
-  const auto result = m_precision ? std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, m_precision)
-                                  : std::to_chars(digits, digits + sizeof digits, value);
-  m_buffer.append(digits, result.ptr);
-  endLine();
+  char* at = room(kLongestNumber);
+  char* end = m_precision ? std::to_chars(at, at + kLongestNumber, value, std::chars_format::general, m_precision).ptr
+                          : formatShortest(at, value);
+  *end++ = '\n';
+  m_used = size_t(end - m_buffer.get());
 }
 
 void GroupWriter::putInt(int code, long long value)
 {
   putCode(code);
-  char digits[24];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  m_buffer.append(digits, result.ptr);
-  endLine();
+  char* at = room(kLongestNumber);
+  char* end = std::to_chars(at, at + kLongestNumber, value).ptr;
+  *end++ = '\n';
+  m_used = size_t(end - m_buffer.get());
 }
 
 void GroupWriter::putHandle(int code, OdDbHandle handle)
 {
   putCode(code);
-  char digits[24];
-  char* end = std::to_chars(digits, digits + sizeof digits, handle, 16).ptr;
-  std::transform(digits, end, digits, [](char c) { return c >= 'a' ? char(c - 'a' + 'A') : c; });
-  m_buffer.append(digits, end);
-  endLine();
+  char* at = room(kLongestNumber);
+  char* end = std::to_chars(at, at + kLongestNumber, handle, 16).ptr;
+  std::transform(at, end, at, [](char c) { return c >= 'a' ? char(c - 'a' + 'A') : c; });
+  *end++ = '\n';
+  m_used = size_t(end - m_buffer.get());
 }
 
 void GroupWriter::putPoint(int xCode, const OdGePoint3d& point)
@@ -171,9 +237,9 @@ void GroupWriter::putPoint(int xCode, const OdGePoint3d& point)
 
 void GroupWriter::flush()
 {
-  if (!m_buffer.empty())
-    m_stream.putBytes(m_buffer.data(), static_cast<OdUInt32>(m_buffer.size()));
-  m_buffer.clear();
+  if (m_used)
+    m_stream.putBytes(m_buffer.get(), static_cast<OdUInt32>(m_used));
+  m_used = 0;
 }
 
 namespace {

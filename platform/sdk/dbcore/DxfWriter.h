@@ -5,13 +5,15 @@
 
 #include <OdStreamBuf.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace dxf {
 
 // Appends group code/value pairs to one buffer and hands it to the stream in large chunks.
-// Numbers go through std::to_chars: doubles shortest round-trip unless a precision is given.
+// Numbers go through std::to_chars, straight into the buffer: doubles shortest round-trip unless a
+// precision is given, short exact decimals (most coordinates) by a quicker way to the same text.
 class GroupWriter {
 public:
   // precision: significant digits of reals; 0 or 16 and more mean shortest round-trip.
@@ -35,11 +37,19 @@ public:
   // Hands everything buffered to the stream.
   void flush();
 
+  // The shortest text that reads back as `value`, as std::to_chars writes it; `out` has room for
+  // 32 characters. Public for its test.
+  static char* formatShortest(char* out, double value);
+
 private:
+  // Room for `bytes` more in the buffer, handing what it holds to the stream first if need be.
+  char* room(size_t bytes);
   void putCode(int code);
+  void putBytes(std::string_view bytes);
   void endLine();
-  std::string m_buffer;
-  std::string m_scratch; // MTEXT contents before they are cut into pieces
+  std::unique_ptr<char[]> m_buffer;
+  size_t m_used = 0;
+  std::string m_scratch; // text values and MTEXT contents before they go out
   OdStreamBuf& m_stream;
   int m_precision;
 };

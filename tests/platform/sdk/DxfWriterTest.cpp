@@ -3,8 +3,10 @@
 
 #include <DxfWriter.h>
 
+#include <charconv>
 #include <chrono>
 #include <cstdarg>
+#include <random>
 #include <set>
 #include <sstream>
 
@@ -282,4 +284,27 @@ TEST_F(DxfWriter, TimeAndSizeGrowLinearlyWithTheEntities)
   EXPECT_LT(largeTime, 4.0 * smallTime * 3.0 + 0.05) << "worse than linear";
   EXPECT_GT(double(large) / double(small), 3.5);
   EXPECT_LT(double(large) / double(small), 4.5);
+}
+
+TEST(DxfNumbers, ShortestRealsAreWhatToCharsWrites)
+{
+  // Coordinates from units of resolution (an integer over a power of ten), and any double.
+  std::mt19937_64 random(7);
+  std::vector<double> values = {0.0, -0.0, 1.0, -1.0, 0.1, 0.3, 1e-4, 1e6, 1e15, 123456789012345.0, 1e16, 5e-324,
+                                1.7976931348623157e308, 0.30000000000000004, 10000.0, 100000.0, 2601088.69, -241551.09};
+  for (int i = 0; i < 300000; ++i) {
+    const long long whole = (long long)(random() % 1000000000000000ull) >> (random() % 50);
+    values.push_back((random() % 2 ? -1.0 : 1.0) * double(whole) / std::pow(10.0, double(random() % 12)));
+    double any;
+    const uint64_t bits = random();
+    std::memcpy(&any, &bits, sizeof any);
+    if (std::isfinite(any))
+      values.push_back(any);
+  }
+  for (double v : values) {
+    char ours[40], theirs[40];
+    const std::string a(ours, dxf::GroupWriter::formatShortest(ours, v));
+    const std::string b(theirs, std::to_chars(theirs, theirs + sizeof theirs, v).ptr);
+    ASSERT_EQ(a, b) << "for " << v;
+  }
 }
