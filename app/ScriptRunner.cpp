@@ -142,7 +142,7 @@ void ScriptRunner::start(std::vector<Item> items)
 
 void ScriptRunner::tick()
 {
-  if (m_done || m_actionPending || m_answerer.isAnswering())
+  if (m_done || m_actionPending || m_answerer.isAnswering() || !actionLeavesRoom())
     return;
   if (m_next >= m_items.size()) {
     if (finishing()) {
@@ -159,6 +159,16 @@ void ScriptRunner::tick()
     ++m_next;
     m_waitStarted.invalidate();
   }
+}
+
+bool ScriptRunner::actionLeavesRoom() const
+{
+  if (m_runningActions.empty())
+    return true;
+  QWidget* modal = QApplication::activeModalWidget();
+  if (modal && modal != m_runningActions.back())
+    return true;
+  return m_commandLine.isWaitingForInput() && !m_commandLine.hasQueuedInput();
 }
 
 ScriptRunner::Step ScriptRunner::perform(const Item& item)
@@ -214,13 +224,15 @@ ScriptRunner::Step ScriptRunner::performOnWidget(const Item& item)
   // its own loop, in which the following steps go on.
   m_actionPending = true;
   QPointer<QWidget> target(widget);
+  QPointer<QWidget> window(modal);
   const Item copy = item;
-  QTimer::singleShot(0, this, [this, target, copy] {
+  QTimer::singleShot(0, this, [this, target, window, copy] {
     m_actionPending = false;
     if (!target) {
       fail(copy, QStringLiteral("the widget went away"));
       return;
     }
+    m_runningActions.push_back(window);
     const QString& a = copy.action;
     QString why;
     if (a == QLatin1String("click"))
@@ -245,6 +257,7 @@ ScriptRunner::Step ScriptRunner::performOnWidget(const Item& item)
       if (receiver)
         QApplication::sendEvent(receiver, &release);
     }
+    m_runningActions.pop_back();
     if (!why.isEmpty())
       fail(copy, QStringLiteral("\"%1\" %2").arg(copy.args.first(), why));
   });
