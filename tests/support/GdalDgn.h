@@ -2,6 +2,7 @@
 // DGN files written by GDAL, an independent DGN writer, for tests that want files our own code
 // did not make.
 #include <ProcessRun.h>
+#include <TestFiles.h>
 
 #include <QDir>
 #include <QFile>
@@ -23,15 +24,12 @@ constexpr char kGdalGeometry[] = "WKT,id\n"
                                  "\"POINT (7.125 8.5)\",4\n"
                                  "\"LINESTRING (-1234.5 678.25,-1000 700)\",5\n";
 
-// Writes kGdalGeometry as `folder`/`name` with the given unit names and returns its path.
+// Writes `geometry` (CSV with a WKT column) as `folder`/`name` with the given unit names and
+// returns its path.
 inline QString writeGdalDgn(const QString& folder, const QString& name, const QString& master, const QString& sub,
-                            int subPerMaster)
+                            int subPerMaster, const QByteArray& geometry = kGdalGeometry)
 {
-  const QString csv = QDir(folder).filePath(name + ".csv");
-  QFile file(csv);
-  EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(kGdalGeometry);
-  file.close();
+  const QString csv = writeBytes(QDir(folder).filePath(name + ".csv"), geometry);
   const QString dgn = QDir(folder).filePath(name);
   const ProcessRun made =
     runProcess("ogr2ogr", {"-f", "DGN", "-dsco", "MASTER_UNIT_NAME=" + master, "-dsco", "SUB_UNIT_NAME=" + sub, "-dsco",
