@@ -26,7 +26,7 @@ protected:
   }
 };
 
-TEST_F(OptionsDialogTest, TheBoxStartsFromItsOwnMemoryNotTheMainForm)
+TEST_F(OptionsDialogTest, TheBoxStartsFromItsOwnMemoryAndEscapeKeepsItForTheNextTime)
 {
   CDgnImportDlg dialog(&userIO, nullptr);
   child<QCheckBox>(dialog, "cbExplodeTextNode")->click();
@@ -38,23 +38,17 @@ TEST_F(OptionsDialogTest, TheBoxStartsFromItsOwnMemoryNotTheMainForm)
     title = options.windowTitle();
     close(options);
   });
-  EXPECT_FALSE(wasChecked);
+  EXPECT_FALSE(wasChecked) << "not from the main form";
   EXPECT_EQ(title, "Options");
   EXPECT_FALSE(dialog.isExplodeTextNodes()) << "the closed box's state is taken over";
   EXPECT_TRUE(child<QCheckBox>(dialog, "cbExplodeTextNode")->isChecked()) << "the main form's box is left alone";
-}
 
-TEST_F(OptionsDialogTest, EscapeKeepsTheCheckedBoxForTheNextTime)
-{
-  CDgnImportDlg dialog(&userIO, nullptr);
   openOptions(dialog, [](CDgnImportOptionsDlg& options) {
     box(options)->click();
     QTest::keyClick(&options, Qt::Key_Escape);
   });
   EXPECT_TRUE(dialog.isExplodeTextNodes());
   EXPECT_EQ(rememberedImportOptions(), 1u);
-
-  bool wasChecked = false;
   openOptions(dialog, [&](CDgnImportOptionsDlg& options) {
     wasChecked = box(options)->isChecked();
     box(options)->click();
