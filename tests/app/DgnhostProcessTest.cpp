@@ -1,4 +1,5 @@
 // dgnhost as a user runs it: a separate process with the real module beside it.
+#include <TestFiles.h>
 #include <GdalDgn.h>
 #include <ProcessRun.h>
 
@@ -16,16 +17,23 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 using HostRun = ProcessRun;
 
-HostRun runHost(const QString& program, const QStringList& args)
+// Runs `program` (dgnhost, or a command that starts it) with `tmp` as the temporary-files location
+// when given.
+HostRun runHost(const QString& program, const QStringList& args, const QString& tmp = QString())
 {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove("DISPLAY"); // the host must find the offscreen platform by itself
   env.remove("WAYLAND_DISPLAY");
   env.remove("QT_QPA_PLATFORM");
+  if (!tmp.isEmpty())
+    env.insert("TMPDIR", tmp);
   return runProcess(program, args, env);
 }
 
@@ -33,45 +41,37 @@ const QString kHost = QStringLiteral(DGN_BIN_DIR "/dgnhost");
 
 QString writeScript(const QTemporaryDir& dir, const char* text)
 {
-  const QString path = dir.filePath("test.script");
-  QFile file(path);
-  file.open(QIODevice::WriteOnly);
-  file.write(text);
-  return path;
+  return writeBytes(dir.filePath("test.script"), text);
+}
+
+// A whole batch run from the dialog: both folders picked, every file checked, Start, Close.
+QString batchScript(const QString& source, const QString& destination)
+{
+  return QString("IMPORTDGN\n@click rbBatch\n@folder %1\n@click pbSourcePath\n@folder %2\n@click pbDestPath\n"
+                 "@check cbSelectAll on\n@answer Ok\n@click buttonBox.Ok\n@wait-message Batch processing finished\n"
+                 "@click buttonBox.Cancel\n@wait-close\n")
+    .arg(source, destination);
 }
 
 } // namespace
-
-TEST(DgnhostProcess, ListsTheModulesCommands)
-{
-  const HostRun run = runHost(kHost, {"--commands"});
-  EXPECT_EQ(run.code, 0) << run.err.toStdString();
-  EXPECT_TRUE(run.out.split('\n').contains("_IMPORTDGN\tIMPORTDGN\tDGNImport_23.1_16.tx")) << run.out.toStdString();
-}
-
-TEST(DgnhostProcess, RunsAScriptToItsEnd)
-{
-  QTemporaryDir dir;
-  const HostRun run = runHost(kHost, {"--script", writeScript(dir, "IMPORTDGN\n@click buttonBox.Cancel\nFOO\n")});
-  EXPECT_EQ(run.code, 0) << run.err.toStdString();
-  const QStringList lines = run.out.split('\n');
-  EXPECT_TRUE(lines.contains("Unknown command \"FOO\".")) << run.out.toStdString();
-  EXPECT_EQ(lines.filter("Unknown command").size(), 1) << "IMPORTDGN is known";
-}
 
 TEST(DgnhostProcess, ImportsADgnModelAsABlockFromTheDialog)
 {
   QTemporaryDir dir;
   const QString plan = dir.filePath("plan.dgn"), out = dir.filePath("out.dxf");
   ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", plan));
-  const QString script = QString("IMPORTDGN\n@file %1\n@click pbBrowse\n@check masterunits on\n@check cbScale off\n"
+  // With FILEDIA 0 the file prompt reads typed lines: a file that is not there, then the plan.
+  const QString script = QString("FILEDIA 0\nIMPORTDGN\n@click pbBrowse\n%1/missing.dgn\n%2\n@dump lwDesignModel\n"
+                                 "@check masterunits on\n@check cbScale off\n"
                                  "@set leFactor 2\n@check cbRotation off\n@set leAngle 30\n@check cbPoint off\n"
                                  "@set leX 10\n@set leY 20\n@set leZ 0\n@combo unitComboBox Millimeters\n"
-                                 "@click buttonBox.Ok\nSAVEAS %2\n")
-                           .arg(plan, out);
+                                 "@click buttonBox.Ok\nSAVEAS %3\n")
+                           .arg(dir.path(), plan, out);
   const HostRun run = runHost(kHost, {"--script", writeScript(dir, script.toUtf8().constData())});
   ASSERT_EQ(run.code, 0) << run.err.toStdString();
   const QStringList lines = run.out.split('\n');
+  EXPECT_TRUE(lines.contains("[message] Information | Unable to locate file.")) << run.out.toStdString();
+  EXPECT_TRUE(lines.contains("lwDesignModel text=Default enabled=1 checked=0 visible=1")) << "the file has loaded";
   EXPECT_TRUE(lines.contains("DGN File imported as block")) << run.out.toStdString();
   EXPECT_TRUE(lines.contains("Enter block or file name: " + QDir::tempPath() + "/DGNImport_temp/plan_Default_m.dwg"))
     << run.out.toStdString();
@@ -103,17 +103,11 @@ TEST(DgnhostProcess, ConvertsAFolderInBatchFromTheDialog)
   ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", source + "/UPPER.DGN"));
   writeGdalDgn(source, "metric.dgn", "m", "mm", 1000);
   writeGdalDgn(source, "imperial.dgn", "ft", "in", 12);
-  QFile corrupt(source + "/corrupt.dgn");
-  ASSERT_TRUE(corrupt.open(QIODevice::WriteOnly));
-  corrupt.write(QByteArray(3000, '\x5a'));
-  corrupt.close();
-  QFile(source + "/notes.txt").open(QIODevice::WriteOnly);
+  writeBytes(source + "/corrupt.dgn", QByteArray(3000, '\x5a'));
+  writeBytes(source + "/notes.txt", "");
+  const auto sources = checksums(source);
 
-  const QString script = QString("IMPORTDGN\n@click rbBatch\n@folder %1\n@click pbSourcePath\n@folder %2\n"
-                                 "@click pbDestPath\n@check cbSelectAll on\n@answer Ok\n@click buttonBox.Ok\n"
-                                 "@wait-message Batch processing finished\n@click buttonBox.Cancel\n@wait-close\n")
-                           .arg(source, destination);
-  const HostRun run = runHost(kHost, {"--script", writeScript(dir, script.toUtf8().constData())});
+  const HostRun run = runHost(kHost, {"--script", writeScript(dir, batchScript(source, destination).toUtf8().constData())});
   ASSERT_EQ(run.code, 0) << run.err.toStdString() << run.out.toStdString();
 
   const QStringList drawings = QDir(destination).entryList({"*.dwg"}, QDir::Files, QDir::Name);
@@ -136,7 +130,37 @@ TEST(DgnhostProcess, ConvertsAFolderInBatchFromTheDialog)
   EXPECT_TRUE(text.contains("Total number of converted Design Model: 4\r\n"));
   EXPECT_TRUE(text.contains("Total number of failed files: 1\r\n"));
   EXPECT_FALSE(text.contains("notes.txt"));
-  EXPECT_EQ(QDir(source).entryList(QDir::Files).size(), 6) << "the source folder is left as it was";
+  EXPECT_EQ(checksums(source), sources) << "the source folder is left as it was";
+}
+
+TEST(DgnhostProcess, AUserWhoMayNotWriteLosesNothingAndTheRunsEndNormally)
+{
+  if (geteuid() != 0)
+    GTEST_SKIP() << "running dgnhost as the unprivileged user nobody needs root";
+  // nobody may read everything here and write only in `tmp`.
+  QTemporaryDir dir;
+  const QString data = dir.filePath("data"), tmp = dir.filePath("tmp"), locked = dir.filePath("locked");
+  ASSERT_TRUE(QDir().mkpath(data + "/SRC") && QDir().mkpath(data + "/DEST") && QDir().mkpath(tmp) && QDir().mkpath(locked));
+  for (const QString& path : {dir.path(), data, data + "/SRC", data + "/DEST", locked, tmp})
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), path == tmp ? 0777 : 0755), 0);
+  const QString plan = data + "/SRC/plan.dgn";
+  ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", plan));
+  for (const char* old : {"Report.txt", "plan_Default_m.dwg"})
+    writeBytes(data + "/DEST/" + old, "older file");
+  const auto before = checksums(data);
+  const auto asNobody = [&](const QString& script, const QString& tmpdir) {
+    return runHost("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", kHost, "--script",
+                               writeScript(dir, script.toUtf8().constData())}, tmpdir);
+  };
+
+  // Batch: a destination it cannot write to.
+  const HostRun batch = asNobody(batchScript(data + "/SRC", data + "/DEST"), tmp);
+  EXPECT_EQ(batch.code, 0) << batch.err.toStdString() << batch.out.toStdString();
+  // Insert: a temporary-files location it cannot write to, so the model cannot be converted.
+  const HostRun insert = asNobody(QString("IMPORTDGN\n@file %1\n@click pbBrowse\n@click buttonBox.Ok\n").arg(plan), locked);
+  EXPECT_EQ(insert.code, 0) << insert.err.toStdString();
+  EXPECT_TRUE(insert.out.contains("Failed to import the DGN design model.")) << insert.out.toStdString();
+  EXPECT_EQ(checksums(data), before) << "sources and older files as they were";
 }
 
 TEST(DgnhostProcess, ScriptErrorsExitWith2AndOneLineOnStderr)
@@ -157,7 +181,7 @@ TEST(DgnhostProcess, ScriptErrorsExitWith2AndOneLineOnStderr)
   EXPECT_TRUE(noWidget.err.contains("no modal window")) << noWidget.err.toStdString();
 }
 
-TEST(DgnhostProcess, AModuleThatCannotLoadIsNamedOnceAndLeftOut)
+TEST(DgnhostProcess, ListsTheCommandsAndNamesAModuleThatCannotLoadOnce)
 {
   // A host folder of its own, holding the real module and one built for another SDK release.
   QTemporaryDir dir;
