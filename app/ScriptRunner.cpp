@@ -9,6 +9,8 @@
 #include <QKeyEvent>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace hostapp {
 
 namespace {
@@ -26,7 +28,7 @@ constexpr ActionSpec kActions[] = {
   {"select", 1, Rest::Required},  {"expand", 1, Rest::Required},    {"checkitem", 1, Rest::Required},
   {"combo", 1, Rest::Required},   {"key", 1, Rest::None},           {"file", 0, Rest::Required},
   {"folder", 0, Rest::Required},  {"answer", 1, Rest::None},        {"wait-message", 0, Rest::Required},
-  {"wait-close", 0, Rest::None},  {"dump", 1, Rest::None},
+  {"wait-close", 0, Rest::None},  {"dump", 1, Rest::None},          {"grab", 0, Rest::Required},
 };
 
 const ActionSpec* specOf(const QString& name)
@@ -142,8 +144,18 @@ void ScriptRunner::start(std::vector<Item> items)
 
 void ScriptRunner::tick()
 {
-  if (m_done || m_actionPending || m_answerer.isAnswering() || !actionLeavesRoom())
+  if (m_done || m_actionPending || m_answerer.isAnswering())
     return;
+  if (!m_waitStarted.isValid())
+    m_waitStarted.start();
+  if (!actionLeavesRoom()) {
+    if (timedOut(m_modalWaitMs)) {
+      const QWidget* window = m_runningActions.back();
+      fail(m_items[std::min(m_next, m_items.size() - 1)],
+           QStringLiteral("the window \"%1\" is still busy").arg(window ? window->windowTitle() : QString()));
+    }
+    return;
+  }
   if (m_next >= m_items.size()) {
     if (finishing()) {
       m_done = true;
@@ -153,8 +165,6 @@ void ScriptRunner::tick()
     return;
   }
   const Item& item = m_items[m_next];
-  if (!m_waitStarted.isValid())
-    m_waitStarted.start();
   if (perform(item) == Step::Done && !m_done) {
     ++m_next;
     m_waitStarted.invalidate();
@@ -209,6 +219,12 @@ ScriptRunner::Step ScriptRunner::performOnWidget(const Item& item)
   }
   const QString& a = item.action;
   QWidget* widget = modal;
+  if (a == QLatin1String("grab")) {
+    // What a person sees of the window, for the pictures of the README.
+    if (!modal->grab().save(item.args.first()))
+      fail(item, QStringLiteral("cannot write the picture \"%1\"").arg(item.args.first()));
+    return Step::Done;
+  }
   if (a != QLatin1String("key")) {
     widget = WidgetActions::find(modal, item.args.first());
     if (!widget) {

@@ -57,7 +57,7 @@ private:
   // While an action runs (a click whose file dialog has just closed, say), the next step may act
   // only on what the action opened: a window above the one it acted on, or a prompt on the
   // command line. Otherwise it waits for the action to return, so that every step sees the
-  // state that the previous one left.
+  // state that the previous one left. Past the modal wait the script fails: the window is busy.
   bool actionLeavesRoom() const;
   void fail(const Item& item, const QString& why);
   bool timedOut(int limitMs) const { return m_waitStarted.isValid() && m_waitStarted.elapsed() > limitMs; }

@@ -9,7 +9,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTextStream>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +20,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <iostream>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -49,14 +54,55 @@ void quietPlatformNoise(QtMsgType type, const QMessageLogContext& context, const
 
 int usage()
 {
-  std::cerr << "usage: dgnhost [--commands | --script FILE [--stay]]" << std::endl;
+  std::cerr << "usage: dgnhost [--lang de|fr|en] [--commands | --script FILE [--stay]]" << std::endl;
   return 2;
+}
+
+// Takes "--lang X" out of the arguments and returns X; empty without the option, an error when
+// X is missing.
+std::optional<QString> takeLanguage(std::vector<char*>& args)
+{
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (std::strcmp(args[i], "--lang") != 0)
+      continue;
+    if (i + 1 == args.size())
+      return std::nullopt;
+    const QString language = QString::fromLocal8Bit(args[i + 1]);
+    args.erase(args.begin() + i, args.begin() + i + 2);
+    return language;
+  }
+  return QString();
+}
+
+// The host's language is the application's default locale, which the modules read: the one
+// asked for, else the system's. An unknown language is named, with the known ones, and the host
+// goes on in English.
+void useLanguage(const QString& language)
+{
+  static const QStringList known{"de", "en", "fr"};
+  if (language.isEmpty())
+    return;
+  if (!known.contains(language)) {
+    std::cerr << "dgnhost: unknown language \"" << language.toStdString() << "\"; the languages are "
+              << known.join(", ").toStdString() << "; going on in English" << std::endl;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    return;
+  }
+  QLocale::setDefault(QLocale(language));
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+  std::vector<char*> args(argv, argv + argc);
+  const std::optional<QString> language = takeLanguage(args);
+  if (!language)
+    return usage();
+  argc = static_cast<int>(args.size());
+  args.push_back(nullptr);
+  argv = args.data();
+
   enum class Mode { Window, Commands, Script } mode = Mode::Window;
   QString scriptPath;
   if (argc == 2 && std::strcmp(argv[1], "--commands") == 0)
@@ -76,6 +122,11 @@ int main(int argc, char** argv)
   qInstallMessageHandler(quietPlatformNoise);
   QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
   QApplication app(argc, argv);
+  useLanguage(*language);
+  // Qt's own texts (standard buttons, file dialogs) in the same language, where Qt has them.
+  QTranslator qtTexts;
+  if (qtTexts.load(QLocale(), "qtbase", "_", QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+    app.installTranslator(&qtTexts);
 
   std::vector<hostapp::ScriptRunner::Item> script;
   if (mode == Mode::Script) {

@@ -18,4 +18,9 @@ function(dgn_add_module target)
   if(NOT DGN_SANITIZE)
     target_link_options(${target} PRIVATE -Wl,--no-undefined)
   endif()
+  # Hidden visibility still exports the C++ library's template code a module instantiates
+  # (std::u16string's, say); a library that binds to such a copy keeps the module from ever
+  # unloading. Only the entry points leave it.
+  target_link_options(${target} PRIVATE -Wl,--version-script=${CMAKE_SOURCE_DIR}/cmake/ModuleExports.map)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/ModuleExports.map)
 endfunction()

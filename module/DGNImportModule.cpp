@@ -7,6 +7,7 @@ DGNImportModule::~DGNImportModule() = default;
 
 void DGNImportModule::initApp()
 {
+  m_translation.install();
   OdEdCommandStackPtr commands = odedRegCmds();
   if (commands)
     commands->addCommand(&m_command);
@@ -17,4 +18,5 @@ void DGNImportModule::uninitApp()
   OdEdCommandStackPtr commands = odedRegCmds();
   if (commands)
     commands->removeCmd(&m_command);
+  m_translation.remove();
 }

@@ -1,11 +1,12 @@
 #pragma once
 #include "CommandDGNImport.h"
+#include "ModuleTranslation.h"
 
 #include <RxModule.h>
 #include <RxObjectImpl.h>
 
 // The module object: owns the IMPORTDGN command and puts it on the command stack while the
-// module is initialised.
+// module is initialised, with the module's texts in the host's language.
 class DGNImportModule : public OdRxModule {
 public:
   DGNImportModule();
@@ -18,4 +19,5 @@ public:
 
 private:
   OdStaticRxObject<CommandDGNImport> m_command;
+  ModuleTranslation m_translation;
 };

@@ -3,20 +3,36 @@
 #include <OdError.h>
 #include <RxObjectImpl.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
+#include <string_view>
 
 namespace dgn {
 
 namespace {
+
 constexpr unsigned kInvisible = 0x0080; // properties bit of elements not to be displayed
+// Curves inside chains are drawn this close to the true curve, relative to its size.
+constexpr double kCurveTolerance = 1e-4;
+
+// Block names compare without regard to case.
+std::u16string nameKey(OdString name)
+{
+  return name.makeUpper().str();
+}
+
 } // namespace
 
-Converter::Converter(OdDbDatabase* db, const ControlData& control, const ImportOptions& options)
-  : m_db(db), m_map(control, options.masterUnits), m_options(options), m_symbology(db),
-    m_maker(m_symbology, m_options, control.is3d),
+Converter::Converter(OdDbDatabase* db, const ControlData& control, const std::string& codePage,
+                     const ImportOptions& options)
+  : m_db(db), m_map(control, options.masterUnits), m_localMap(m_map.relative()), m_options(options),
+    m_symbology(db), m_decoder(codePage), m_maker(m_symbology, m_options, control.is3d),
     m_modelSpace(OdDbBlockTableRecord::cast(db->getModelSpaceId().openObject(OdDb::kForWrite).get()))
 {
-  m_handlers[9] = &Converter::onControl;
+  // Settings, not drawing: control, digitizer, level symbology, projection and application data.
+  for (int t : {8, 9, 10, 56, 66})
+    m_handlers[t] = &Converter::onSettings;
   m_handlers[5] = &Converter::onColorTable;
   for (int t : {3, 4, 6, 11, 22})
     m_handlers[t] = &Converter::onLinear;
@@ -25,6 +41,8 @@ Converter::Converter(OdDbDatabase* db, const ControlData& control, const ImportO
   m_handlers[7] = &Converter::onTextNode;
   m_handlers[12] = m_handlers[14] = &Converter::onComplex;
   m_handlers[2] = &Converter::onCell;
+  m_handlers[34] = &Converter::onSharedCellDefinition;
+  m_handlers[35] = &Converter::onSharedCellInstance;
   m_handlers[27] = &Converter::onSplineHeader;
   m_handlers[21] = &Converter::onPoles;
   m_handlers[26] = m_handlers[28] = &Converter::onFractions;
@@ -45,15 +63,57 @@ bool Converter::run(const std::string& path)
     m_open.pop_back();
     finish(last);
   }
+  // Instances may come before their definition; those whose definition never came are left out.
+  for (const PendingInstance& p : m_pending) {
+    if (m_definitions.count(nameKey(p.cell.name)))
+      place(*p.owner, p.display, p.cell);
+    else
+      ++m_stats.unresolvedSharedCells;
+  }
+  m_pending.clear();
   return true;
 }
 
 OdDbBlockTableRecord& Converter::target()
 {
   for (auto it = m_open.rbegin(); it != m_open.rend(); ++it)
-    if (it->kind == Kind::Cell)
+    if (it->kind == Kind::Cell || it->kind == Kind::SharedCellDefinition)
       return *it->block;
   return *m_modelSpace;
+}
+
+bool Converter::inside(Kind kind) const
+{
+  return std::any_of(m_open.begin(), m_open.end(), [kind](const Open& o) { return o.kind == kind; });
+}
+
+const CoordinateMap& Converter::map() const
+{
+  return inside(Kind::SharedCellDefinition) ? m_localMap : m_map;
+}
+
+OdDbBlockTableRecordPtr Converter::newBlock(const OdString& name, const char16_t* fallback, const OdGePoint3d& origin)
+{
+  // Block names may not hold the characters the drawing format reserves, nor control characters.
+  std::u16string base;
+  for (char16_t c : name.str())
+    base.push_back(c < 0x20 || std::u16string_view(u"<>/\\\":;?*|=,`").find(c) != std::u16string_view::npos ? u'_' : c);
+  while (!base.empty() && base.back() == u' ')
+    base.pop_back();
+  if (base.empty())
+    base = fallback;
+  OdDbBlockTablePtr blocks = OdDbBlockTable::cast(m_db->getBlockTableId().openObject(OdDb::kForWrite).get());
+  std::u16string unique = base;
+  int& suffix = m_nameSuffixes[nameKey(OdString(base))];
+  while (blocks->has(OdString(unique))) {
+    const std::string digits = "_" + std::to_string(suffix++ + 2);
+    unique = base + std::u16string(digits.begin(), digits.end());
+  }
+  OdDbBlockTableRecordPtr block = OdRxObjectImpl<OdDbBlockTableRecord>::createObject();
+  block->setName(OdString(unique));
+  block->origin = origin;
+  blocks->add(block.get());
+  return block;
 }
 
 void Converter::element(const Element& e)
@@ -102,8 +162,10 @@ void Converter::open(Kind kind, const Element& header)
     ++m_stats.malformed;
     return;
   }
-  Open o{kind, words, Display::of(header), {}, {}, {}, 0, {}, {}, {}, {}, {}};
-  m_open.push_back(std::move(o));
+  m_open.emplace_back();
+  m_open.back().kind = kind;
+  m_open.back().words = words;
+  m_open.back().display = Display::of(header);
 }
 
 void Converter::onColorTable(const Element& e)
@@ -114,14 +176,17 @@ void Converter::onColorTable(const Element& e)
 
 void Converter::onLinear(const Element& e)
 {
-  if (!readVertices(e, m_map, m_points)) {
+  if (!readVertices(e, map(), m_points)) {
     ++m_stats.malformed;
     return;
   }
-  if (collecting(Kind::Chain) || collecting(Kind::Shape)) {
-    std::vector<OdGePoint3d>& chain = m_open.back().points;
-    const size_t skipFirst = !chain.empty() && chain.back() == m_points.front() ? 1 : 0;
-    chain.insert(chain.end(), m_points.begin() + long(skipFirst), m_points.end());
+  const bool inChain = collecting(Kind::Chain) || collecting(Kind::Shape);
+  if (e.type() == 11) {
+    onCurve(e, inChain);
+    return;
+  }
+  if (inChain) {
+    m_open.back().chain.addPoints(m_points);
     return;
   }
   const Display d = Display::of(e);
@@ -129,28 +194,46 @@ void Converter::onLinear(const Element& e)
   case 3: m_maker.line(target(), d, m_points.front(), m_points.back()); break;
   case 22: m_maker.points(target(), d, m_points); break;
   case 6: m_maker.polyline(target(), d, m_points, true, true); break;
-  case 11:
-    // A curve's first and last two vertices only steer its end tangents.
-    if (m_points.size() > 4)
-      m_points = std::vector<OdGePoint3d>(m_points.begin() + 2, m_points.end() - 2);
-    m_maker.polyline(target(), d, m_points, false, false);
-    break;
   default: m_maker.polyline(target(), d, m_points, false, false); break;
   }
+}
+
+void Converter::onCurve(const Element& e, bool inChain)
+{
+  const MicroStationCurve curve = MicroStationCurve::through(m_points);
+  if (!curve.empty() && !inChain) {
+    m_maker.curve(target(), Display::of(e), curve);
+    return;
+  }
+  std::vector<OdGePoint3d> drawn;
+  if (!curve.empty()) {
+    curve.stroke(kCurveTolerance * curve.size(), drawn);
+  } else {
+    // Too few points for a piece: the ones it passes through, without those that steer its ends.
+    ++m_stats.malformed;
+    drawn = m_points.size() > 4 ? std::vector<OdGePoint3d>(m_points.begin() + 2, m_points.end() - 2) : m_points;
+  }
+  if (inChain)
+    m_open.back().chain.addPoints(drawn);
+  else
+    m_maker.polyline(target(), Display::of(e), drawn, false, false);
 }
 
 void Converter::onConic(const Element& e)
 {
   Conic c;
-  if (!readConic(e, m_map, c)) {
+  if (!readConic(e, map(), c)) {
     ++m_stats.malformed;
     return;
   }
   if (collecting(Kind::Chain) || collecting(Kind::Shape)) {
+    if (c.isCircular()) {
+      m_open.back().chain.addArc(c);
+      return;
+    }
     m_points.clear();
-    EntityMaker::stroke(c, m_points);
-    std::vector<OdGePoint3d>& chain = m_open.back().points;
-    chain.insert(chain.end(), m_points.begin(), m_points.end());
+    EntityMaker::strokeClosely(c, m_points);
+    m_open.back().chain.addPoints(m_points);
     return;
   }
   m_maker.conic(target(), Display::of(e), c);
@@ -159,7 +242,7 @@ void Converter::onConic(const Element& e)
 void Converter::onText(const Element& e)
 {
   TextData t;
-  if (!readText(e, m_map, t)) {
+  if (!readText(e, map(), m_decoder, t)) {
     ++m_stats.malformed;
     return;
   }
@@ -176,7 +259,7 @@ void Converter::onText(const Element& e)
 void Converter::onTextNode(const Element& e)
 {
   TextData node;
-  if (!readTextNode(e, m_map, node)) {
+  if (!readTextNode(e, map(), node)) {
     ++m_stats.malformed;
     return;
   }
@@ -188,6 +271,9 @@ void Converter::onTextNode(const Element& e)
 void Converter::onComplex(const Element& e)
 {
   open(e.type() == 14 ? Kind::Shape : Kind::Chain, e);
+  // Components meet where their ends lie within two units of resolution of each other.
+  if (collecting(Kind::Shape) || collecting(Kind::Chain))
+    m_open.back().chain = Chain(map().length(2.0));
 }
 
 void Converter::onCell(const Element& e)
@@ -197,28 +283,84 @@ void Converter::onCell(const Element& e)
   size_t depth = 0;
   for (const Open& o : m_open)
     depth += o.kind == Kind::Cell;
-  if (!readCell(e, m_map, name, origin) || depth >= kMaxCellDepth) {
+  if (!readCell(e, map(), name, origin) || depth >= kMaxCellDepth) {
     ++m_stats.malformed;
     open(Kind::Skip, e);
     return;
   }
-  // Every placement gets its own definition: components are stored placed, not as a pattern.
-  std::u16string base = name.isEmpty() ? std::u16string(u"CELL") : name.str();
-  const int n = ++m_cellNames[base];
-  if (n > 1) {
-    const std::string suffix = "_" + std::to_string(n);
-    base.append(suffix.begin(), suffix.end());
-  }
-  OdDbBlockTableRecordPtr block = OdRxObjectImpl<OdDbBlockTableRecord>::createObject();
-  block->setName(OdString(base));
-  block->origin = origin;
-  OdDbBlockTablePtr blocks = OdDbBlockTable::cast(m_db->getBlockTableId().openObject(OdDb::kForWrite).get());
-  blocks->add(block.get());
+  const OdDbObjectId owner = target().objectId();
   open(Kind::Cell, e);
   if (collecting(Kind::Cell)) {
-    m_open.back().block = block;
+    // Every placement gets its own definition: components are stored placed, not as a pattern.
+    m_open.back().block = newBlock(name, u"CELL", origin);
     m_open.back().origin = origin;
+    m_uses[owner].push_back(m_open.back().block->objectId());
   }
+}
+
+void Converter::onSharedCellDefinition(const Element& e)
+{
+  SharedCell cell;
+  if (inside(Kind::SharedCellDefinition) || !readSharedCell(e, m_localMap, cell)) {
+    ++m_stats.malformed;
+    open(Kind::Skip, e);
+    return;
+  }
+  open(Kind::SharedCellDefinition, e);
+  if (!collecting(Kind::SharedCellDefinition))
+    return;
+  m_open.back().block = newBlock(cell.name, u"SHAREDCELL", cell.origin);
+  // The first definition of a name is the one its instances use.
+  m_definitions.emplace(nameKey(cell.name), m_open.back().block->objectId());
+}
+
+void Converter::onSharedCellInstance(const Element& e)
+{
+  SharedCell cell;
+  if (!readSharedCell(e, map(), cell)) {
+    ++m_stats.malformed;
+    return;
+  }
+  OdDbBlockTableRecordPtr owner(&target());
+  if (m_definitions.count(nameKey(cell.name)))
+    place(*owner, Display::of(e), cell);
+  else
+    m_pending.push_back({owner, Display::of(e), cell});
+}
+
+void Converter::place(OdDbBlockTableRecord& owner, const Display& display, const SharedCell& cell)
+{
+  const Placement placement = Placement::of(cell.axes, m_map.is3d());
+  if (!(placement.scale.x > 0.0) || placement.scale.y == 0.0 || placement.scale.z == 0.0) {
+    ++m_stats.malformed;
+    return;
+  }
+  const OdDbObjectId definition = m_definitions.at(nameKey(cell.name));
+  // A definition that would come to hold itself, directly or through others, cannot be drawn.
+  if (owner.objectId() != m_modelSpace->objectId() && reaches(definition, owner.objectId())) {
+    ++m_stats.malformed;
+    return;
+  }
+  m_uses[owner.objectId()].push_back(definition);
+  m_maker.reference(owner, display, definition, cell.origin, placement);
+}
+
+bool Converter::reaches(OdDbObjectId from, OdDbObjectId to) const
+{
+  std::vector<OdDbObjectId> todo{from};
+  std::set<OdDbObjectId> seen;
+  while (!todo.empty()) {
+    const OdDbObjectId block = todo.back();
+    todo.pop_back();
+    if (block == to)
+      return true;
+    if (!seen.insert(block).second)
+      continue;
+    const auto used = m_uses.find(block);
+    if (used != m_uses.end())
+      todo.insert(todo.end(), used->second.begin(), used->second.end());
+  }
+  return false;
 }
 
 void Converter::onSplineHeader(const Element& e)
@@ -240,7 +382,7 @@ void Converter::onPoles(const Element& e)
     onLinear(e); // poles on their own draw as their control polygon
     return;
   }
-  if (readVertices(e, m_map, m_points))
+  if (readVertices(e, map(), m_points))
     m_open.back().points.insert(m_open.back().points.end(), m_points.begin(), m_points.end());
 }
 
@@ -255,27 +397,51 @@ void Converter::onFractions(const Element& e)
     readFractions(e, s.spline.poles, s.weights);
 }
 
+void Converter::finishSpline(Open& o)
+{
+  if (o.points.size() > size_t(o.spline.poles))
+    o.points.resize(size_t(o.spline.poles));
+  bool repaired = false;
+  const BSplineCurve curve = splineCurve(o.spline, std::move(o.points), o.knots, std::move(o.weights), repaired);
+  m_stats.malformed += repaired || !curve.valid();
+  if (!curve.valid())
+    return;
+  // Inside a chain or shape the curve is part of its outline.
+  if (collecting(Kind::Chain) || collecting(Kind::Shape)) {
+    std::vector<OdGePoint3d> drawn;
+    OdGePoint3d low = curve.poles.front(), high = low;
+    for (const OdGePoint3d& p : curve.poles) {
+      low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+      high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+    }
+    strokeCurve([&curve](double t) { return curve.at(t); }, curve.start(), curve.end(),
+                4 * int(curve.poles.size()), kCurveTolerance * (high - low).length(), drawn);
+    m_open.back().chain.addPoints(drawn);
+    return;
+  }
+  m_maker.spline(target(), o.display, curve, o.spline.closed);
+}
+
 void Converter::finish(Open& o)
 {
   OdDbBlockTableRecord& block = target();
   switch (o.kind) {
   case Kind::Chain:
   case Kind::Shape:
-    if (!o.points.empty())
-      m_maker.polyline(block, o.display, o.points, o.kind == Kind::Shape, o.kind == Kind::Shape);
+    if (!o.chain.empty())
+      m_maker.chain(block, o.display, o.chain, o.kind == Kind::Shape);
     break;
   case Kind::TextNode:
     if (o.lines > 0)
       m_maker.mtext(block, o.display, o.node, o.contents);
     break;
   case Kind::Cell:
-    m_maker.reference(block, o.display, o.block->objectId(), o.origin);
+    m_maker.reference(block, o.display, o.block->objectId(), o.origin, Placement{});
     break;
+  case Kind::SharedCellDefinition:
+    break; // drawn only where an instance places it
   case Kind::Spline:
-    if (o.points.size() > size_t(o.spline.poles))
-      o.points.resize(size_t(o.spline.poles));
-    if (o.points.size() >= 2)
-      m_maker.spline(block, o.display, o.spline, std::move(o.points), o.knots, std::move(o.weights));
+    finishSpline(o);
     break;
   case Kind::Skip:
     break;

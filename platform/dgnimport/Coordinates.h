@@ -15,6 +15,14 @@ public:
   {
   }
 
+  // The same scale about the design's own zero: for positions relative to a definition's origin.
+  CoordinateMap relative() const
+  {
+    CoordinateMap map = *this;
+    map.m_originX = map.m_originY = map.m_originZ = 0.0;
+    return map;
+  }
+
   bool is3d() const { return m_is3d; }
   int dimensions() const { return m_is3d ? 3 : 2; }
   // Bytes one integer vertex takes.

@@ -1,5 +1,7 @@
 #include "DesignFile.h"
 
+#include "ElementGeometry.h"
+
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -11,6 +13,9 @@ namespace dgn {
 namespace {
 
 constexpr int kControlElement = 9;
+constexpr int kTextElement = 17;
+// Two-byte text enough to tell its code page by; more only takes longer.
+constexpr size_t kCodePageSample = 64 * 1024;
 // The control element reaches at least to the global origin.
 constexpr uint32_t kControlBytes = 1264;
 
@@ -23,7 +28,7 @@ struct NamedUnit {
 constexpr NamedUnit kNames[] = {
   {"m", OdDb::kUnitsMeters},       {"mt", OdDb::kUnitsMeters},      {"me", OdDb::kUnitsMeters},
   {"mm", OdDb::kUnitsMillimeters}, {"cm", OdDb::kUnitsCentimeters}, {"dm", OdDb::kUnitsDecimeters},
-  {"km", OdDb::kUnitsKilometers},  {"um", OdDb::kUnitsMicrons},     {"mu", OdDb::kUnitsMicrons},
+  {"km", OdDb::kUnitsKilometers},  {"um", OdDb::kUnitsMicrons},
   {"ft", OdDb::kUnitsFeet},        {"fe", OdDb::kUnitsFeet},        {"'", OdDb::kUnitsFeet},
   {"in", OdDb::kUnitsInches},      {"\"", OdDb::kUnitsInches},      {"yd", OdDb::kUnitsYards},
   {"ya", OdDb::kUnitsYards},       {"mi", OdDb::kUnitsMiles},       {"ml", OdDb::kUnitsMils},
@@ -84,11 +89,11 @@ OdDb::UnitsValue unitFromName(const std::string& raw)
   for (char c : raw)
     if (!std::isspace(static_cast<unsigned char>(c)))
       name.push_back(c);
-  // Writers that are given no names store these placeholders ("master unit", "sub unit").
-  if (name == "MU" || name == "SU")
-    return OdDb::kUnitsUndefined;
   for (char& c : name)
     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  // MicroStation's placeholders for a unit given no name ("master unit", "sub unit").
+  if (name == "mu" || name == "su")
+    return OdDb::kUnitsUndefined;
   for (const NamedUnit& n : kNames)
     if (name == n.name)
       return n.units;
@@ -144,11 +149,22 @@ DesignFile DesignFile::inspect(const std::string& path)
   if (reader.next(element) != ElementReader::Status::Element || !readControl(element, file.m_control))
     return file;
   ElementReader::Status status = ElementReader::Status::Element;
+  std::string twoByteText;
   do {
     ++file.m_elements;
-    ++file.m_byType[element.type()];
+    TypeCount& count = file.m_byType[element.type()];
+    ++(element.isDeleted() ? count.deleted : count.live);
+    if (element.type() == kTextElement && !element.isDeleted() && twoByteText.size() < kCodePageSample) {
+      uint32_t characters = 0;
+      const uint32_t at = textCharacters(element, file.m_control.is3d, characters);
+      if (TextDecoder::isTwoByte(element.data() + at, characters)) {
+        TextDecoder::appendCodePageBytes(element.data() + at, characters, twoByteText);
+        twoByteText.push_back('\n');
+      }
+    }
   } while ((status = reader.next(element)) == ElementReader::Status::Element);
   file.m_valid = status == ElementReader::Status::End;
+  file.m_codePage = detectCodePage(twoByteText);
   return file;
 }
 

@@ -30,10 +30,17 @@ struct FileUnits {
 OdDb::UnitsValue unitFromName(const std::string& name);
 FileUnits resolveUnits(const ControlData& control);
 
-// A design file as inspection sees it: valid or not, its control data and its element counts.
+// How many elements of one type a file holds, apart from those it marks deleted.
+struct TypeCount {
+  uint64_t live = 0, deleted = 0;
+};
+
+// A design file as inspection sees it: valid or not, its control data, its element counts and
+// the code page of its two-byte texts.
 class DesignFile {
 public:
-  // Reads the whole file once, element headers and the control element only.
+  // Reads the whole file once: element headers, the control element and the characters of
+  // two-byte texts.
   static DesignFile inspect(const std::string& path);
 
   bool exists() const { return m_exists; }
@@ -41,7 +48,9 @@ public:
   const ControlData& control() const { return m_control; }
   FileUnits units() const { return resolveUnits(m_control); }
   uint64_t elementCount() const { return m_elements; }
-  const std::map<int, uint64_t>& countsByType() const { return m_byType; }
+  const std::map<int, TypeCount>& countsByType() const { return m_byType; }
+  // An iconv name; empty when the file has no two-byte text or its code page cannot be told.
+  const std::string& codePage() const { return m_codePage; }
 
   // True when `element` is a usable control element; fills `control`.
   static bool readControl(const Element& element, ControlData& control);
@@ -51,7 +60,8 @@ private:
   bool m_valid = false;
   ControlData m_control;
   uint64_t m_elements = 0;
-  std::map<int, uint64_t> m_byType;
+  std::map<int, TypeCount> m_byType;
+  std::string m_codePage;
 };
 
 } // namespace dgn

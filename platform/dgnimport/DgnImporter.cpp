@@ -8,6 +8,24 @@
 
 namespace dgn {
 
+namespace {
+
+// What a run could not convert, as "NAME=COUNT;" for the counts that are not zero.
+std::string runStatistics(const ConversionStats& stats)
+{
+  std::string text;
+  const std::pair<const char*, uint64_t> counts[] = {{"unknown elements", stats.unknown},
+                                                     {"malformed elements", stats.malformed},
+                                                     {"shared cells without definition", stats.unresolvedSharedCells},
+                                                     {"truncated file", stats.truncated ? 1u : 0u}};
+  for (const auto& [name, count] : counts)
+    if (count)
+      text += std::string(name) + "=" + std::to_string(count) + ";";
+  return text;
+}
+
+} // namespace
+
 DgnImporter::DgnImporter() : m_properties(OdRxObjectImpl<ImportProperties>::createObject()) {}
 
 int DgnImporter::importDgn()
@@ -46,9 +64,10 @@ int DgnImporter::run()
   const ImportOptions options = ImportOptions::from(*m_properties);
   const FileUnits units = file.units();
   db->setInsertionUnits(options.masterUnits ? units.master : units.sub);
-  Converter converter(db.get(), file.control(), options);
+  Converter converter(db.get(), file.control(), file.codePage(), options);
   if (!converter.run(path))
     return kDgnImportCannotOpen;
+  m_properties->setRunStatistics(path, runStatistics(converter.stats()));
   m_properties->putAt(OdString("Database"), db.get());
   return kDgnImportOk;
 }

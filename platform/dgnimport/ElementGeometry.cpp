@@ -1,5 +1,8 @@
 #include "ElementGeometry.h"
 
+#include "Orientation.h"
+
+#include <algorithm>
 #include <cmath>
 
 namespace dgn {
@@ -23,52 +26,12 @@ OdGeVector3d scaled(const OdGeVector3d& v, double s)
   return {v.x * s, v.y * s, v.z * s};
 }
 
-// The x, y and z axes of a stored rotation: an angle about z in 2D files, a unit quaternion
-// (w, x, y, z as fractions) in 3D files.
-struct Axes {
-  OdGeVector3d x{1.0, 0.0, 0.0}, y{0.0, 1.0, 0.0}, z = OdGeVector3d::zAxis();
-};
-
-Axes planeAxes(double angle)
-{
-  const double c = std::cos(angle), s = std::sin(angle);
-  return {{c, s, 0.0}, {-s, c, 0.0}, OdGeVector3d::zAxis()};
-}
-
-Axes quaternionAxes(const Element& e, uint32_t offset)
-{
-  double w = e.i32(offset) / kFraction, x = e.i32(offset + 4) / kFraction;
-  double y = e.i32(offset + 8) / kFraction, z = e.i32(offset + 12) / kFraction;
-  const double n = std::sqrt(w * w + x * x + y * y + z * z);
-  if (n < 1e-12)
-    return Axes{};
-  w /= n, x /= n, y /= n, z /= n;
-  return {{1 - 2 * (y * y + z * z), 2 * (x * y + w * z), 2 * (x * z - w * y)},
-          {2 * (x * y - w * z), 1 - 2 * (x * x + z * z), 2 * (y * z + w * x)},
-          {2 * (x * z + w * y), 2 * (y * z - w * x), 1 - 2 * (x * x + y * y)}};
-}
-
 // Stored sweeps are sign and magnitude, not two's complement.
 double signMagnitudeAngle(const Element& e, uint32_t offset)
 {
   const uint32_t raw = static_cast<uint32_t>(e.i32(offset));
   const double magnitude = double(raw & 0x7FFFFFFFu) * kAngleUnit;
   return (raw & 0x80000000u) ? -magnitude : magnitude;
-}
-
-OdString latinText(const Element& e, uint32_t offset, int count)
-{
-  std::u16string text;
-  if (count >= 2 && e.u8(offset) == 0xFF && e.u8(offset + 1) == 0xFD) {
-    // Two-byte text: a marker, then UTF-16 units.
-    for (int i = 2; i + 1 < count && e.has(offset + i, 2); i += 2)
-      text.push_back(static_cast<char16_t>(e.u16(offset + i)));
-  } else {
-    for (int i = 0; i < count && e.has(offset + i, 1); ++i)
-      if (const uint8_t c = e.u8(offset + i))
-        text.push_back(static_cast<char16_t>(c));
-  }
-  return OdString(std::move(text));
 }
 
 constexpr char kRadix50[] = " ABCDEFGHIJKLMNOPQRSTUVWXYZ$.?0123456789";
@@ -116,7 +79,7 @@ bool readConic(const Element& e, const CoordinateMap& map, Conic& out)
   const uint32_t base = arc ? 44 : 36; // the two axes
   const double a = e.f64(base), b = e.f64(base + 8);
   const uint32_t rotation = base + 16;
-  const Axes axes = map.is3d() ? quaternionAxes(e, rotation) : planeAxes(e.i32(rotation) * kAngleUnit);
+  const Axes axes = readRotation(e, rotation, map.is3d());
   const uint32_t originAt = rotation + (map.is3d() ? 16 : 4);
   out.center = map.doubleVertexAt(e, originAt);
   if (!e.intact() || !std::isfinite(a) || !std::isfinite(b) || std::fabs(a) > kLimit || std::fabs(b) > kLimit ||
@@ -140,39 +103,44 @@ bool readConic(const Element& e, const CoordinateMap& map, Conic& out)
 
 namespace {
 
-// Justification, size, rotation and origin, laid out alike in text and text node elements;
-// returns where the origin lies.
-uint32_t readTextPlacement(const Element& e, const CoordinateMap& map, uint32_t justificationAt, uint32_t sizeAt,
+// Justification, size, rotation and origin, laid out alike in text and text node elements.
+void readTextPlacement(const Element& e, const CoordinateMap& map, uint32_t justificationAt, uint32_t sizeAt,
                            TextData& out)
 {
   out.justification = e.u8(justificationAt);
   out.width = map.length(e.i32(sizeAt) * 6.0 / 1000.0);
   out.height = map.length(e.i32(sizeAt + 4) * 6.0 / 1000.0);
   const uint32_t rotationAt = sizeAt + 8;
-  if (map.is3d()) {
-    const Axes axes = quaternionAxes(e, rotationAt);
-    out.rotation = std::atan2(axes.x.y, axes.x.x);
-  } else {
-    out.rotation = e.i32(rotationAt) * kAngleUnit;
-  }
+  const Axes axes = readRotation(e, rotationAt, map.is3d());
+  out.normal = axes.z;
+  out.rotation = axes.angleInPlane();
   const uint32_t originAt = rotationAt + (map.is3d() ? 16 : 4);
   out.origin = map.vertexAt(e, originAt);
-  return originAt;
 }
 
 } // namespace
 
-bool readText(const Element& e, const CoordinateMap& map, TextData& out)
+uint32_t textCharacters(const Element& e, bool is3d, uint32_t& count)
 {
-  const uint32_t countAt = readTextPlacement(e, map, 37, 38, out) + map.vertexBytes();
-  const int count = e.u8(countAt);
-  out.text = latinText(e, countAt + 2, count);
+  const uint32_t countAt = is3d ? 74 : 58;
+  const uint32_t stored = e.u8(countAt);
+  count = e.has(countAt + 2, stored) ? stored : (e.size() > countAt + 2 ? e.size() - countAt - 2 : 0);
+  return countAt + 2;
+}
+
+bool readText(const Element& e, const CoordinateMap& map, TextDecoder& decoder, TextData& out)
+{
+  readTextPlacement(e, map, 37, 38, out);
+  uint32_t count = 0;
+  const uint32_t at = textCharacters(e, map.is3d(), count);
+  out.text = decoder.decode(e.data() + at, count);
   return e.intact();
 }
 
 bool readTextNode(const Element& e, const CoordinateMap& map, TextData& out)
 {
   readTextPlacement(e, map, 45, 50, out);
+  out.lineSpacing = map.length(e.i32(46));
   out.text = OdString();
   return e.intact();
 }
@@ -193,12 +161,33 @@ bool readCell(const Element& e, const CoordinateMap& map, OdString& name, OdGePo
   return e.intact();
 }
 
+bool readSharedCell(const Element& e, const CoordinateMap& map, SharedCell& out)
+{
+  // The transformation's rows from byte 76 (2x2 in 2D files, 3x3 in 3D), the origin as plain
+  // integers at 148, the name from 164 up to a NUL or the attributes.
+  double m[9];
+  const int count = map.is3d() ? 9 : 4;
+  for (int i = 0; i < count; ++i) {
+    m[i] = e.f64(76 + 8 * uint32_t(i));
+    if (!std::isfinite(m[i]) || std::fabs(m[i]) > kLimit)
+      return false;
+  }
+  out.axes = map.is3d() ? Axes::ofMatrix3d(m) : Axes::ofMatrix2d(m);
+  out.origin = map.point(e.le32(148), e.le32(152), map.is3d() ? e.le32(156) : 0.0);
+  const uint32_t attributes = (uint32_t(e.u16(30)) + 16u) * 2u;
+  std::u16string name;
+  for (uint32_t at = 164; at < attributes && e.has(at, 1) && e.u8(at) != 0; ++at)
+    name.push_back(static_cast<char16_t>(e.u8(at)));
+  out.name = OdString(std::move(name));
+  return e.intact();
+}
+
 long componentWords(const Element& header)
 {
   const long headerWords = long(header.size() / 2);
   long words = -1;
   switch (header.type()) {
-  case 2: case 7: case 12: case 14:
+  case 2: case 7: case 12: case 14: case 34:
     // The total excludes the 19 words before the total-length word.
     words = header.has(36, 2) ? long(header.u16(36)) + 19 - headerWords : -1;
     break;
@@ -221,6 +210,53 @@ bool readSplineHeader(const Element& e, SplineHeader& out)
   out.poles = e.u16(42);
   out.knots = e.u16(44);
   return e.intact() && out.poles >= 2;
+}
+
+BSplineCurve splineCurve(const SplineHeader& h, std::vector<OdGePoint3d> poles, const std::vector<double>& knots,
+                         std::vector<double> weights, bool& repaired)
+{
+  BSplineCurve curve;
+  const size_t n = poles.size(), order = size_t(std::min<int>(h.order, int(n)));
+  repaired = false;
+  if (order < 2)
+    return curve;
+  curve.degree = int(order) - 1;
+  // Breakpoints from 0 to 1: the stored inner knots, or equal steps.
+  const size_t inner = h.closed ? n - 1 : n - order;
+  const bool stored = knots.size() == inner && std::is_sorted(knots.begin(), knots.end()) &&
+                      (knots.empty() || (knots.front() >= 0.0 && knots.back() <= 1.0));
+  repaired = !knots.empty() && !stored;
+  std::vector<double> breaks{0.0};
+  for (size_t i = 0; i < inner; ++i)
+    breaks.push_back(stored ? knots[i] : double(i + 1) / double(inner + 1));
+  breaks.push_back(1.0);
+  if (std::any_of(weights.begin(), weights.end(), [](double w) { return !(w > 0.0); })) {
+    repaired = true;
+    weights.clear();
+  }
+  if (weights.size() != n)
+    weights.clear();
+  if (h.closed) {
+    const long period = long(n);
+    auto continued = [&](long i) {
+      const long turns = i >= 0 ? i / period : -((-i + period - 1) / period);
+      return breaks[size_t(i - turns * period)] + double(turns);
+    };
+    for (long i = -long(order - 1); i <= long(n + order - 1); ++i)
+      curve.knots.push_back(continued(i));
+    for (size_t i = 0; i + 1 < order; ++i) {
+      poles.push_back(poles[i]);
+      if (!weights.empty())
+        weights.push_back(weights[i]);
+    }
+  } else {
+    curve.knots.assign(order - 1, 0.0);
+    curve.knots.insert(curve.knots.end(), breaks.begin(), breaks.end());
+    curve.knots.insert(curve.knots.end(), order - 1, 1.0);
+  }
+  curve.poles = std::move(poles);
+  curve.weights = std::move(weights);
+  return curve;
 }
 
 void readFractions(const Element& e, int count, std::vector<double>& out)

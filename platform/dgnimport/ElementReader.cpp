@@ -36,6 +36,14 @@ int32_t Element::i32(uint32_t offset) const
   return static_cast<int32_t>(v);
 }
 
+int32_t Element::le32(uint32_t offset) const
+{
+  if (!check(offset, 4))
+    return 0;
+  const uint8_t* p = m_data + offset;
+  return static_cast<int32_t>(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24));
+}
+
 double Element::f64(uint32_t offset) const
 {
   if (!check(offset, 8))

@@ -32,6 +32,8 @@ public:
   uint16_t u16(uint32_t offset) const;
   // 32-bit integers are stored high word first, each word little-endian.
   int32_t i32(uint32_t offset) const;
+  // Shared cells, younger than the format, store some integers plainly little-endian.
+  int32_t le32(uint32_t offset) const;
   // VAX D-float, as design files store doubles.
   double f64(uint32_t offset) const;
 

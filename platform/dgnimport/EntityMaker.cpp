@@ -1,7 +1,9 @@
 #include "EntityMaker.h"
 
+#include <DxfCodes.h>
 #include <RxObjectImpl.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace dgn {
@@ -10,6 +12,13 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kStrokesPerTurn = 72;
+// Curves drawn as polylines stay this close to the true curve, relative to its radius or size.
+constexpr double kCurveTolerance = 1e-4;
+// How far a chain's points may leave its arcs' plane, relative to the chain's size, and how far
+// the arcs' normals may turn from each other.
+constexpr double kPlaneTolerance = 1e-7;
+// The line spacing factors the drawing format accepts.
+constexpr double kMinLineSpacing = 0.25, kMaxLineSpacing = 4.0;
 
 bool flat(const std::vector<OdGePoint3d>& points)
 {
@@ -90,6 +99,110 @@ void EntityMaker::stroke(const Conic& conic, std::vector<OdGePoint3d>& out)
     out.push_back(conic.at(conic.start + conic.sweep * i / n));
 }
 
+void EntityMaker::strokeClosely(const Conic& conic, std::vector<OdGePoint3d>& out)
+{
+  const double radius = std::min(conic.xAxis.length(), conic.yAxis.length());
+  const int quarters = std::max(1, int(std::ceil(std::fabs(conic.sweep) / (kPi / 2))));
+  strokeCurve([&conic](double t) { return conic.at(t); }, conic.start, conic.start + conic.sweep, 2 * quarters,
+              kCurveTolerance * radius, out);
+}
+
+std::optional<OdGeVector3d> EntityMaker::bulgePlane(const ChainRun& run, bool shape) const
+{
+  const uint8_t shapeMode = m_is3d ? m_options.shapeMode3d : m_options.shapeMode2d;
+  if ((m_is3d ? m_options.ellipseMode3d : m_options.ellipseMode2d) != 0 || (shape && shapeMode != 0))
+    return std::nullopt;
+  const auto arc = std::find_if(run.begin(), run.end(), [](const ChainVertex& v) { return v.arcToNext.has_value(); });
+  if (arc == run.end())
+    return std::nullopt;
+  const OdGeVector3d n = arc->arcToNext->normal;
+  const dxf::Ocs plane(n);
+  const double elevation = plane.fromWorld(run.front().point).z;
+  double size = std::fabs(elevation);
+  for (const ChainVertex& v : run)
+    size = std::max(size, (v.point - run.front().point).length());
+  for (const ChainVertex& v : run) {
+    if (std::fabs(plane.fromWorld(v.point).z - elevation) > kPlaneTolerance * (1.0 + size))
+      return std::nullopt;
+    if (v.arcToNext) {
+      const OdGeVector3d& m = v.arcToNext->normal;
+      if (std::fabs(std::fabs(m.x * n.x + m.y * n.y + m.z * n.z) - 1.0) > kPlaneTolerance)
+        return std::nullopt;
+    }
+  }
+  return n;
+}
+
+void EntityMaker::run(OdDbBlockTableRecord& block, const Display& d, const ChainRun& run, bool closed, bool shape)
+{
+  const std::optional<OdGeVector3d> normal = bulgePlane(run, shape);
+  if (!normal) {
+    std::vector<OdGePoint3d> points;
+    for (const ChainVertex& v : run) {
+      if (points.empty() || !(points.back() == v.point))
+        points.push_back(v.point);
+      if (v.arcToNext)
+        strokeClosely(*v.arcToNext, points);
+    }
+    polyline(block, d, points, closed, shape);
+    return;
+  }
+  const dxf::Ocs plane(*normal);
+  OdDbPolylinePtr p = make<OdDbPolyline>();
+  size_t count = run.size();
+  // A closed outline repeats its first vertex at the end; the closed flag says it instead.
+  if (closed && count > 2 && run.front().point == run.back().point)
+    --count;
+  for (size_t i = 0; i < count; ++i) {
+    const OdGePoint3d q = plane.fromWorld(run[i].point);
+    double bulge = 0.0;
+    if (const std::optional<Conic>& arc = run[i].arcToNext) {
+      const OdGeVector3d& m = arc->normal;
+      const double turn = m.x * normal->x + m.y * normal->y + m.z * normal->z > 0.0 ? arc->sweep : -arc->sweep;
+      bulge = std::tan(turn / 4.0);
+    }
+    p->vertices.push_back({{q.x, q.y}, bulge});
+  }
+  p->elevation = plane.fromWorld(run.front().point).z;
+  p->normal = *normal;
+  p->closed = closed;
+  append(block, p.get(), d);
+}
+
+void EntityMaker::chain(OdDbBlockTableRecord& block, const Display& d, const Chain& chain, bool shape)
+{
+  std::vector<ChainRun> runs = chain.runs();
+  const bool closed = shape && runs.size() == 1;
+  if (shape && runs.size() > 1) {
+    runs.back().insert(runs.back().end(), runs.front().begin(), runs.front().end());
+    runs.erase(runs.begin());
+  }
+  for (const ChainRun& r : runs) {
+    if (r.size() == 1)
+      line(block, d, r.front().point, r.front().point);
+    else
+      run(block, d, r, closed, shape);
+  }
+}
+
+void EntityMaker::curve(OdDbBlockTableRecord& block, const Display& d, const MicroStationCurve& curve)
+{
+  // The cubic pieces one after the other: a cubic spline with the pieces' control points as
+  // poles and a triple knot where two pieces meet, at the chords' summed lengths; a repeated
+  // point may leave a corner there.
+  OdDbSplinePtr s = make<OdDbSpline>();
+  s->degree = 3;
+  double at = 0.0;
+  s->knots.assign(4, 0.0);
+  s->controlPoints.push_back(curve.pieces.front().p[0]);
+  for (size_t i = 0; i < curve.pieces.size(); ++i) {
+    s->controlPoints.insert(s->controlPoints.end(), curve.pieces[i].p + 1, curve.pieces[i].p + 4);
+    at += curve.lengths[i];
+    s->knots.insert(s->knots.end(), i + 1 < curve.pieces.size() ? 3 : 4, at);
+  }
+  append(block, s.get(), d);
+}
+
 void EntityMaker::conic(OdDbBlockTableRecord& block, const Display& d, const Conic& c)
 {
   if ((m_is3d ? m_options.ellipseMode3d : m_options.ellipseMode2d) != 0) {
@@ -140,6 +253,7 @@ void EntityMaker::text(OdDbBlockTableRecord& block, const Display& d, const Text
   text->height = t.height > 0.0 ? t.height : 1.0;
   text->widthFactor = t.height > 0.0 && t.width > 0.0 ? t.width / t.height : 1.0;
   text->rotation = t.rotation;
+  text->normal = t.normal;
   text->text = t.text;
   append(block, text.get(), d);
 }
@@ -150,6 +264,11 @@ void EntityMaker::mtext(OdDbBlockTableRecord& block, const Display& d, const Tex
   m->location = node.origin;
   m->textHeight = node.height > 0.0 ? node.height : 1.0;
   m->rotation = node.rotation;
+  m->normal = node.normal;
+  // MicroStation spaces lines by the gap between them, the drawing by a factor of 5/3 of the
+  // height from one base line to the next.
+  m->lineSpacingFactor = std::clamp((m->textHeight + std::max(0.0, node.lineSpacing)) / (m->textHeight * 5.0 / 3.0),
+                                    kMinLineSpacing, kMaxLineSpacing);
   // Justifications run left (0..5), centre (6..8), right (9..14); top, middle, bottom in each.
   const int column = node.justification <= 5 ? 0 : node.justification <= 8 ? 1 : 2;
   const int row = node.justification % 3;
@@ -158,48 +277,28 @@ void EntityMaker::mtext(OdDbBlockTableRecord& block, const Display& d, const Tex
   append(block, m.get(), d);
 }
 
-void EntityMaker::spline(OdDbBlockTableRecord& block, const Display& d, const SplineHeader& h,
-                         std::vector<OdGePoint3d> poles, const std::vector<double>& interior, std::vector<double> weights)
+void EntityMaker::spline(OdDbBlockTableRecord& block, const Display& d, const BSplineCurve& curve, bool closed)
 {
-  const int order = std::min<int>(h.order, int(poles.size()));
-  if (order < 2)
-    return;
-  if (weights.size() != poles.size())
-    weights.clear();
   OdDbSplinePtr s = make<OdDbSpline>();
-  s->degree = order - 1;
-  if (h.closed) {
-    if (m_options.closedSplineMode == 0) {
-      s->closed = s->periodic = true;
-    } else {
-      // The same curve as an open spline: the first poles repeated at the end.
-      for (int i = 0; i < order - 1; ++i) {
-        poles.push_back(poles[size_t(i)]);
-        if (!weights.empty())
-          weights.push_back(weights[size_t(i)]);
-      }
-      s->closed = true;
-    }
-    for (size_t i = 0; i < poles.size() + size_t(order); ++i)
-      s->knots.push_back(double(i));
-  } else {
-    s->knots.assign(size_t(order), 0.0);
-    const size_t wanted = poles.size() - size_t(order);
-    for (size_t i = 0; i < wanted; ++i)
-      s->knots.push_back(i < interior.size() ? interior[i] : double(i + 1) / double(wanted + 1));
-    s->knots.insert(s->knots.end(), size_t(order), 1.0);
-  }
-  s->controlPoints = std::move(poles);
-  s->weights = std::move(weights);
+  s->degree = curve.degree;
+  s->knots = curve.knots;
+  s->controlPoints = curve.poles;
+  s->weights = curve.weights;
+  // A closed curve is written unwrapped either way; the periodic flag only marks it as such.
+  s->closed = closed;
+  s->periodic = closed && m_options.closedSplineMode == 0;
   append(block, s.get(), d);
 }
 
 void EntityMaker::reference(OdDbBlockTableRecord& block, const Display& d, OdDbObjectId definition,
-                            const OdGePoint3d& at)
+                            const OdGePoint3d& at, const Placement& placement)
 {
   OdDbBlockReferencePtr r = make<OdDbBlockReference>();
   r->blockTableRecord = definition;
   r->position = at;
+  r->normal = placement.normal;
+  r->rotation = placement.rotation;
+  r->scale = placement.scale;
   append(block, r.get(), d);
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include "Chain.h"
+#include "Curves.h"
 #include "ElementGeometry.h"
 #include "ImportOptions.h"
 #include "Symbology.h"
@@ -22,17 +24,28 @@ public:
   void polyline(OdDbBlockTableRecord& block, const Display& d, const std::vector<OdGePoint3d>& points, bool closed,
                 bool shape);
   void points(OdDbBlockTableRecord& block, const Display& d, const std::vector<OdGePoint3d>& points);
+  // What a complex chain or shape draws: a polyline for each of its runs, arcs kept as bulges
+  // where the run lies in one plane and the options keep curves; a shape closes as MicroStation
+  // closes it, its last run going on into its first.
+  void chain(OdDbBlockTableRecord& block, const Display& d, const Chain& chain, bool shape);
+  // MicroStation's curve element as the spline that draws it exactly.
+  void curve(OdDbBlockTableRecord& block, const Display& d, const MicroStationCurve& curve);
   void conic(OdDbBlockTableRecord& block, const Display& d, const Conic& conic);
   void text(OdDbBlockTableRecord& block, const Display& d, const TextData& text);
   void mtext(OdDbBlockTableRecord& block, const Display& d, const TextData& node, const OdString& contents);
-  void spline(OdDbBlockTableRecord& block, const Display& d, const SplineHeader& header,
-              std::vector<OdGePoint3d> poles, const std::vector<double>& interiorKnots, std::vector<double> weights);
-  void reference(OdDbBlockTableRecord& block, const Display& d, OdDbObjectId definition, const OdGePoint3d& at);
+  void spline(OdDbBlockTableRecord& block, const Display& d, const BSplineCurve& curve, bool closed);
+  void reference(OdDbBlockTableRecord& block, const Display& d, OdDbObjectId definition, const OdGePoint3d& at,
+                 const Placement& placement);
 
-  // Points along a conic, for polyline approximations and chains.
+  // Points along a conic, for polyline approximations.
   static void stroke(const Conic& conic, std::vector<OdGePoint3d>& out);
+  // Points along a conic at most 1e-4 of its smaller radius off it.
+  static void strokeClosely(const Conic& conic, std::vector<OdGePoint3d>& out);
 
 private:
+  void run(OdDbBlockTableRecord& block, const Display& d, const ChainRun& run, bool closed, bool shape);
+  // The normal of the plane a run lies in, when a polyline with bulges can hold it.
+  std::optional<OdGeVector3d> bulgePlane(const ChainRun& run, bool shape) const;
   void append(OdDbBlockTableRecord& block, OdDbEntity* entity, const Display& d);
 
   SymbologyMap& m_symbology;

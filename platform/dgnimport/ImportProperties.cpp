@@ -9,7 +9,8 @@ namespace dgn {
 
 namespace {
 
-// "ElementStatistics" is this module's own: "TYPE=COUNT;..." for the elements of the file.
+// "ElementStatistics" is this module's own: "TYPE=LIVE+DELETED;..." for the elements of the file,
+// then "NAME=COUNT;..." for what the latest run of it could not convert.
 const char* const kComputed[] = {"IsValidDgnDatabase", "DesignModelList", "ConversionUnits", "MeasurementUnits",
                                  "ElementStatistics"};
 
@@ -17,7 +18,7 @@ std::string statisticsText(const DesignFile& file)
 {
   std::string text;
   for (const auto& [type, count] : file.countsByType())
-    text += std::to_string(type) + "=" + std::to_string(count) + ";";
+    text += std::to_string(type) + "=" + std::to_string(count.live) + "+" + std::to_string(count.deleted) + ";";
   return text;
 }
 
@@ -66,8 +67,11 @@ OdRxObjectPtr ImportProperties::computed(const OdString& key) const
     return variant([&](OdVariant& v) { v.setBool(f.isValid()); });
   if (key == OdString("DesignModelList"))
     return variant([&](OdVariant& v) { v.setString(OdString(f.isValid() ? "Default" : "")); });
-  if (key == OdString("ElementStatistics"))
-    return variant([&](OdVariant& v) { v.setString(OdString(statisticsText(f).c_str())); });
+  if (key == OdString("ElementStatistics")) {
+    const std::string path = stringValue("DgnPath").toUtf8();
+    const std::string text = statisticsText(f) + (m_run.first == path ? m_run.second : std::string());
+    return variant([&](OdVariant& v) { v.setString(OdString(text.c_str())); });
+  }
   const FileUnits units = f.isValid() ? f.units() : FileUnits{};
   if (key == OdString("ConversionUnits"))
     return variant([&](OdVariant& v) { v.setBool(units.defaultIsMaster()); });

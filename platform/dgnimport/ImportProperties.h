@@ -9,7 +9,8 @@ namespace dgn {
 
 // The importer's property dictionary: stores what the client puts, and answers the computed
 // keys ("IsValidDgnDatabase", "DesignModelList", "ConversionUnits", "MeasurementUnits", and
-// "ElementStatistics" for dgninfo) from the current "DgnPath", "DesignModel" and "MasterUnit". The file is inspected once per path.
+// "ElementStatistics" for dgninfo) from the current "DgnPath", "DesignModel" and "MasterUnit". The
+// file is inspected once per path.
 class ImportProperties : public OdRxDictionary {
 public:
   OdRxObjectPtr getAt(const OdString& key) const override;
@@ -23,12 +24,16 @@ public:
   // Reads the file's header again, for a run: the file may have changed since it was inspected.
   const DesignFile& reinspectedFile() const;
   OdString stringValue(const char* key) const;
+  // What the latest run of `path` could not convert; "ElementStatistics" adds it while "DgnPath"
+  // still names that file.
+  void setRunStatistics(const std::string& path, std::string text) { m_run = {path, std::move(text)}; }
 
 private:
   OdRxObjectPtr computed(const OdString& key) const;
 
   OdRxDictionaryPtr m_stored = odrxCreateRxDictionary(); // what the client put
   mutable std::optional<std::pair<std::string, DesignFile>> m_inspected;
+  std::pair<std::string, std::string> m_run;
 };
 
 } // namespace dgn

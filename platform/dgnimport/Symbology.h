@@ -4,7 +4,6 @@
 #include <DbDatabase.h>
 
 #include <array>
-#include <optional>
 
 namespace dgn {
 
@@ -19,12 +18,14 @@ struct Display {
 // line weights and line types. Layers and line types are made on first use.
 class SymbologyMap {
 public:
-  explicit SymbologyMap(OdDbDatabase* db) : m_db(db) {}
+  explicit SymbologyMap(OdDbDatabase* db);
 
-  // Reads a colour table element (type 5, level 1); later colours come from it.
+  // Reads a colour table element (type 5, level 1); later colours come from it. Until one
+  // arrives, MicroStation's default colours apply.
   void readColorTable(const Element& e);
   void apply(OdDbEntity& entity, const Display& display);
 
+  uint32_t rgb(int index) const; // 0xRRGGBB
   OdCmColor color(int index) const;
   static int lineWeight(int weight);
 
@@ -35,7 +36,8 @@ private:
   OdDbDatabase* m_db;
   std::array<OdDbObjectId, 64> m_layers{};
   std::array<OdDbObjectId, 8> m_linetypes{};
-  std::optional<std::array<uint32_t, 256>> m_colors; // 0xRRGGBB by colour index
+  std::array<uint32_t, 256> m_colors; // 0xRRGGBB by colour number
+  bool m_hasTable = false;
 };
 
 } // namespace dgn

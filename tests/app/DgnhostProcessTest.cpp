@@ -44,93 +44,127 @@ QString writeScript(const QTemporaryDir& dir, const char* text)
   return writeBytes(dir.filePath("test.script"), text);
 }
 
-// A whole batch run from the dialog: both folders picked, every file checked, Start, Close.
-QString batchScript(const QString& source, const QString& destination)
+// A whole batch run from the dialog: both folders picked, every file checked, Start, the end's
+// message, Close.
+QString batchScript(const QString& source, const QString& destination,
+                    const QString& finished = QStringLiteral("Batch processing finished."))
 {
   return QString("IMPORTDGN\n@click rbBatch\n@folder %1\n@click pbSourcePath\n@folder %2\n@click pbDestPath\n"
-                 "@check cbSelectAll on\n@answer Ok\n@click buttonBox.Ok\n@wait-message Batch processing finished\n"
+                 "@check cbSelectAll on\n@answer Ok\n@click buttonBox.Ok\n@wait-message %3\n"
                  "@click buttonBox.Cancel\n@wait-close\n")
-    .arg(source, destination);
+    .arg(source, destination, finished);
 }
+
+// What a user of each language sees: the Insert page's texts, a message of the file prompt, the
+// command's last message, the end of a batch run and the report's labels, its layout unchanged.
+// "xx" is no language: the host says which there are and goes on in English.
+struct Language {
+  const char* lang;
+  const char* insertAsBlock; // rbInsert
+  const char* masterUnits;   // masterunits with the sample loaded
+  const char* refusal;       // the file prompt's message for a file named ".dgn"
+  const char* imported;      // the command's last message
+  const char* finished;      // the message at the end of a batch run
+  const char* noModel;       // the report's line for a file without a model, %1 its path
+  const char* totals;        // the report's last lines
+};
+
+constexpr Language kEnglish = {
+  "en", "&Insert as Block", "&Master units [m]", "Invalid file. file .dgn has unsupported or unrecognized format.",
+  "DGN File imported as block", "Batch processing finished.", "Failed DGN filename: %1    Error type: No model exist.\r\n",
+  "Total number of converted files: 4\r\nTotal number of converted Design Model: 4\r\nTotal number of failed files: 1\r\n"};
 
 } // namespace
 
-TEST(DgnhostProcess, ImportsADgnModelAsABlockFromTheDialog)
-{
-  QTemporaryDir dir;
-  const QString plan = dir.filePath("plan.dgn"), out = dir.filePath("out.dxf");
-  ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", plan));
-  // With FILEDIA 0 the file prompt reads typed lines: a file that is not there, then the plan.
-  const QString script = QString("FILEDIA 0\nIMPORTDGN\n@click pbBrowse\n%1/missing.dgn\n%2\n@dump lwDesignModel\n"
-                                 "@check masterunits on\n@check cbScale off\n"
-                                 "@set leFactor 2\n@check cbRotation off\n@set leAngle 30\n@check cbPoint off\n"
-                                 "@set leX 10\n@set leY 20\n@set leZ 0\n@combo unitComboBox Millimeters\n"
-                                 "@click buttonBox.Ok\nSAVEAS %3\n")
-                           .arg(dir.path(), plan, out);
-  const HostRun run = runHost(kHost, {"--script", writeScript(dir, script.toUtf8().constData())});
-  ASSERT_EQ(run.code, 0) << run.err.toStdString();
-  const QStringList lines = run.out.split('\n');
-  EXPECT_TRUE(lines.contains("[message] Information | Unable to locate file.")) << run.out.toStdString();
-  EXPECT_TRUE(lines.contains("lwDesignModel text=Default enabled=1 checked=0 visible=1")) << "the file has loaded";
-  EXPECT_TRUE(lines.contains("DGN File imported as block")) << run.out.toStdString();
-  EXPECT_TRUE(lines.contains("Enter block or file name: " + QDir::tempPath() + "/DGNImport_temp/plan_Default_m.dwg"))
-    << run.out.toStdString();
-
-  CFxFileBufPtr stream = CFxFileBuf::createObject();
-  ASSERT_TRUE(stream->Open(CFxString(out), Oda::kFileRead, Oda::kOpenExisting, Oda::kShareDenyNo));
-  OdDbDatabasePtr drawing = dxf::readDrawing(*stream);
-  OdDbBlockTableRecordPtr model(drawing->getModelSpaceId().openObject());
-  ASSERT_EQ(model->entityIds().size(), 1u);
-  OdDbBlockReferencePtr reference = OdDbBlockReference::cast(model->entityIds()[0].openObject().get());
-  ASSERT_FALSE(reference.isNull());
-  EXPECT_EQ(OdDbBlockTableRecordPtr(reference->blockTableRecord.openObject())->getName(), OdString("plan_Default_m"));
-  EXPECT_DOUBLE_EQ(reference->scale.x, 2000.0) << "twice the unit factor from metres to millimetres";
-  EXPECT_NEAR(reference->rotation, M_PI / 6, 1e-6);
-  EXPECT_EQ(reference->position.x, 10.0);
-  EXPECT_EQ(reference->position.y, 20.0);
-  EXPECT_EQ(reference->position.z, 0.0);
-  EXPECT_FALSE(QFileInfo::exists(QDir::tempPath() + "/DGNImport_temp")) << "nothing left behind";
-}
-
-TEST(DgnhostProcess, ConvertsAFolderInBatchFromTheDialog)
+TEST(DgnhostProcess, ImportsABlockAndConvertsAFolderInTheHostsLanguage)
 {
   if (!haveGdal())
     GTEST_SKIP() << "GDAL's ogr2ogr is not installed";
   QTemporaryDir dir;
+  const QString plan = dir.filePath("plan.dgn"), out = dir.filePath("out.dxf");
+  ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", plan));
+  QFile(dir.filePath(".dgn")).open(QIODevice::WriteOnly);
   ASSERT_TRUE(QDir(dir.path()).mkpath("SRC") && QDir(dir.path()).mkpath("DEST"));
   const QString source = dir.filePath("SRC"), destination = dir.filePath("DEST");
-  ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", source + "/plan.dgn"));
-  ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", source + "/UPPER.DGN"));
+  ASSERT_TRUE(QFile::copy(plan, source + "/plan.dgn"));
+  ASSERT_TRUE(QFile::copy(plan, source + "/UPPER.DGN"));
   writeGdalDgn(source, "metric.dgn", "m", "mm", 1000);
   writeGdalDgn(source, "imperial.dgn", "ft", "in", 12);
   writeBytes(source + "/corrupt.dgn", QByteArray(3000, '\x5a'));
   writeBytes(source + "/notes.txt", "");
   const auto sources = checksums(source);
 
-  const HostRun run = runHost(kHost, {"--script", writeScript(dir, batchScript(source, destination).toUtf8().constData())});
-  ASSERT_EQ(run.code, 0) << run.err.toStdString() << run.out.toStdString();
+  Language unknown = kEnglish;
+  unknown.lang = "xx";
+  const Language languages[] = {
+    kEnglish,
+    {"de", "Als Block &einfügen", "&Haupteinheiten [m]",
+     "Ungültige Datei. Die Datei .dgn hat ein nicht unterstütztes oder unbekanntes Format.",
+     "DGN-Datei als Block importiert", "Stapelverarbeitung abgeschlossen.",
+     "Fehlgeschlagene DGN-Datei: %1    Fehlerart: Kein Modell vorhanden.\r\n",
+     "Anzahl konvertierter Dateien: 4\r\nAnzahl konvertierter Designmodelle: 4\r\nAnzahl fehlgeschlagener Dateien: 1\r\n"},
+    {"fr", "&Insérer comme bloc", "&Unités principales [m]",
+     "Fichier non valide. Le fichier .dgn a un format non pris en charge ou non reconnu.",
+     "Fichier DGN importé comme bloc", "Traitement par lots terminé.",
+     "Fichier DGN en échec : %1    Type d'erreur : Aucun modèle n'existe.\r\n",
+     "Nombre total de fichiers convertis : 4\r\nNombre total de modèles de conception convertis : 4\r\n"
+     "Nombre total de fichiers en échec : 1\r\n"},
+    unknown};
+  for (const Language& language : languages) {
+    SCOPED_TRACE(language.lang);
+    // The file prompt by turns in the file dialog and, with FILEDIA 0, on the command line, where
+    // a file that is not there comes first.
+    const bool typed = (&language - languages) % 2;
+    const QString browse = typed ? "FILEDIA 0\nIMPORTDGN\n@dump rbInsert\n@click pbBrowse\n%1/missing.dgn\n%1/.dgn\n%2\n"
+                                 : "IMPORTDGN\n@dump rbInsert\n@file %1/.dgn\n@file %2\n@click pbBrowse\n";
+    const QString script =
+      QString(browse + "@dump masterunits\n@check masterunits on\n@check cbScale off\n@set leFactor 2\n"
+                       "@check cbRotation off\n@set leAngle 30\n@check cbPoint off\n@set leX 10\n@set leY 20\n"
+                       "@set leZ 0\n@combo unitComboBox Millimeters\n@click buttonBox.Ok\nSAVEAS %3\n")
+        .arg(dir.path(), plan, out) +
+      batchScript(source, destination, QString::fromUtf8(language.finished)) + "FOO\n";
+    const HostRun run =
+      runHost(kHost, {"--lang", language.lang, "--script", writeScript(dir, script.toUtf8().constData())});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString() << run.out.toStdString();
+    EXPECT_EQ(run.err.contains("unknown language \"xx\"; the languages are de, en, fr"), language.lang == unknown.lang)
+      << run.err.toStdString();
+    const QStringList lines = run.out.split('\n');
+    EXPECT_EQ(lines.filter(QString::fromUtf8("rbInsert text=%1 ").arg(language.insertAsBlock)).size(), 1)
+      << run.out.toStdString();
+    EXPECT_EQ(lines.filter(QString::fromUtf8("masterunits text=%1 ").arg(language.masterUnits)).size(), 1);
+    EXPECT_TRUE(lines.contains("[message] Information | " + QString::fromUtf8(language.refusal)));
+    EXPECT_EQ(lines.filter("[message] Information | ").size(), typed ? 2 : 1) << "a missing file is refused too";
+    EXPECT_TRUE(lines.contains(QString::fromUtf8(language.imported)));
+    EXPECT_TRUE(lines.contains("Enter block or file name: " + QDir::tempPath() + "/DGNImport_temp/plan_Default_m.dwg"));
+    EXPECT_EQ(lines.filter("Unknown command").size(), 1) << "IMPORTDGN is known, FOO is not";
 
-  const QStringList drawings = QDir(destination).entryList({"*.dwg"}, QDir::Files, QDir::Name);
-  ASSERT_EQ(drawings.size(), 4) << drawings.join(' ').toStdString();
-  for (const char* base : {"UPPER_Default_", "imperial_Default_", "metric_Default_", "plan_Default_"})
-    EXPECT_EQ(drawings.filter(QRegularExpression(QString("^") + base + "[a-z]+\\.dwg$")).size(), 1) << base;
-  for (const QString& drawing : drawings) {
     CFxFileBufPtr stream = CFxFileBuf::createObject();
-    ASSERT_TRUE(stream->Open(CFxString(destination + "/" + drawing), Oda::kFileRead, Oda::kOpenExisting, Oda::kShareDenyNo));
-    OdDbDatabasePtr read = dxf::readDrawing(*stream);
-    OdDbBlockTableRecordPtr model(read->getModelSpaceId().openObject());
-    EXPECT_FALSE(model->entityIds().empty()) << drawing.toStdString();
-  }
+    ASSERT_TRUE(stream->Open(CFxString(out), Oda::kFileRead, Oda::kOpenExisting, Oda::kShareDenyNo));
+    OdDbDatabasePtr drawing = dxf::readDrawing(*stream);
+    OdDbBlockTableRecordPtr model(drawing->getModelSpaceId().openObject());
+    ASSERT_EQ(model->entityIds().size(), 1u);
+    OdDbBlockReferencePtr reference = OdDbBlockReference::cast(model->entityIds()[0].openObject().get());
+    ASSERT_FALSE(reference.isNull());
+    EXPECT_EQ(OdDbBlockTableRecordPtr(reference->blockTableRecord.openObject())->getName(), OdString("plan_Default_m"));
+    EXPECT_DOUBLE_EQ(reference->scale.x, 2000.0) << "twice the unit factor from metres to millimetres";
+    EXPECT_NEAR(reference->rotation, M_PI / 6, 1e-6);
+    EXPECT_EQ(reference->position.x, 10.0);
+    EXPECT_EQ(reference->position.y, 20.0);
+    EXPECT_EQ(reference->position.z, 0.0);
+    EXPECT_FALSE(QFileInfo::exists(QDir::tempPath() + "/DGNImport_temp")) << "nothing left behind";
 
-  QFile report(destination + "/Report.txt");
-  ASSERT_TRUE(report.open(QIODevice::ReadOnly));
-  const QString text = QString::fromUtf8(report.readAll());
-  EXPECT_TRUE(text.contains(source + "/corrupt.dgn")) << text.toStdString();
-  EXPECT_TRUE(text.contains("Total number of converted files: 4\r\n")) << text.toStdString();
-  EXPECT_TRUE(text.contains("Total number of converted Design Model: 4\r\n"));
-  EXPECT_TRUE(text.contains("Total number of failed files: 1\r\n"));
-  EXPECT_FALSE(text.contains("notes.txt"));
-  EXPECT_EQ(checksums(source), sources) << "the source folder is left as it was";
+    const QStringList drawings = QDir(destination).entryList({"*.dwg"}, QDir::Files, QDir::Name);
+    ASSERT_EQ(drawings.size(), 4) << drawings.join(' ').toStdString();
+    for (const char* base : {"UPPER_Default_", "imperial_Default_", "metric_Default_", "plan_Default_"})
+      EXPECT_EQ(drawings.filter(QRegularExpression(QString("^") + base + "[a-z]+\\.dwg$")).size(), 1) << base;
+    QFile report(destination + "/Report.txt");
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(report.readAll());
+    EXPECT_TRUE(text.contains(QString::fromUtf8(language.noModel).arg(source + "/corrupt.dgn"))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QString::fromUtf8(language.totals))) << text.toStdString();
+    EXPECT_FALSE(text.contains("notes.txt"));
+    EXPECT_EQ(checksums(source), sources) << "the source folder is left as it was";
+  }
 }
 
 TEST(DgnhostProcess, AUserWhoMayNotWriteLosesNothingAndTheRunsEndNormally)
@@ -175,6 +209,7 @@ TEST(DgnhostProcess, ScriptErrorsExitWith2AndOneLineOnStderr)
   EXPECT_TRUE(unknown.err.contains("line 2")) << unknown.err.toStdString();
   EXPECT_FALSE(unknown.out.contains("Unknown command")) << "nothing runs before the whole script is checked";
 
+  EXPECT_EQ(runHost(kHost, {"--lang"}).code, 2) << "a language to name";
   const HostRun noWidget = runHost(kHost, {"--script", writeScript(dir, "@key Escape\n")});
   EXPECT_EQ(noWidget.code, 2);
   EXPECT_EQ(noWidget.err.trimmed().count('\n'), 0) << noWidget.err.toStdString();

@@ -224,19 +224,11 @@ TEST(ScriptRunnerTest, MessageBoxesTakeTheQueuedAnswerElseTheDefaultElseTheEscap
 TEST(ScriptRunnerTest, PickersTakeTheirOwnQueuesOrAreCancelledAndTheEndClosesWhatIsLeft)
 {
   QTemporaryDir dir;
-  {
   Harness h;
-  ASSERT_TRUE(h.run(QString(R"(OPEN
-@click openFolder
-@folder %1
-@click openFile
-@click buttons.Cancel
-)")
-                      .arg(dir.path())));
+  ASSERT_TRUE(h.run(QString("OPEN\n@click openFolder\n@folder %1\n@click openFile\n@click buttons.Cancel\n").arg(dir.path())));
   EXPECT_EQ(h.code, 0) << h.error.toStdString();
   EXPECT_EQ(h.folder, QString()) << "no folder was queued when the picker opened";
   EXPECT_EQ(h.file, QString()) << "a folder answer does not answer a file prompt";
-  }
 
   // @wait-close with nothing open returns at once; the end closes the window left open.
   Harness again;
@@ -247,7 +239,7 @@ TEST(ScriptRunnerTest, PickersTakeTheirOwnQueuesOrAreCancelledAndTheEndClosesWha
   EXPECT_EQ(again.output, (QStringList{"sample text=Sample enabled=1 checked=0 visible=1"}));
 }
 
-TEST(ScriptRunnerTest, AMissingWidgetOrNoWindowEndsTheScriptWithCode2)
+TEST(ScriptRunnerTest, AMissingWidgetOrNoWindowOrABusyWindowEndsTheScriptWithCode2)
 {
   Harness missing;
   ASSERT_TRUE(missing.run("OPEN\n@click nowhere\n"));
@@ -262,6 +254,11 @@ TEST(ScriptRunnerTest, AMissingWidgetOrNoWindowEndsTheScriptWithCode2)
   EXPECT_LT(clock.elapsed(), 1000) << "with no command running, no window can come: fail at once";
   EXPECT_EQ(noWindow.code, 2);
   EXPECT_TRUE(noWindow.error.contains("no modal window")) << noWindow.error.toStdString();
+
+  Harness busy; // the click's slot goes on for 50 ms after its file dialog, longer than the modal wait
+  ASSERT_TRUE(busy.run("OPEN\n@click openFile\n@dump opened\n", 20));
+  EXPECT_EQ(busy.code, 2);
+  EXPECT_TRUE(busy.error.contains("line 3: the window \"Sample\" is still busy")) << busy.error.toStdString();
 }
 
 TEST(ScriptRunnerTest, ParsingRefusesUnknownActionsAndBadArguments)

@@ -77,7 +77,7 @@ protected:
 TEST_F(BatchRunTest, ARunIsAnnouncedAfterItsLastFileAndStartWaitsForItsWorker)
 {
   prepare(3);
-  slowRunEnds(3, 1200); // longer than the second a run's end waits before it is announced
+  slowWorker(4, 1200); // the end of a run of 3, longer than the second it waits before it is announced
   QList<int> values;
   QObject::connect(bar(), &QProgressBar::valueChanged, [&values](int v) { values << v; });
   QString finished;
@@ -240,6 +240,7 @@ TEST_F(BatchRunTest, AFolderOfManyFilesListsRunsAndReportsWhileTheWindowAnswers)
 TEST_F(BatchRunTest, StartAndAbortAgainAndAgainInOneDialogThenStartAndEscapeInNewOnes)
 {
   prepare(20);
+  slowWorker(1, 25); // a run still goes on when the window, late on a loaded machine, sees its first file
   for (int cycle = 0; cycle < SOAK_CYCLES; ++cycle) {
     ASSERT_TRUE(startUntilTheFirstFile()) << cycle;
     answerNextMessageBox(QMessageBox::Yes);

@@ -29,7 +29,7 @@ class LoadDgnFileTest : public DialogTest {};
 
 } // namespace
 
-TEST_F(LoadDgnFileTest, ListsTheModelsInOrderWithTheFirstCurrentAndFollowsTheCurrentOnesUnit)
+TEST_F(LoadDgnFileTest, ListsTheModelsAndFollowsTheCurrentOnesUnitOrNamesAFileThatCannotBeLoaded)
 {
   DialogUnderTest dialog(&userIO);
   const auto unit = [&dialog](int units) {
@@ -50,16 +50,9 @@ TEST_F(LoadDgnFileTest, ListsTheModelsInOrderWithTheFirstCurrentAndFollowsTheCur
   EXPECT_EQ(dialog.m_modelUnit, OdDb::kUnitsKilometers) << "the units of the model now current";
   EXPECT_EQ(child<QLineEdit>(dialog, "leUnitFactor")->text(), "1e+06");
 
-  dialog.answerFile(true, "Only");
-  EXPECT_TRUE(dialog.loadDgnFile("/plans/other.dgn"));
-  EXPECT_EQ(dialog.listed(), QStringList{"Only"}) << "a new file replaces the list";
-}
-
-TEST_F(LoadDgnFileTest, AFileThatCannotBeLoadedIsNamedAndTheListStays)
-{
-  DialogUnderTest dialog(&userIO);
   dialog.answerFile(true, "Default");
-  ASSERT_TRUE(dialog.loadDgnFile("/plans/good.dgn"));
+  EXPECT_TRUE(dialog.loadDgnFile("/plans/good.dgn"));
+  EXPECT_EQ(dialog.listed(), QStringList{"Default"}) << "a new file replaces the list";
 
   dialog.answerFile(false, "");
   EXPECT_FALSE(dialog.loadDgnFile("/plans/bad file.dgn"));
@@ -86,6 +79,8 @@ TEST_F(LoadDgnFileTest, AFileThatCannotBeLoadedIsNamedAndTheListStays)
   // A renewed importer has the host's services and no file.
   ASSERT_TRUE(dialog.resetDgnImporter());
   const OdDgnImportPtr fresh = dialog.getDgnImporter();
+  ASSERT_FALSE(fresh.isNull());
+  EXPECT_NE(fresh.get(), static_cast<OdDgnImport*>(dialog.recorder.get()));
   EXPECT_FALSE(fresh->properties()->getAt(OdString("Services")).isNull());
   EXPECT_TRUE(fresh->properties()->getAt(OdString("DgnPath")).isNull());
 }

@@ -26,37 +26,29 @@ protected:
   }
 };
 
-TEST_F(OptionsDialogTest, TheBoxStartsFromItsOwnMemoryAndEscapeKeepsItForTheNextTime)
+TEST_F(OptionsDialogTest, TheBoxKeepsItsOwnMemoryHoweverItIsClosedAndLeavesTheMainFormAlone)
 {
   CDgnImportDlg dialog(&userIO, nullptr);
   child<QCheckBox>(dialog, "cbExplodeTextNode")->click();
   ASSERT_TRUE(dialog.isExplodeTextNodes());
-  bool wasChecked = true;
   QString title;
-  openOptions(dialog, [&](CDgnImportOptionsDlg& options) {
-    wasChecked = box(options)->isChecked();
-    title = options.windowTitle();
-    close(options);
-  });
-  EXPECT_FALSE(wasChecked) << "not from the main form";
+  std::vector<bool> wasChecked;
+  for (const bool escape : {true, false}) {
+    openOptions(dialog, [&](CDgnImportOptionsDlg& options) {
+      wasChecked.push_back(box(options)->isChecked());
+      title = options.windowTitle();
+      box(options)->click();
+      if (escape)
+        QTest::keyClick(&options, Qt::Key_Escape);
+      else
+        close(options);
+    });
+    EXPECT_EQ(dialog.isExplodeTextNodes(), escape) << "the closed box's state is taken over";
+    EXPECT_EQ(rememberedImportOptions(), escape ? 1u : 0u);
+  }
   EXPECT_EQ(title, "Options");
-  EXPECT_FALSE(dialog.isExplodeTextNodes()) << "the closed box's state is taken over";
+  EXPECT_EQ(wasChecked, (std::vector<bool>{false, true})) << "the first box of a process is unchecked";
   EXPECT_TRUE(child<QCheckBox>(dialog, "cbExplodeTextNode")->isChecked()) << "the main form's box is left alone";
-
-  openOptions(dialog, [](CDgnImportOptionsDlg& options) {
-    box(options)->click();
-    QTest::keyClick(&options, Qt::Key_Escape);
-  });
-  EXPECT_TRUE(dialog.isExplodeTextNodes());
-  EXPECT_EQ(rememberedImportOptions(), 1u);
-  openOptions(dialog, [&](CDgnImportOptionsDlg& options) {
-    wasChecked = box(options)->isChecked();
-    box(options)->click();
-    close(options);
-  });
-  EXPECT_TRUE(wasChecked);
-  EXPECT_FALSE(dialog.isExplodeTextNodes());
-  EXPECT_EQ(rememberedImportOptions(), 0u);
 }
 
 } // namespace

@@ -83,8 +83,9 @@ TEST_F(CommandBodyTest, AnExistingBlockIsNamedFirstAndChoicesLeftForLaterHandOnl
   rememberedSettings().specifyLaterFlags = 7;
   services.onInvoke = [&] { EXPECT_EQ(userIO.printed.size(), 3) << "the warnings come first"; };
   EXPECT_EQ(run(clickOk), 5100);
-  ASSERT_EQ(services.invoked.size(), 1u);
+  ASSERT_EQ(services.invoked.size(), 1u) << "inserted anyway";
   EXPECT_EQ(services.invoked[0].size(), 3) << "the command, the file and the end";
+  EXPECT_EQ(services.invoked[0].last(), "<end>");
   EXPECT_EQ(userIO.printed, (QStringList{"Block \"plan_Default_m\" is already defined.", "Using existing definition.\n",
                                          "\n", "DGN File imported as block"}));
 }

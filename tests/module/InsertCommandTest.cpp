@@ -16,7 +16,7 @@ QString command(bool pointLater, bool rotationLater, bool scaleLater)
 
 } // namespace
 
-TEST(InsertCommand, EachChoiceNotLeftForLaterAddsItsPieces)
+TEST(InsertCommand, EachChoiceNotLeftForLaterAddsItsPiecesWithCLocaleNumbers)
 {
   const QString file = "_-INSERTBLOCK;/tmp/DGNImport_temp/plan_Default_m.dwg;";
   EXPECT_EQ(command(true, true, true), file);
@@ -27,10 +27,7 @@ TEST(InsertCommand, EachChoiceNotLeftForLaterAddsItsPieces)
   EXPECT_EQ(command(false, true, false), file + "_Scale;2;1.5e+06,0.5,0;");
   EXPECT_EQ(command(true, false, false), file + "_Scale;2;_Angle;0.785398r;");
   EXPECT_EQ(command(false, false, true), file + "_Angle;0.785398r;1.5e+06,0.5,0;");
-}
-
-TEST(InsertCommand, NumbersUseSixSignificantDigitsInTheCLocale)
-{
+  // Numbers have six significant digits in the C locale.
   const CFxString text = makeInsertCommand(CFxString("f.dwg"), {-0.00001, 123456789.0, 1e-4, false}, {0, false},
                                            {2000, false});
   EXPECT_EQ(text, CFxString("_-INSERTBLOCK;f.dwg;_Scale;2000;_Angle;0r;-1e-05,1.23457e+08,0.0001;"));

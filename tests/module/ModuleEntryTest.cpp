@@ -50,49 +50,38 @@ OdEdCommand* registeredImportCommand()
 
 } // namespace
 
-TEST_F(ModuleEntry, ReportsTheSdkReleaseItWasBuiltFor)
+TEST_F(ModuleEntry, ReportsItsSdkReleaseAndCreatesOneObjectUntilItsDeletionThatCountingNeverDestroys)
 {
   int major = -1, minor = -1, majorBuild = -1, minorBuild = -1;
   version(major, minor, majorBuild, minorBuild);
-  EXPECT_EQ(major, 23);
-  EXPECT_EQ(minor, 1);
-  EXPECT_EQ(majorBuild, 0);
-  EXPECT_EQ(minorBuild, 33311);
-}
-
-TEST_F(ModuleEntry, ASecondCreationReturnsTheSameObjectUntilDeletionClearsIt)
-{
+  EXPECT_EQ(std::vector<int>({major, minor, majorBuild, minorBuild}), std::vector<int>({23, 1, 0, 33311}));
   OdRxModule* first = createModule();
   ASSERT_NE(first, nullptr);
   void* callersHandle = reinterpret_cast<void*>(0x1234);
   EXPECT_EQ(create(callersHandle), first);
-  EXPECT_EQ(callersHandle, reinterpret_cast<void*>(0x1234)) << "the caller's handle is kept";
+  EXPECT_EQ(callersHandle, reinterpret_cast<void*>(0x1234)) << "a second creation keeps the caller's handle";
   EXPECT_EQ(first->sysData(), m_handle);
   EXPECT_EQ(first->moduleName().toUtf8(), kModulePath);
+  EXPECT_EQ(first->numRefs(), 0);
+  first->addRef();
+  first->addRef();
+  EXPECT_EQ(first->numRefs(), 2);
+  first->release();
+  first->release();
+  first->release(); // below zero: still alive
+  EXPECT_EQ(first->numRefs(), -1);
+  EXPECT_EQ(first->isA(), OdRxModule::desc());
+  EXPECT_TRUE(OdRxModule::cast(first).get() == first);
 
   first->deleteModule();
+  m_module = nullptr;
   void* handle = m_handle;
   m_module = create(handle);
   ASSERT_NE(m_module, nullptr);
   EXPECT_EQ(handle, nullptr) << "a new object was made, so the handle was taken again";
 }
 
-TEST_F(ModuleEntry, ReferenceCountingNeverDestroysTheModule)
-{
-  OdRxModule* module = createModule();
-  EXPECT_EQ(module->numRefs(), 0);
-  module->addRef();
-  module->addRef();
-  EXPECT_EQ(module->numRefs(), 2);
-  module->release();
-  module->release();
-  module->release(); // below zero: still alive
-  EXPECT_EQ(module->numRefs(), -1);
-  EXPECT_EQ(module->isA(), OdRxModule::desc());
-  EXPECT_TRUE(OdRxModule::cast(module).get() == module);
-}
-
-TEST_F(ModuleEntry, InitialisationAddsTheCommandWhichLivesAsLongAsTheModuleUntilUninitialisation)
+TEST_F(ModuleEntry, InitialisationAddsTheCommandWithItsNamesAndFlagAndUninitialisationRemovesIt)
 {
   OdRxModule* module = createModule();
   ASSERT_EQ(registeredImportCommand(), nullptr);

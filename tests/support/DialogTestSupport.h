@@ -70,7 +70,8 @@ public:
   }
   CFxDocument* activeDocument() const override { return document; }
 
-  // The commands handed to the host, as their string pieces; `onInvoke` runs while one runs.
+  // The commands handed to the host, as their string pieces and "<end>" for the closing no-value
+  // buffer; `onInvoke` runs while one runs.
   std::vector<QStringList> invoked;
   std::function<void()> onInvoke;
   OdResBufPtr invokeCommand(OdRxObject* reserved, const OdResBuf* command) override
@@ -78,7 +79,9 @@ public:
     EXPECT_EQ(reserved, nullptr);
     QStringList pieces;
     for (const OdResBuf* rb = command; rb; rb = rb->next().get())
-      pieces << (rb->restype() == OdResBuf::kRtString ? CFxString(rb->getString()).toQString() : QStringLiteral("<end>"));
+      pieces << (rb->restype() == OdResBuf::kRtString ? CFxString(rb->getString()).toQString()
+                 : rb->restype() == OdResBuf::kRtNone   ? QStringLiteral("<end>")
+                                                        : QStringLiteral("<other>"));
     invoked.push_back(pieces);
     if (onInvoke)
       onInvoke();
@@ -251,12 +254,13 @@ protected:
     destination = folder.filePath("DEST");
   }
 
-  // Makes the very end of every batch run of `files` files take `ms` longer, as a stalled share
-  // would: a run asks for the SDK services once per file and once more to renew its importer.
-  void slowRunEnds(int files, int ms)
+  // Makes every `every`-th call a batch worker makes for the SDK services take `ms` longer, as a
+  // stalled share would. A run asks once per file and once more to renew its importer: with
+  // `every` one more than its files that is the very end of the run, with 1 every file.
+  void slowWorker(int every, int ms)
   {
-    services.onAppServices = [files, ms, calls = std::make_shared<std::atomic<int>>(0)] {
-      if (QThread::currentThread() != QCoreApplication::instance()->thread() && ++*calls % (files + 1) == 0)
+    services.onAppServices = [every, ms, calls = std::make_shared<std::atomic<int>>(0)] {
+      if (QThread::currentThread() != QCoreApplication::instance()->thread() && ++*calls % every == 0)
         QThread::msleep(ms);
     };
   }

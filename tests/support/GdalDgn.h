@@ -24,18 +24,27 @@ constexpr char kGdalGeometry[] = "WKT,id\n"
                                  "\"POINT (7.125 8.5)\",4\n"
                                  "\"LINESTRING (-1234.5 678.25,-1000 700)\",5\n";
 
-// Writes `geometry` (CSV with a WKT column) as `folder`/`name` with the given unit names and
-// returns its path.
+// Has GDAL write `csv` (a WKT column and, optionally, an OGR_STYLE column) as the DGN file
+// `folder`/`name` with the given creation options, and returns its path.
+inline QString writeGdalDgn(const QString& folder, const QString& name, const QByteArray& csv, QStringList options)
+{
+  const QString source = writeBytes(QDir(folder).filePath(name + ".csv"), csv);
+  const QString dgn = QDir(folder).filePath(name);
+  QStringList args{"-f", "DGN"};
+  for (const QString& option : options)
+    args << "-dsco" << option;
+  const ProcessRun made = runProcess("ogr2ogr", args << dgn << source);
+  EXPECT_EQ(made.code, 0) << made.err.toStdString();
+  QFile::remove(source);
+  return dgn;
+}
+
+// Writes `geometry` as `folder`/`name` with the given unit names and returns its path.
 inline QString writeGdalDgn(const QString& folder, const QString& name, const QString& master, const QString& sub,
                             int subPerMaster, const QByteArray& geometry = kGdalGeometry)
 {
-  const QString csv = writeBytes(QDir(folder).filePath(name + ".csv"), geometry);
-  const QString dgn = QDir(folder).filePath(name);
-  const ProcessRun made =
-    runProcess("ogr2ogr", {"-f", "DGN", "-dsco", "MASTER_UNIT_NAME=" + master, "-dsco", "SUB_UNIT_NAME=" + sub, "-dsco",
-                           QString("SUB_UNITS_PER_MASTER_UNIT=%1").arg(subPerMaster), "-dsco", "UOR_PER_SUB_UNIT=10",
-                           "-dsco", "ORIGIN=0,0,0", dgn, csv});
-  EXPECT_EQ(made.code, 0) << made.err.toStdString();
-  QFile::remove(csv);
-  return dgn;
+  return writeGdalDgn(folder, name, geometry,
+                      {"MASTER_UNIT_NAME=" + master, "SUB_UNIT_NAME=" + sub,
+                       QString("SUB_UNITS_PER_MASTER_UNIT=%1").arg(subPerMaster), "UOR_PER_SUB_UNIT=10",
+                       "ORIGIN=0,0,0"});
 }

@@ -7,6 +7,7 @@
 struct ProcessRun {
   int code = -1; // -1 when it crashed or did not finish within two minutes
   QString out, err;
+  QByteArray rawOut; // out as the program wrote it, for output that is not UTF-8
 };
 
 inline ProcessRun runProcess(const QString& program, const QStringList& args,
@@ -17,6 +18,7 @@ inline ProcessRun runProcess(const QString& program, const QStringList& args,
   process.start(program, args);
   if (!process.waitForFinished(120000))
     process.kill();
-  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-          QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+  const QByteArray out = process.readAllStandardOutput();
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, QString::fromUtf8(out),
+          QString::fromUtf8(process.readAllStandardError()), out};
 }

@@ -1,10 +1,12 @@
-// dgninfo against GDAL, an independent DGN writer and reader: the units it reports for files GDAL
-// wrote, and the geometry of its conversion as GDAL reads it back.
+// dgninfo against independent programs: the units it reports for files GDAL wrote, the geometry
+// of its conversion as GDAL reads it back, and LibreCAD, the CAD program Linux users open DXF
+// drawings with, printing its conversions of the sample and of a real file.
 #include <GdalDgn.h>
 #include <ProcessRun.h>
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -79,8 +81,6 @@ void expectSameGeometry(const std::vector<std::vector<double>>& expected,
   }
 }
 
-} // namespace
-
 TEST(Dgninfo, ReportsGdalFilesUnitsAndConvertsTheirGeometryExactly)
 {
   if (!haveGdal())
@@ -115,6 +115,24 @@ TEST(Dgninfo, ReportsGdalFilesUnitsAndConvertsTheirGeometryExactly)
   }
 }
 
+TEST(Dgninfo, ThreeDimensionalTextFromGdalKeepsItsRotation)
+{
+  if (!haveGdal())
+    GTEST_SKIP() << "GDAL's ogr2ogr and ogrinfo are not installed";
+  QTemporaryDir dir;
+  const QString dgn = writeGdalDgn(dir.path(), "labels3d.dgn",
+                                   "WKT,OGR_STYLE\n"
+                                   "\"POINT Z (10 20 5)\",\"LABEL(t:\"\"A\"\",a:30,s:2.5g)\"\n"
+                                   "\"POINT Z (30 40 0)\",\"LABEL(t:\"\"B\"\",a:-45,s:1g)\"\n",
+                                   {"3D=YES"});
+  const QString dxf = dir.filePath("labels3d.dwg");
+  ASSERT_EQ(runProcess(kDgninfo, {dgn, "--convert", dxf}).code, 0);
+  // GDAL reads the drawing back: each label at its angle, not mirrored.
+  const QString labels = runProcess("ogrinfo", {"-al", "-q", dxf}).out;
+  EXPECT_TRUE(labels.contains(QRegularExpression(R"(t:"A",p:1,a:30,s:2.5g)"))) << labels.toStdString();
+  EXPECT_TRUE(labels.contains(QRegularExpression(R"(t:"B",p:1,a:-45,s:1g)"))) << labels.toStdString();
+}
+
 TEST(Dgninfo, RefusesWhatIsNotADesignFileAndBadUsage)
 {
   QTemporaryDir dir;
@@ -128,7 +146,65 @@ TEST(Dgninfo, RefusesWhatIsNotADesignFileAndBadUsage)
     EXPECT_EQ(info.code, 1) << path.toStdString();
     EXPECT_EQ(info.out.trimmed(), "valid: 0");
   }
+  EXPECT_EQ(runProcess(kDgninfo, {garbage, "--explode-text-nodes"}).code, 1) << "an option it knows";
   EXPECT_EQ(runProcess(kDgninfo, {}).code, 2);
   EXPECT_EQ(runProcess(kDgninfo, {garbage, "--convert"}).code, 2);
   EXPECT_EQ(runProcess(kDgninfo, {garbage, "--frobnicate"}).code, 2);
 }
+
+// How far the ink spans the page (the larger share of its width and height) and how many pixels
+// hold ink, in a picture of a PDF's page 600 pixels high or wide: LibreCAD 2.2 makes the page A4
+// in the drawing's unit, of any size.
+std::pair<double, int> inkOnThePage(const QString& pdf)
+{
+  EXPECT_EQ(runProcess("pdftoppm", {"-scale-to", "600", "-gray", "-singlefile", pdf, pdf}).code, 0);
+  const QImage image(pdf + ".pgm");
+  QRect ink;
+  int pixels = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qGray(image.pixel(x, y)) < 128)
+        ++pixels, ink |= QRect(x, y, 1, 1);
+  return {std::max(double(ink.width()) / image.width(), double(ink.height()) / image.height()), pixels};
+}
+
+TEST(Dgninfo, LibreCadPrintsTheConvertedSampleAndARealFileWithoutAWord)
+{
+  if (QStandardPaths::findExecutable("librecad").isEmpty() || QStandardPaths::findExecutable("pdftoppm").isEmpty())
+    GTEST_SKIP() << "librecad or pdftoppm is not installed";
+  QStringList files{DGN_SOURCE_DIR "/samples/plan.dgn"};
+  if (QFileInfo::exists(DGN_SOURCE_DIR "/../shared/dgn-corpus/tika_testDGN7.dgn"))
+    files << DGN_SOURCE_DIR "/../shared/dgn-corpus/tika_testDGN7.dgn"; // cells, texts, a text node, colours
+  for (const QString& file : files) {
+    SCOPED_TRACE(file.toStdString());
+    QTemporaryDir dir;
+    // LibreCAD goes by the name: the drawing, a DXF whatever its name, is written as NAME.dxf.
+    const QString name = dir.filePath(QFileInfo(file).completeBaseName());
+    ASSERT_EQ(runProcess(kDgninfo, {file, "--convert", name + ".dxf"}).code, 0);
+
+    // dxf2pdf of LibreCAD 2.2 takes no output name: it prints NAME.pdf beside the drawing. A
+    // message box about the file would wait for a click for ever: a window shown ends the wait.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* variable : {"HOME", "XDG_RUNTIME_DIR"})
+      env.insert(variable, dir.path());
+    QProcess librecad;
+    librecad.setProcessEnvironment(env);
+    librecad.start("librecad", {"dxf2pdf", "--fit", "--monochrome", name + ".dxf"});
+    QString said;
+    for (int waited = 0; !librecad.waitForFinished(200) && !said.contains("propagateSizeHints") && waited < 120000;
+         waited += 200)
+      said += QString::fromUtf8(librecad.readAllStandardError());
+    said += QString::fromUtf8(librecad.readAllStandardError());
+    const bool ended = librecad.state() == QProcess::NotRunning && librecad.exitCode() == 0;
+    librecad.kill();
+    librecad.waitForFinished();
+    ASSERT_TRUE(ended) << "LibreCAD showed a window or did not end well:\n" << said.toStdString();
+    for (const QString& line : said.split('\n', Qt::SkipEmptyParts))
+      EXPECT_TRUE(line.startsWith("RS_DEBUG::setLevel") || line.startsWith("Printing \"")) << line.toStdString();
+    const auto [span, pixels] = inkOnThePage(name + ".pdf");
+    EXPECT_GT(pixels, 1000) << "a page that holds the drawing";
+    EXPECT_GT(span, 0.9) << "the drawing fitted to the page";
+  }
+}
+
+} // namespace

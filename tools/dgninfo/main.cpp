@@ -25,6 +25,7 @@ struct Options {
   QString file;
   QString convertTo; // empty: no conversion
   bool subUnits = false;
+  bool explodeTextNodes = false;
 };
 
 bool parse(const QStringList& args, Options& options)
@@ -32,6 +33,8 @@ bool parse(const QStringList& args, Options& options)
   for (int i = 1; i < args.size(); ++i) {
     if (args[i] == QLatin1String("--sub-units"))
       options.subUnits = true;
+    else if (args[i] == QLatin1String("--explode-text-nodes"))
+      options.explodeTextNodes = true;
     else if (args[i] == QLatin1String("--convert") && i + 1 < args.size())
       options.convertTo = args[++i];
     else if (args[i].startsWith(QLatin1String("--")) || !options.file.isEmpty())
@@ -85,31 +88,58 @@ std::string unitText(OdDb::UnitsValue units)
   return std::to_string(units) + " " + CFxUtils::GetStringForUnitScalingFactorShort(units).toQString().toStdString();
 }
 
-// "TYPE=COUNT;..." as the module reports it: the total, then one line per type.
-void printElementCounts(const QString& statistics)
-{
-  long long total = 0;
-  std::vector<std::pair<int, long long>> counts;
-  for (const QString& entry : statistics.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-    const QStringList pair = entry.split(QLatin1Char('='));
-    if (pair.size() != 2)
-      continue;
-    counts.emplace_back(pair[0].toInt(), pair[1].toLongLong());
-    total += counts.back().second;
+// "TYPE=LIVE+DELETED;...;NAME=COUNT;..." as the module reports it: the live elements, one line
+// per type, and what the latest conversion left out.
+struct ElementStatistics {
+  long long live = 0;
+  std::vector<std::pair<int, std::pair<long long, long long>>> types;
+  std::vector<std::pair<QString, long long>> leftOut;
+
+  explicit ElementStatistics(const QString& text)
+  {
+    for (const QString& entry : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+      const QStringList pair = entry.split(QLatin1Char('='));
+      if (pair.size() != 2)
+        continue;
+      bool isType = false;
+      const int type = pair[0].toInt(&isType);
+      const QStringList counts = pair[1].split(QLatin1Char('+'));
+      if (!isType) {
+        leftOut.emplace_back(pair[0], pair[1].toLongLong());
+        continue;
+      }
+      types.push_back({type, {counts[0].toLongLong(), counts.value(1).toLongLong()}});
+      live += types.back().second.first;
+    }
   }
-  std::cout << "elements: " << total << "\n";
-  for (const auto& [type, count] : counts)
-    std::cout << "type " << type << " " << elementTypeName(type) << ": " << count << "\n";
+};
+
+ElementStatistics elementStatistics(OdDgnImport* importer)
+{
+  return ElementStatistics(CFxString(getString(importer, OdString("ElementStatistics"))).toQString());
 }
 
-int convert(OdDgnImport* importer, const CFxString& model, const QString& out)
+void printElementCounts(const ElementStatistics& statistics)
 {
-  putImportOptions(importer, model, false);
+  std::cout << "elements: " << statistics.live << "\n";
+  for (const auto& [type, counts] : statistics.types) {
+    std::cout << "type " << type << " " << elementTypeName(type) << ": " << counts.first;
+    if (counts.second)
+      std::cout << " (+" << counts.second << " deleted)";
+    std::cout << "\n";
+  }
+}
+
+int convert(OdDgnImport* importer, const CFxString& model, const QString& out, bool explodeTextNodes)
+{
+  putImportOptions(importer, model, explodeTextNodes);
   const int result = importer->importDgn();
   if (result != 0) {
     std::cerr << "dgninfo: the import failed with code " << result << "\n";
     return 3;
   }
+  for (const auto& [what, count] : elementStatistics(importer).leftOut)
+    std::cout << "left out: " << count << " " << what.toStdString() << "\n";
   OdDbDatabasePtr database = getObject(importer, OdString("Database"));
   CFxFileBufPtr stream = CFxFileBuf::createObject();
   if (database.isNull() || !stream->Open(out, Oda::kFileWrite, Oda::kCreateAlways, Oda::kShareDenyNo)) {
@@ -133,8 +163,11 @@ int run(const Options& options)
   putString(importer.get(), OdString("DgnPath"), CFxString(QFileInfo(options.file).absoluteFilePath()));
   const bool valid = getBool(importer.get(), OdString("IsValidDgnDatabase"));
   std::cout << "valid: " << valid << "\n";
-  if (!valid)
+  if (!valid) {
+    std::cerr << "dgninfo: " << options.file.toStdString()
+              << " is not an intact MicroStation V7 design file (V8 files and other formats are not read)\n";
     return 1;
+  }
   const std::vector<CFxString> models = splitDesignModelList(getString(importer.get(), OdString("DesignModelList")));
   QStringList names;
   for (const CFxString& model : models)
@@ -145,11 +178,11 @@ int run(const Options& options)
     std::cout << "sub: " << unitText(queryMeasurementUnits(importer.get(), model, false)) << "\n";
     std::cout << "default: " << (getBool(importer.get(), OdString("ConversionUnits")) ? "master" : "sub") << "\n";
   }
-  printElementCounts(CFxString(getString(importer.get(), OdString("ElementStatistics"))).toQString());
+  printElementCounts(elementStatistics(importer.get()));
   if (options.convertTo.isEmpty() || models.empty())
     return 0;
   queryMeasurementUnits(importer.get(), models.front(), !options.subUnits);
-  return convert(importer.get(), models.front(), options.convertTo);
+  return convert(importer.get(), models.front(), options.convertTo, options.explodeTextNodes);
 }
 
 } // namespace
@@ -159,7 +192,7 @@ int main(int argc, char** argv)
   QCoreApplication app(argc, argv);
   Options options;
   if (!parse(app.arguments(), options)) {
-    std::cerr << "usage: dgninfo FILE [--sub-units] [--convert OUT]\n";
+    std::cerr << "usage: dgninfo FILE [--sub-units] [--explode-text-nodes] [--convert OUT]\n";
     return 2;
   }
   try {

@@ -133,6 +133,9 @@ public:
   OdDb::TextVertMode verticalMode = OdDb::kTextBase;
   OdString text;
   OdDbObjectId textStyle;
+  // The text's plane: position, alignment point and rotation are given in the world, the
+  // rotation measured from the plane's own x axis (the arbitrary-axis rule of the drawing format).
+  OdGeVector3d normal = OdGeVector3d::zAxis();
 };
 
 // Lines separated by "\P" in contents.
@@ -150,6 +153,7 @@ public:
   Attachment attachment = kTopLeft;
   OdString contents;
   OdDbObjectId textStyle;
+  OdGeVector3d normal = OdGeVector3d::zAxis(); // rotation as for OdDbText
 };
 
 class OdDbBlockReference : public OdDbEntity {

@@ -323,7 +323,9 @@ void take(OdDbText& e, const GroupReader& in, EntityGroups&)
       e.verticalMode = static_cast<OdDb::TextVertMode>(mode);
     break;
   }
-  default: setCoordinate(e.position, code::kX, in) || setCoordinate(e.alignmentPoint, code::kX2, in);
+  default:
+    setCoordinate(e.position, code::kX, in) || setCoordinate(e.alignmentPoint, code::kX2, in) ||
+      setCoordinate(e.normal, code::kNormalX, in);
   }
 }
 
@@ -342,7 +344,9 @@ void take(OdDbMText& e, const GroupReader& in, EntityGroups& groups)
       e.attachment = static_cast<OdDbMText::Attachment>(attachment);
     break;
   }
-  default: setCoordinate(e.location, code::kX, in) || setCoordinate(groups.direction, code::kX2, in);
+  default:
+    setCoordinate(e.location, code::kX, in) || setCoordinate(groups.direction, code::kX2, in) ||
+      setCoordinate(e.normal, code::kNormalX, in);
   }
 }
 
@@ -377,11 +381,20 @@ void finish(OdDbBlockReference& e, const EntityGroups&, const GroupReader&)
   e.position = Ocs(e.normal).toWorld(e.position);
 }
 
+void finish(OdDbText& e, const EntityGroups&, const GroupReader&)
+{
+  const Ocs ocs(e.normal);
+  e.position = ocs.toWorld(e.position);
+  e.alignmentPoint = ocs.toWorld(e.alignmentPoint);
+}
+
 void finish(OdDbMText& e, const EntityGroups& groups, const GroupReader& in)
 {
   e.contents = in.decode(groups.contents, true);
-  if (groups.direction.x != 0.0 || groups.direction.y != 0.0)
-    e.rotation = std::atan2(groups.direction.y, groups.direction.x);
+  // The direction is a world vector; the rotation is its angle in the text's plane.
+  const OdGePoint3d direction = Ocs(e.normal).fromWorld({groups.direction.x, groups.direction.y, groups.direction.z});
+  if (direction.x != 0.0 || direction.y != 0.0)
+    e.rotation = std::atan2(direction.y, direction.x);
 }
 
 class DrawingReader {

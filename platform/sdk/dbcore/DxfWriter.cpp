@@ -875,7 +875,8 @@ void DrawingWriter::write(const OdDbText& e)
 {
   entityHead("TEXT", e);
   m_out.put(code::kSubclass, "AcDbText");
-  m_out.putPoint(code::kX, e.position);
+  const Ocs ocs(e.normal);
+  m_out.putPoint(code::kX, ocs.fromWorld(e.position));
   m_out.putReal(code::kReal, e.height);
   m_out.putText(code::kText, e.text.str());
   if (e.rotation != 0.0)
@@ -887,7 +888,8 @@ void DrawingWriter::write(const OdDbText& e)
   if (e.horizontalMode != OdDb::kTextLeft)
     m_out.putInt(code::kInt3, e.horizontalMode);
   if (aligned)
-    m_out.putPoint(code::kX2, e.alignmentPoint);
+    m_out.putPoint(code::kX2, ocs.fromWorld(e.alignmentPoint));
+  writeNormal(e.normal);
   m_out.put(code::kSubclass, "AcDbText");
   if (e.verticalMode != OdDb::kTextBase)
     m_out.putInt(code::kInt4, e.verticalMode);
@@ -904,8 +906,12 @@ void DrawingWriter::write(const OdDbMText& e)
   m_out.putInt(code::kInt3, 1); // left to right
   m_out.putMText(e.contents.str());
   m_out.put(code::kTextStyle, nameOf(e.textStyle, m_standard));
-  if (e.rotation != 0.0)
-    m_out.putVector(code::kX2, {std::cos(e.rotation), std::sin(e.rotation), 0.0});
+  writeNormal(e.normal);
+  // The direction is a world vector: the rotation turned into the text's plane.
+  if (e.rotation != 0.0 || !(e.normal == OdGeVector3d::zAxis())) {
+    const OdGePoint3d direction = Ocs(e.normal).toWorld({std::cos(e.rotation), std::sin(e.rotation), 0.0});
+    m_out.putVector(code::kX2, {direction.x, direction.y, direction.z});
+  }
   m_out.putInt(code::kInt4, 1); // at least the spacing factor
   m_out.putReal(code::kLineSpacing, e.lineSpacingFactor);
 }

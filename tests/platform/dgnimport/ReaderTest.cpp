@@ -2,9 +2,11 @@
 
 #include <DesignFile.h>
 #include <ElementReader.h>
+#include <Orientation.h>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 
@@ -52,9 +54,8 @@ TEST(DgnUnits, NamesAreMappedAndCheckedAgainstTheRatio)
   EXPECT_EQ(unitFromName("\""), OdDb::kUnitsInches);
   EXPECT_EQ(unitFromName("'"), OdDb::kUnitsFeet);
   EXPECT_EQ(unitFromName("um"), OdDb::kUnitsMicrons);
-  EXPECT_EQ(unitFromName("MU"), OdDb::kUnitsUndefined) << "placeholder of writers given no names";
-  EXPECT_EQ(unitFromName("SU"), OdDb::kUnitsUndefined);
-  EXPECT_EQ(unitFromName("zz"), OdDb::kUnitsUndefined);
+  for (const char* unnamed : {"MU", "SU", "mu", "Su", " mU ", "zz"})
+    EXPECT_EQ(unitFromName(unnamed), OdDb::kUnitsUndefined) << unnamed << ": a placeholder, or no unit at all";
 
   FileUnits u = resolveUnits(control("m", "mm", 1000));
   EXPECT_EQ(u.master, OdDb::kUnitsMeters);
@@ -105,4 +106,35 @@ TEST(DgnInspection, AcceptsDesignFilesAndRejectsEverythingElse)
   std::remove(path.c_str());
   EXPECT_FALSE(DesignFile::inspect(path).exists());
   EXPECT_FALSE(DesignFile::inspect(path).isValid());
+}
+
+TEST(DgnOrientation, QuaternionsAndMatricesGiveTheElementsAxes)
+{
+  const double h = M_PI / 12; // half of 30 degrees, stored with its sine negated
+  struct Case {
+    const char* what;
+    Axes axes;
+    OdGeVector3d x, z;
+  } cases[] = {
+    {"30 degrees about z", Axes::ofQuaternion(std::cos(h), 0, 0, -std::sin(h)), {std::cos(2 * h), std::sin(2 * h), 0}, {0, 0, 1}},
+    {"not of unit length", Axes::ofQuaternion(3 * std::cos(h), 0, 0, -3 * std::sin(h)), {std::cos(2 * h), std::sin(2 * h), 0}, {0, 0, 1}},
+    {"zero: no rotation", Axes::ofQuaternion(0, 0, 0, 0), {1, 0, 0}, {0, 0, 1}},
+    {"a quarter turn about x", Axes::ofQuaternion(std::sqrt(0.5), -std::sqrt(0.5), 0, 0), {1, 0, 0}, {0, -1, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const auto& [got, want] : {std::make_pair(c.axes.x, c.x), std::make_pair(c.axes.z, c.z)}) {
+      EXPECT_NEAR(got.x, want.x, 1e-12);
+      EXPECT_NEAR(got.y, want.y, 1e-12);
+      EXPECT_NEAR(got.z, want.z, 1e-12);
+    }
+  }
+  const double quarterTurnTwice[4] = {0, -2, 2, 0}, mirrored[4] = {-1, 0, 0, 1};
+  Placement p = Placement::of(Axes::ofMatrix2d(quarterTurnTwice), false);
+  EXPECT_NEAR(p.rotation, M_PI / 2, 1e-12);
+  EXPECT_NEAR(p.scale.x, 2, 1e-12);
+  EXPECT_NEAR(p.scale.y, 2, 1e-12);
+  p = Placement::of(Axes::ofMatrix2d(mirrored), false);
+  EXPECT_NEAR(std::fabs(p.rotation), M_PI, 1e-12);
+  EXPECT_NEAR(p.scale.y, -1, 1e-12) << "a mirror image keeps its plane and flips y";
 }

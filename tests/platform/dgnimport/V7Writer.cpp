@@ -111,15 +111,18 @@ void V7Writer::putPoint(Bytes& b, size_t at, P p) const
     putI32(b, at + 8, p.z);
 }
 
-void V7Writer::putRotation(Bytes& b, size_t at, double degrees) const
+void V7Writer::putRotation(Bytes& b, size_t at, const Rotation& r) const
 {
   if (!m_is3d) {
-    putI32(b, at, int32_t(std::lround(degrees * 360000.0)));
+    putI32(b, at, int32_t(std::lround(r.degrees * 360000.0)));
     return;
   }
-  const double half = degrees * M_PI / 360.0; // about z: (cos, 0, 0, sin) of the half angle
+  // MicroStation stores the inverse rotation: the half angle's sine enters negated.
+  const double half = r.degrees * M_PI / 360.0;
+  const double n = std::sqrt(r.axis[0] * r.axis[0] + r.axis[1] * r.axis[1] + r.axis[2] * r.axis[2]);
   putI32(b, at, int32_t(std::lround(std::cos(half) * kQuaternionOne)));
-  putI32(b, at + 12, int32_t(std::lround(std::sin(half) * kQuaternionOne)));
+  for (int i = 0; i < 3; ++i)
+    putI32(b, at + 4 + 4 * size_t(i), int32_t(std::lround(-std::sin(half) * r.axis[i] / n * kQuaternionOne)));
 }
 
 V7Writer::Bytes V7Writer::line(P a, P b, const Symbology& s) const
@@ -139,7 +142,7 @@ V7Writer::Bytes V7Writer::vertices(int type, const std::vector<P>& points, const
   return e;
 }
 
-V7Writer::Bytes V7Writer::ellipse(double a, double b, double rot, double cx, double cy, double cz,
+V7Writer::Bytes V7Writer::ellipse(double a, double b, const Rotation& rot, double cx, double cy, double cz,
                                   const Symbology& s) const
 {
   Bytes e = header(15, m_is3d ? 92 : 72, s);
@@ -163,21 +166,22 @@ V7Writer::Bytes V7Writer::arc(double start, double sweep, double a, double b, do
   putI32(e, 40, sweep < 0 ? int32_t(uint32_t(magnitude) | 0x80000000u) : magnitude);
   putF64(e, 44, a);
   putF64(e, 52, b);
-  putRotation(e, 60, 0.0);
+  putRotation(e, 60, {});
   const size_t o = m_is3d ? 76 : 64;
   putF64(e, o, cx);
   putF64(e, o + 8, cy);
   return e;
 }
 
-V7Writer::Bytes V7Writer::text(const std::string& t, P origin, int32_t heightMult, const Symbology& s) const
+V7Writer::Bytes V7Writer::text(const std::string& t, P origin, int32_t heightMult, const Symbology& s,
+                               const Rotation& rotation) const
 {
   const size_t originAt = m_is3d ? 62 : 50;
   const size_t countAt = originAt + vertexBytes();
   Bytes e = header(17, countAt + 2 + t.size(), s);
   putI32(e, 38, heightMult);
   putI32(e, 42, heightMult);
-  putRotation(e, 46, 0.0);
+  putRotation(e, 46, rotation);
   putPoint(e, originAt, origin);
   e[countAt] = uint8_t(t.size());
   std::memcpy(e.data() + countAt + 2, t.data(), t.size());
@@ -203,13 +207,17 @@ V7Writer::Bytes V7Writer::complex(int type, const std::vector<Bytes>& parts, con
   return joined(e, parts);
 }
 
-V7Writer::Bytes V7Writer::textNode(const std::vector<Bytes>& lines, P origin, int just, const Symbology& s) const
+V7Writer::Bytes V7Writer::textNode(const std::vector<Bytes>& lines, P origin, int just, int32_t lineSpacing,
+                                   const Symbology& s) const
 {
   Bytes e = header(7, (m_is3d ? 74 : 62) + vertexBytes(), s);
   put16(e, 36, unsigned(words(lines) + e.size() / 2 - 19));
   put16(e, 38, unsigned(lines.size()));
   e[45] = uint8_t(just);
-  putRotation(e, 58, 0.0);
+  putI32(e, 46, lineSpacing);
+  putI32(e, 50, 1000);
+  putI32(e, 54, 1000);
+  putRotation(e, 58, {});
   putPoint(e, m_is3d ? 74 : 62, origin);
   return joined(e, lines);
 }
@@ -223,6 +231,35 @@ V7Writer::Bytes V7Writer::cell(const std::string& name, P origin, const std::vec
   put16(e, 40, radix50(name.size() > 3 ? name.substr(3) : ""));
   putPoint(e, m_is3d ? 112 : 84, origin);
   return joined(e, parts);
+}
+
+V7Writer::Bytes V7Writer::sharedCell(int type, const std::string& name, P origin, const std::vector<double>& matrix,
+                                     const Symbology& s) const
+{
+  Bytes e = header(type, 164 + name.size() + 1, s);
+  for (size_t i = 0; i < matrix.size(); ++i)
+    putF64(e, 76 + 8 * i, matrix[i]);
+  for (int i = 0; i < 3; ++i) {
+    const uint32_t v = uint32_t(i == 0 ? origin.x : i == 1 ? origin.y : origin.z);
+    for (int byte = 0; byte < 4; ++byte)
+      e[148 + 4 * size_t(i) + size_t(byte)] = uint8_t(v >> (8 * byte)); // plainly little-endian
+  }
+  std::memcpy(e.data() + 164, name.data(), name.size());
+  return e;
+}
+
+V7Writer::Bytes V7Writer::sharedCellDefinition(const std::string& name, const std::vector<Bytes>& parts) const
+{
+  const std::vector<double> identity = m_is3d ? std::vector<double>{1, 0, 0, 0, 1, 0, 0, 0, 1} : std::vector<double>{1, 0, 0, 1};
+  Bytes e = sharedCell(34, name, {}, identity, {});
+  put16(e, 36, unsigned(words(parts) + e.size() / 2 - 19));
+  return joined(e, parts);
+}
+
+V7Writer::Bytes V7Writer::sharedCellInstance(const std::string& name, P origin, const std::vector<double>& matrix,
+                                             const Symbology& s) const
+{
+  return sharedCell(35, name, origin, matrix, s);
 }
 
 V7Writer::Bytes V7Writer::spline(int order, bool closed, const std::vector<P>& poles, const std::vector<double>& knots,

@@ -16,6 +16,11 @@ struct V7Symbology {
 struct V7Point {
   int32_t x = 0, y = 0, z = 0;
 };
+// A rotation by `degrees` about `axis`, counter-clockwise as seen from the axis's tip.
+struct V7Rotation {
+  double degrees = 0.0;
+  double axis[3] = {0.0, 0.0, 1.0};
+};
 
 // Writes small V7 design files for tests: a control element with chosen units and origin,
 // then whatever elements a test asks for, in UOR.
@@ -24,6 +29,7 @@ public:
   typedef V7Units Units;
   typedef V7Symbology Symbology;
   typedef V7Point P;
+  typedef V7Rotation Rotation;
   typedef std::vector<uint8_t> Bytes;
 
   V7Writer(bool is3d, const Units& units);
@@ -31,15 +37,23 @@ public:
   // Single elements, returned so that complex elements can take them as components.
   Bytes line(P a, P b, const Symbology& s = {}) const;
   Bytes vertices(int type, const std::vector<P>& points, const Symbology& s = {}) const;
-  Bytes ellipse(double a, double b, double rotationDeg, double cx, double cy, double cz = 0,
+  Bytes ellipse(double a, double b, const Rotation& rotation, double cx, double cy, double cz = 0,
                 const Symbology& s = {}) const;
   Bytes arc(double startDeg, double sweepDeg, double a, double b, double cx, double cy, const Symbology& s = {}) const;
-  Bytes text(const std::string& text, P origin, int32_t heightMult, const Symbology& s = {}) const;
+  // `text` is stored as given: eight-bit characters, or FF FD and little-endian words.
+  Bytes text(const std::string& text, P origin, int32_t heightMult, const Symbology& s = {},
+             const Rotation& rotation = {}) const;
   Bytes colorTable(const std::vector<uint32_t>& rgb) const;
   // Complex headers followed by their components (flagged as components).
   Bytes complex(int type, const std::vector<Bytes>& components, const Symbology& s = {}) const;
-  Bytes textNode(const std::vector<Bytes>& lines, P origin, int justification, const Symbology& s = {}) const;
+  Bytes textNode(const std::vector<Bytes>& lines, P origin, int justification, int32_t lineSpacing = 0,
+                 const Symbology& s = {}) const;
   Bytes cell(const std::string& name, P origin, const std::vector<Bytes>& components, const Symbology& s = {}) const;
+  // A shared cell definition holding components in its own coordinates, and an instance that
+  // places it: `matrix` takes definition coordinates into the design (rows first, 2x2 or 3x3).
+  Bytes sharedCellDefinition(const std::string& name, const std::vector<Bytes>& components) const;
+  Bytes sharedCellInstance(const std::string& name, P origin, const std::vector<double>& matrix,
+                           const Symbology& s = {}) const;
   Bytes spline(int order, bool closed, const std::vector<P>& poles, const std::vector<double>& knots,
                const Symbology& s = {}) const;
 
@@ -55,7 +69,9 @@ public:
 private:
   Bytes header(int type, size_t bytes, const Symbology& s) const;
   void putPoint(Bytes& b, size_t at, P p) const;
-  void putRotation(Bytes& b, size_t at, double degrees) const;
+  void putRotation(Bytes& b, size_t at, const Rotation& rotation) const;
+  Bytes sharedCell(int type, const std::string& name, P origin, const std::vector<double>& matrix,
+                   const Symbology& s) const;
   size_t vertexBytes() const { return m_is3d ? 12 : 8; }
 
   bool m_is3d;

@@ -31,7 +31,7 @@ public:
 
 } // namespace
 
-TEST(CFxCommandTest, ExecuteRunsTheBodyInTheDocumentOfTheContext)
+TEST(CFxCommandTest, ExecuteRunsTheBodyInTheDocumentOfTheContextIfAny)
 {
   PrintingIO io;
   CFxDocument document(createFxDatabase().get(), &io);
@@ -46,10 +46,7 @@ TEST(CFxCommandTest, ExecuteRunsTheBodyInTheDocumentOfTheContext)
   document.setUserIO(nullptr);
   command.execute(&context);
   EXPECT_EQ(command.lastStatus(), CFxCommand::kNoUserIO);
-}
 
-TEST(CFxCommandTest, AContextWithoutDocumentYieldsNone)
-{
   OdStaticRxObject<CFxCommandContext> empty(nullptr);
   EXPECT_EQ(ACTIVE_DOCUMENT(&empty), nullptr);
   EXPECT_EQ(empty.userIO(), nullptr);

@@ -104,7 +104,7 @@ TEST(InsertComboBox, ListsEveryDrawingUnitByName)
   EXPECT_EQ(units.getCurrentUnit(), OdDb::kUnitsUndefined);
 }
 
-TEST(DialogButtonBox, FindsButtonsByTheirFlags)
+TEST(DialogButtonBox, FindsButtonsByTheirFlagsAndTheAbortIconComesFromTheHost)
 {
   CFxQtDialogButtonBox box;
   box.setStandardButtons(QDialogButtonBox::StandardButtons(0x1440400));
@@ -112,6 +112,8 @@ TEST(DialogButtonBox, FindsButtonsByTheirFlags)
   EXPECT_EQ(box.button(0x400), box.QDialogButtonBox::button(QDialogButtonBox::Ok));
   EXPECT_NE(box.button(0x40000), nullptr) << "Abort";
   EXPECT_EQ(box.button(0x200000), nullptr) << "no Close button";
+  EXPECT_EQ(CFxUtils::getIconPath("abort", QString(), ":/images/style/", 0), ":/images/style/abort.svg");
+  EXPECT_TRUE(CFxUtils::getIconPath("no such icon", QString(), ":/images/style/", 0).isEmpty());
 }
 
 TEST(HostDialog, EditorCommandsHideAndRestoreOrEndTheDialog)
@@ -182,10 +184,4 @@ TEST(FilePrompt, OnTheCommandLineWithFiledia0ElseInAFileDialogThatCanBeAnsweredO
 
   QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
   EXPECT_EQ(io.prompt(1, path), -5002);
-}
-
-TEST(HostIcons, AbortIconComesFromTheHostResources)
-{
-  EXPECT_EQ(CFxUtils::getIconPath("abort", QString(), ":/images/style/", 0), ":/images/style/abort.svg");
-  EXPECT_TRUE(CFxUtils::getIconPath("no such icon", QString(), ":/images/style/", 0).isEmpty());
 }

@@ -99,8 +99,9 @@ void expectSameEntity(const OdDbEntity& a, const OdDbEntity& b)
   } else if (auto x = OdDbText::cast(&a)) {
     auto y = OdDbText::cast(&b);
     EXPECT_EQ(x->text, y->text) << "control characters and carets come back";
-    EXPECT_EQ(x->position, y->position);
-    EXPECT_EQ(x->alignmentPoint, y->alignmentPoint);
+    expectNear(x->position, y->position); // through the text's own plane and back
+    expectNear(x->alignmentPoint, y->alignmentPoint);
+    EXPECT_EQ(x->normal, y->normal);
     EXPECT_EQ(x->horizontalMode, y->horizontalMode);
     EXPECT_EQ(x->verticalMode, y->verticalMode);
     EXPECT_NEAR(x->rotation, y->rotation, 1e-14);
@@ -114,6 +115,7 @@ void expectSameEntity(const OdDbEntity& a, const OdDbEntity& b)
     EXPECT_EQ(x->width, y->width);
     EXPECT_EQ(x->lineSpacingFactor, y->lineSpacingFactor);
     EXPECT_NEAR(x->rotation, y->rotation, 1e-14);
+    EXPECT_EQ(x->normal, y->normal);
     EXPECT_EQ(nameOf(x->textStyle), nameOf(y->textStyle));
   } else if (auto x = OdDbBlockReference::cast(&a)) {
     auto y = OdDbBlockReference::cast(&b);

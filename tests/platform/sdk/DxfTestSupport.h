@@ -160,6 +160,7 @@ struct SampleDrawing {
     text->widthFactor = 0.9;
     text->text = OdString("Tür ^ 10%\tGröße");
     text->textStyle = italic;
+    text->normal = {0.0, -0.6, 0.8}; // tilted: its points go through the plane's own axes
     model->appendOdDbEntity(text.get());
     OdDbMTextPtr mtext = make<OdDbMText>();
     mtext->location = {20.0, 30.0, 0.0};
@@ -173,6 +174,7 @@ struct SampleDrawing {
       contents += "äö"; // multibyte characters across the 250-byte pieces
     mtext->contents = OdString(contents.c_str());
     mtext->textStyle = italic;
+    mtext->normal = {0.6, 0.0, 0.8}; // its rotation turns in that plane
     model->appendOdDbEntity(mtext.get());
     OdDbBlockReferencePtr insert = make<OdDbBlockReference>();
     insert->blockTableRecord = door;

@@ -63,8 +63,8 @@ for e in msp:
   elif t == 'LWPOLYLINE': print(t, e.closed, g(e.dxf.elevation, *[c for p in e.get_points('xyb') for c in p]))
   elif t == 'POLYLINE': print(t, e.is_3d_polyline, g(*[c for v in e.vertices for c in v.dxf.location]))
   elif t == 'SPLINE': print(t, e.dxf.degree, len(e.control_points), len(e.knots), g(*e.weights))
-  elif t == 'TEXT': print(t, g(*e.dxf.insert, *e.dxf.align_point, e.dxf.height, e.dxf.rotation), e.dxf.halign, e.dxf.valign, e.dxf.style)
-  elif t == 'MTEXT': print(t, g(*e.dxf.insert, e.dxf.char_height), e.dxf.attachment_point, e.text)
+  elif t == 'TEXT': print(t, g(*e.ocs().to_wcs(e.dxf.insert), *e.ocs().to_wcs(e.dxf.align_point), e.dxf.height, e.dxf.rotation), e.dxf.halign, e.dxf.valign, e.dxf.style, g(*e.dxf.extrusion))
+  elif t == 'MTEXT': print(t, g(*e.dxf.insert, e.dxf.char_height, *e.dxf.text_direction), e.dxf.attachment_point, e.text)
   elif t == 'INSERT': print(t, e.dxf.name, g(*e.dxf.insert, e.dxf.xscale, e.dxf.yscale, e.dxf.rotation))
 )";
 
@@ -159,9 +159,14 @@ TEST_F(DxfWriter, EzdxfReadsEveryEntityAsBuilt)
         expected += format(" %.9g", w);
     } else if (auto t = OdDbText::cast(object.get()))
       expected = "TEXT " + point(t->position) + " " + point(t->alignmentPoint) +
-                 format(" %.9g %.9g %d %d Italic", t->height, dxf::toDegrees(t->rotation), t->horizontalMode, t->verticalMode);
-    else if (auto mt = OdDbMText::cast(object.get()))
-      expected = "MTEXT " + point(mt->location) + format(" %.9g %d ", mt->textHeight, mt->attachment) + mt->contents.toUtf8();
+                 format(" %.9g %.9g %d %d Italic ", t->height, dxf::toDegrees(t->rotation), t->horizontalMode, t->verticalMode) +
+                 point({t->normal.x, t->normal.y, t->normal.z});
+    else if (auto mt = OdDbMText::cast(object.get())) {
+      // The direction ezdxf reads is the rotation turned into the text's plane.
+      const OdGePoint3d direction = dxf::Ocs(mt->normal).toWorld({std::cos(mt->rotation), std::sin(mt->rotation), 0.0});
+      expected = "MTEXT " + point(mt->location) + format(" %.9g ", mt->textHeight) + point(direction) +
+                 format(" %d ", mt->attachment) + mt->contents.toUtf8();
+    }
     else if (auto ref = OdDbBlockReference::cast(object.get())) {
       const std::string name = open<OdDbBlockTableRecord>(ref->blockTableRecord)->getName().toUtf8();
       expected = "INSERT " + name + " " + point(ref->position) + format(" %.9g %.9g %.9g", ref->scale.x, ref->scale.y, dxf::toDegrees(ref->rotation));

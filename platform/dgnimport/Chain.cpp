@@ -1,0 +1,89 @@
+#include "Chain.h"
+
+#include <cmath>
+
+namespace dgn {
+
+namespace {
+
+constexpr double kTurn = 2.0 * 3.14159265358979323846;
+
+ChainRun turnedRound(const ChainRun& run)
+{
+  ChainRun back(run.size());
+  for (size_t i = 0; i < run.size(); ++i) {
+    back[i].point = run[run.size() - 1 - i].point;
+    if (i + 1 < run.size() && run[run.size() - 2 - i].arcToNext)
+      back[i].arcToNext = reversed(*run[run.size() - 2 - i].arcToNext);
+  }
+  return back;
+}
+
+} // namespace
+
+Conic reversed(const Conic& arc)
+{
+  Conic back = arc;
+  back.start = arc.start + arc.sweep;
+  back.sweep = -arc.sweep;
+  return back;
+}
+
+bool Chain::meets(const OdGePoint3d& a, const OdGePoint3d& b) const
+{
+  return (b - a).length() <= m_tolerance;
+}
+
+void Chain::addPoints(const std::vector<OdGePoint3d>& points)
+{
+  ChainRun piece;
+  for (const OdGePoint3d& p : points)
+    if (piece.empty() || !(piece.back().point == p))
+      piece.push_back({p, std::nullopt});
+  if (!piece.empty())
+    add(std::move(piece));
+}
+
+void Chain::addArc(const Conic& arc)
+{
+  // A whole circle has no second end to lead to: it goes in two halves.
+  const bool whole = std::fabs(arc.sweep) >= kTurn - 1e-12;
+  const int halves = whole ? 2 : 1;
+  ChainRun piece;
+  for (int i = 0; i < halves; ++i) {
+    Conic part = arc;
+    part.full = false;
+    part.start = arc.start + arc.sweep * i / halves;
+    part.sweep = arc.sweep / halves;
+    piece.push_back({part.at(part.start), part});
+  }
+  piece.push_back({arc.at(arc.start + arc.sweep), std::nullopt});
+  add(std::move(piece));
+}
+
+void Chain::add(ChainRun piece)
+{
+  if (!m_runs.empty()) {
+    ChainRun& run = m_runs.back();
+    // The first component may run against the chain: the second one shows it.
+    if (m_piecesInRun == 1 && !meets(run.back().point, piece.front().point) &&
+        !meets(run.back().point, piece.back().point) &&
+        (meets(run.front().point, piece.front().point) || meets(run.front().point, piece.back().point)))
+      run = turnedRound(run);
+    if (!meets(run.back().point, piece.front().point) && meets(run.back().point, piece.back().point))
+      piece = turnedRound(piece);
+    if (meets(run.back().point, piece.front().point)) {
+      // Ends that meet only nearly keep both points: an arc goes from where it starts.
+      const bool same = run.back().point == piece.front().point;
+      if (same)
+        run.back().arcToNext = piece.front().arcToNext;
+      run.insert(run.end(), piece.begin() + (same ? 1 : 0), piece.end());
+      ++m_piecesInRun;
+      return;
+    }
+  }
+  m_runs.push_back(std::move(piece));
+  m_piecesInRun = 1;
+}
+
+} // namespace dgn

@@ -1,0 +1,129 @@
+# Dumps a converted drawing as JSON for the corpus test: ezdxf's audit, the entities of model space
+# and of every named block definition, each flattened through the block references it holds (model
+# space into world coordinates, a block into its own), and the block references in model space.
+import json
+import math
+import sys
+
+import ezdxf
+from ezdxf.colors import aci2rgb, int2rgb
+from ezdxf.math import ConstructionEllipse, Vec3
+
+
+def rgb(entity, doc, byblock):
+    dxf = entity.dxf
+    if dxf.hasattr("true_color"):
+        return "%02x%02x%02x" % int2rgb(dxf.true_color)
+    index = dxf.get("color", 256)
+    if index == 0:
+        return byblock
+    if index == 256:
+        layer = doc.layers.get(dxf.get("layer", "0"))
+        if layer.dxf.hasattr("true_color"):
+            return "%02x%02x%02x" % int2rgb(layer.dxf.true_color)
+        index = abs(layer.dxf.get("color", 7))
+    return "%02x%02x%02x" % aci2rgb(index)
+
+
+def xyz(v):
+    return [v.x, v.y, v.z]
+
+
+def coordinates(points):  # x, y, z, x, y, z...: one list, not one a point, reads back quicker
+    return [c for p in points for c in (p.x, p.y, p.z)]
+
+
+def tolerance(points):
+    """A flattening tolerance of 1e-7 of the points' extent: fine enough to measure 1e-6, and fast."""
+    points = [Vec3(p) for p in points]
+    low = Vec3(min(p.x for p in points), min(p.y for p in points), min(p.z for p in points))
+    high = Vec3(max(p.x for p in points), max(p.y for p in points), max(p.z for p in points))
+    return 1e-7 * max(1e-3, (high - low).magnitude)
+
+
+def caret_decoded(text):
+    """TEXT writes a control character as ^ and a letter, and a caret as ^ and a blank."""
+    out, i = [], 0
+    while i < len(text):
+        if text[i] == "^" and i + 1 < len(text):
+            out.append("^" if text[i + 1] == " " else chr(ord(text[i + 1]) - 64))
+            i += 2
+        else:
+            out.append(text[i])
+            i += 1
+    return "".join(out)
+
+
+def points_of(polyline):
+    return polyline.vertices_in_wcs() if polyline.dxftype() == "LWPOLYLINE" else polyline.points()
+
+
+def geometry(e):
+    kind = e.dxftype()
+    if kind == "LINE":
+        return {"points": coordinates([e.dxf.start, e.dxf.end])}
+    if kind == "POINT":
+        return {"points": coordinates([e.dxf.location])}
+    if kind in ("LWPOLYLINE", "POLYLINE"):
+        if kind == "LWPOLYLINE":
+            points, closed = e.vertices_in_wcs(), e.closed
+        else:
+            ocs = e.ocs()
+            points = (ocs.to_wcs(p) if e.is_2d_polyline else p for p in e.points())
+            closed = e.is_closed
+        out = {"points": coordinates(points), "closed": closed}
+        if e.has_arc:  # through its lines and true arcs: a path would hold arcs as Bezier curves
+            flat, near = [], tolerance(points_of(e))
+            for part in e.virtual_entities():
+                run = [part.dxf.start, part.dxf.end] if part.dxftype() == "LINE" else list(part.flattening(near))
+                flat += run if not flat or not flat[-1].isclose(run[0]) else run[1:]
+            out["flat"] = coordinates(flat)
+        return out
+    if kind == "SPLINE":
+        return {"flat": coordinates(e.flattening(tolerance(e.control_points)))}
+    if kind in ("CIRCLE", "ARC", "ELLIPSE"):
+        if kind == "ELLIPSE":
+            c = e.construction_tool()
+        else:
+            start, end = (e.dxf.start_angle, e.dxf.end_angle) if kind == "ARC" else (0, 360)
+            c = ConstructionEllipse.from_arc(e.dxf.center, e.dxf.radius, e.dxf.extrusion, start, end)
+        return {"center": xyz(c.center), "major": xyz(c.major_axis), "minor": xyz(c.minor_axis),
+                "start": c.start_param, "end": c.end_param}
+    if kind == "TEXT":
+        ocs = e.ocs()
+        angle = math.radians(e.dxf.get("rotation", 0))
+        return {"insert": xyz(ocs.to_wcs(e.dxf.insert)), "height": e.dxf.height,
+                "dir": xyz(ocs.to_wcs(Vec3(math.cos(angle), math.sin(angle), 0))), "text": caret_decoded(e.dxf.text)}
+    if kind == "MTEXT":
+        return {"insert": xyz(e.dxf.insert), "height": e.dxf.char_height, "dir": xyz(e.ucs().ux),
+                "text": e.plain_text()}
+    return {}
+
+
+def describe(e, doc, byblock):
+    out = {"kind": e.dxftype(), "layer": e.dxf.get("layer", "0"), "rgb": rgb(e, doc, byblock)}
+    out.update(geometry(e))
+    return out
+
+
+def flatten(entities, doc, byblock, out=None):
+    out = [] if out is None else out
+    for e in entities:
+        if e.dxftype() == "INSERT":
+            flatten(e.virtual_entities(), doc, rgb(e, doc, byblock), out)
+        else:
+            out.append(describe(e, doc, byblock))
+    return out
+
+
+def main(path):
+    doc = ezdxf.readfile(path)
+    auditor = doc.audit()
+    blocks = {b.name: flatten(b, doc, None) for b in doc.blocks if not b.name.lower().startswith("*")}
+    sys.stdout.write(json.dumps({"audit": [str(error.message) for error in auditor.errors],
+                                 "model": flatten(doc.modelspace(), doc, "ffffff"), "blocks": blocks,
+                                 "inserts": len(doc.modelspace().query("INSERT"))}))
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])
