@@ -71,14 +71,17 @@ OdSmartPtr<T> openAs(OdDbObjectId id, OdDb::OpenMode mode)
 
 } // namespace
 
-HostCommands::HostCommands(CommandLine& commandLine, CFxDocument& document, DrawingScene& scene, Changed changed)
-  : m_commandLine(commandLine), m_document(document), m_scene(scene), m_changed(std::move(changed))
+HostCommands::HostCommands(CommandLine& commandLine, CFxDocument& document, DrawingScene& scene,
+                           int& fileDialogSetting, Changed changed)
+  : m_commandLine(commandLine), m_document(document), m_scene(scene), m_fileDialogSetting(fileDialogSetting),
+    m_changed(std::move(changed))
 {
   const std::pair<const char*, void (HostCommands::*)()> table[] = {
     {"-INSERTBLOCK", &HostCommands::insertBlock},
     {"SAVEAS", &HostCommands::saveAs},
     {"PNGOUT", &HostCommands::pictureOut},
     {"ZOOM", &HostCommands::zoom},
+    {"FILEDIA", &HostCommands::setFileDialog},
   };
   for (const auto& [name, body] : table) {
     OdSmartPtr<HostCommand> command = OdRxObjectImpl<HostCommand>::createObject();
@@ -241,6 +244,24 @@ void HostCommands::zoom()
   m_scene.build(*m_document.database());
   if (m_changed)
     m_changed();
+}
+
+void HostCommands::setFileDialog()
+{
+  for (;;) {
+    const std::optional<QString> answer =
+      m_commandLine.readAnswer(QStringLiteral("Enter new value for FILEDIA <%1>: ").arg(m_fileDialogSetting));
+    if (!answer)
+      return cancel(m_commandLine);
+    const QString value = answer->trimmed();
+    if (value.isEmpty())
+      return;
+    if (value == QLatin1String("0") || value == QLatin1String("1")) {
+      m_fileDialogSetting = value.toInt();
+      return;
+    }
+    m_commandLine.print(QStringLiteral("Requires an integer between 0 and 1."));
+  }
 }
 
 } // namespace hostapp

@@ -14,14 +14,16 @@ namespace hostapp {
 class CommandLine;
 class DrawingScene;
 
-// The host's own drawing commands, on the SDK's command stack for as long as this object lives:
-// -INSERTBLOCK (a drawing file as a block), SAVEAS, PNGOUT (a picture of model space) and ZOOM.
+// The host's own commands, on the SDK's command stack for as long as this object lives:
+// -INSERTBLOCK (a drawing file as a block), SAVEAS, PNGOUT (a picture of model space), ZOOM, and
+// FILEDIA, which sets the system variable of that name (0 or 1) as CAD users type it.
 class HostCommands {
 public:
   // Called after a command changed the drawing; the view zooms to its extents.
   using Changed = std::function<void()>;
 
-  HostCommands(CommandLine& commandLine, CFxDocument& document, DrawingScene& scene, Changed changed);
+  HostCommands(CommandLine& commandLine, CFxDocument& document, DrawingScene& scene, int& fileDialogSetting,
+               Changed changed);
   ~HostCommands();
   HostCommands(const HostCommands&) = delete;
   HostCommands& operator=(const HostCommands&) = delete;
@@ -36,6 +38,7 @@ private:
   void saveAs();
   void pictureOut();
   void zoom();
+  void setFileDialog();
 
   // The block of the file's base name: the drawing's own if it has one, else read from the file.
   // Null, with one line printed, when the file cannot be read.
@@ -44,6 +47,7 @@ private:
   CommandLine& m_commandLine;
   CFxDocument& m_document;
   DrawingScene& m_scene;
+  int& m_fileDialogSetting;
   Changed m_changed;
   std::vector<OdEdCommandPtr> m_commands;
 };

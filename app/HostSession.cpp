@@ -1,7 +1,5 @@
 #include "HostSession.h"
 
-#include <FxHostSetup.h>
-
 #include <EdCommandStack.h>
 #include <RxDynamicLinker.h>
 
@@ -15,8 +13,8 @@ HostSession::HostSession()
     m_userIO(m_commandLine),
     m_document(createFxDatabase().get(), &m_userIO),
     m_context(&m_document),
-    m_services(m_commandLine),
-    m_hostCommands(m_commandLine, m_document, m_scene, [this] {
+    m_services(m_commandLine, m_appServices),
+    m_hostCommands(m_commandLine, m_document, m_scene, m_appServices.fileDialog, [this] {
       if (m_drawingChanged)
         m_drawingChanged();
     })

@@ -5,6 +5,7 @@
 
 #include <CFxDocument.h>
 #include <CFxSystemServices.h>
+#include <FxHostSetup.h>
 
 #include <RxObjectImpl.h>
 
@@ -48,10 +49,22 @@ private:
     CommandLine& m_commandLine;
   };
 
+  // The SDK services with the host's system variable FILEDIA: 1, file prompts show a file
+  // dialog; 0, they read the path from the command line.
+  class AppServices : public OdStaticRxObject<CFxHostAppServices> {
+  public:
+    int getFILEDIA() const override { return fileDialog; }
+    int fileDialog = 1;
+  };
+
   class Services : public CFxSystemServices {
   public:
-    explicit Services(CommandLine& commandLine) : m_commandLine(commandLine) {}
+    Services(CommandLine& commandLine, AppServices& appServices)
+      : m_commandLine(commandLine), m_appServices(appServices)
+    {
+    }
     QWidget* mainWindow() const override { return window; }
+    OdDbHostAppServices* getHostAppServices() override { return &m_appServices; }
     OdResBufPtr invokeCommand(OdRxObject* reserved, const OdResBuf* command) override;
     CFxString defaultFolder() const override;
     CFxDocument* activeDocument() const override { return document; }
@@ -60,6 +73,7 @@ private:
 
   private:
     CommandLine& m_commandLine;
+    AppServices& m_appServices;
   };
 
   bool execute(const QString& name);
@@ -68,6 +82,7 @@ private:
   UserIO m_userIO;
   CFxDocument m_document;
   OdStaticRxObject<CFxCommandContext> m_context;
+  AppServices m_appServices;
   Services m_services;
   DrawingScene m_scene;
   std::function<void()> m_drawingChanged;

@@ -9,6 +9,8 @@
 #include <QKeyEvent>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace hostapp {
 
 namespace {
@@ -144,6 +146,16 @@ void ScriptRunner::tick()
 {
   if (m_done || m_actionPending || m_answerer.isAnswering())
     return;
+  if (!m_waitStarted.isValid())
+    m_waitStarted.start();
+  if (!actionLeavesRoom()) {
+    if (timedOut(m_modalWaitMs)) {
+      const QWidget* window = m_runningActions.back();
+      fail(m_items[std::min(m_next, m_items.size() - 1)],
+           QStringLiteral("the window \"%1\" is still busy").arg(window ? window->windowTitle() : QString()));
+    }
+    return;
+  }
   if (m_next >= m_items.size()) {
     if (finishing()) {
       m_done = true;
@@ -153,12 +165,20 @@ void ScriptRunner::tick()
     return;
   }
   const Item& item = m_items[m_next];
-  if (!m_waitStarted.isValid())
-    m_waitStarted.start();
   if (perform(item) == Step::Done && !m_done) {
     ++m_next;
     m_waitStarted.invalidate();
   }
+}
+
+bool ScriptRunner::actionLeavesRoom() const
+{
+  if (m_runningActions.empty())
+    return true;
+  QWidget* modal = QApplication::activeModalWidget();
+  if (modal && modal != m_runningActions.back())
+    return true;
+  return m_commandLine.isWaitingForInput() && !m_commandLine.hasQueuedInput();
 }
 
 ScriptRunner::Step ScriptRunner::perform(const Item& item)
@@ -197,13 +217,6 @@ ScriptRunner::Step ScriptRunner::performOnWidget(const Item& item)
       fail(item, QStringLiteral("no modal window is open"));
     return Step::Retry;
   }
-  // A window whose last action has not returned yet (a browse button's file dialog, say) is
-  // acted on once it has, so that each step sees what the one before it did.
-  if (modal == m_busyWindow) {
-    if (timedOut(m_modalWaitMs))
-      fail(item, QStringLiteral("the window \"%1\" is still busy").arg(modal->windowTitle()));
-    return Step::Retry;
-  }
   const QString& a = item.action;
   QWidget* widget = modal;
   if (a == QLatin1String("grab")) {
@@ -235,8 +248,7 @@ ScriptRunner::Step ScriptRunner::performOnWidget(const Item& item)
       fail(copy, QStringLiteral("the widget went away"));
       return;
     }
-    const QPointer<QWidget> outer = m_busyWindow;
-    m_busyWindow = window;
+    m_runningActions.push_back(window);
     const QString& a = copy.action;
     QString why;
     if (a == QLatin1String("click"))
@@ -261,7 +273,7 @@ ScriptRunner::Step ScriptRunner::performOnWidget(const Item& item)
       if (receiver)
         QApplication::sendEvent(receiver, &release);
     }
-    m_busyWindow = outer;
+    m_runningActions.pop_back();
     if (!why.isEmpty())
       fail(copy, QStringLiteral("\"%1\" %2").arg(copy.args.first(), why));
   });

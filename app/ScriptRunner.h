@@ -54,6 +54,11 @@ private:
   Step waitForMessage(const Item& item);
   Step waitForClose();
   bool finishing();
+  // While an action runs (a click whose file dialog has just closed, say), the next step may act
+  // only on what the action opened: a window above the one it acted on, or a prompt on the
+  // command line. Otherwise it waits for the action to return, so that every step sees the
+  // state that the previous one left. Past the modal wait the script fails: the window is busy.
+  bool actionLeavesRoom() const;
   void fail(const Item& item, const QString& why);
   bool timedOut(int limitMs) const { return m_waitStarted.isValid() && m_waitStarted.elapsed() > limitMs; }
 
@@ -66,7 +71,7 @@ private:
   QTimer m_timer;
   QElapsedTimer m_waitStarted;
   QPointer<QWidget> m_closing;
-  QPointer<QWidget> m_busyWindow; // the window whose action is running
+  std::vector<QPointer<QWidget>> m_runningActions; // the window each acted on, innermost last
   bool m_actionPending = false;
   bool m_done = false;
   int m_modalWaitMs = 30000;

@@ -1,8 +1,9 @@
 #include "BatchReport.h"
 
+#include "ReplaceFile.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFile>
 
 namespace {
 const QString kSeparator = QStringLiteral("    ");
@@ -74,9 +75,6 @@ void BatchReport::addTotals(int convertedFiles, int convertedModels, int failure
 
 bool BatchReport::write(const QString& path) const
 {
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly))
-    return false;
   const QByteArray bytes = plainText().replace(QLatin1String("\n"), QLatin1String("\r\n")).toUtf8();
-  return file.write(bytes) == bytes.size();
+  return replaceFile(path, [&bytes](QIODevice& file) { return file.write(bytes) == bytes.size(); });
 }

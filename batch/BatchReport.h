@@ -17,7 +17,8 @@ public:
   void addTotals(int convertedFiles, int convertedModels, int failures);
 
   QString plainText() const { return m_document.toPlainText(); }
-  // Writes the report over `path`; false when the file cannot be opened or written.
+  // Replaces the file `path` with the report, whole, or leaves what is there (see replaceFile);
+  // false when the report was not written.
   bool write(const QString& path) const;
 
   // The error text for a conversion result code; empty for codes without one.

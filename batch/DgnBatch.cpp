@@ -1,6 +1,7 @@
 #include "DgnBatch.h"
 
 #include "BatchReport.h"
+#include "ReplaceFile.h"
 
 #include <CDgnImportDlg.h>
 #include <DgnConversion.h>
@@ -12,7 +13,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProgressBar>
 
@@ -58,6 +58,13 @@ void DgnBatch::resume()
 void DgnBatch::idleWhilePaused() const
 {
   QThread::msleep(kPausePollMs);
+}
+
+bool DgnBatch::stopAfterConversion() const
+{
+  while (m_paused && !m_cancel && m_progressBar)
+    idleWhilePaused();
+  return m_cancel;
 }
 
 void DgnBatch::run()
@@ -123,18 +130,14 @@ void DgnBatch::run()
       }
       CFxString output;
       const int result = convertDesignModel(importer, path, model, output, m_explodeTextNodes, masterUnits);
+      if (stopAfterConversion())
+        return abandon();
       if (result != 0) {
         report.addModelFailure(path, model, result);
         ++failures;
-      } else {
-        const QString target = m_destinationPath + QDir::separator() + QFileInfo(output).fileName();
-        if (QFileInfo::exists(target))
-          QFile::remove(target);
-        QFile::copy(output, target);
-        if (QFileInfo::exists(target)) {
-          ++convertedModels;
-          fileConverted = true;
-        }
+      } else if (replaceWithCopy(output, m_destinationPath + QDir::separator() + QFileInfo(output).fileName())) {
+        ++convertedModels;
+        fileConverted = true;
       }
       ++j;
     }

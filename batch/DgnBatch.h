@@ -42,6 +42,9 @@ protected:
 private:
   // Waits a little while paused, so that polling the flags costs next to nothing.
   void idleWhilePaused() const;
+  // Whether the run is to be abandoned once a model has been converted: while the dialog asks
+  // the user (paused) nothing is copied or written until the answer has come.
+  bool stopAfterConversion() const;
 
   QString m_sourcePath;
   QString m_destinationPath;

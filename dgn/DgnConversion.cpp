@@ -9,6 +9,7 @@
 #include <OdError.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -36,7 +37,8 @@ void putImportOptions(OdDgnImport* importer, const CFxString& modelName, bool ex
 
 namespace {
 
-// Writes the database to `path` as a DWG file of release AC1032; false when it could not.
+// Writes the database to `path` as a DWG file of release AC1032; false when it could not, and
+// then no part of the file stays to fill the disk for the conversions that follow.
 bool writeDrawing(OdDbDatabase* database, OdDb::UnitsValue units, const CFxString& path)
 {
   CFxFileBufPtr stream = CFxFileBuf::createObject();
@@ -48,6 +50,8 @@ bool writeDrawing(OdDbDatabase* database, OdDb::UnitsValue units, const CFxStrin
     stream->Close();
     return QFileInfo::exists(path);
   } catch (const OdError&) {
+    stream.release();
+    QFile::remove(path);
     return false;
   }
 }

@@ -137,8 +137,11 @@ CDgnImportDlg::CDgnImportDlg(CFxUserIO* userIO, QWidget* parent)
 
   initDgnImporter();
 
-  if (!QFileInfo::exists(m_dgnPath) || !checkDgnFile(m_dgnPath))
+  // A file that exists but does not load now is kept: going back to Insert checks it again.
+  if (!QFileInfo::exists(m_dgnPath))
     m_dgnPath.clear();
+  else
+    checkDgnFile(m_dgnPath);
   if (!QFileInfo(m_destinationFolder).isDir())
     m_destinationFolder.clear();
   if (!QFileInfo(m_sourceFolder).isDir())
@@ -500,6 +503,7 @@ void CDgnImportDlg::enterBatchMode()
   okButton()->setEnabled(false);
   ui.swModes->setCurrentIndex(1);
   ui.buttonBox->button(QDialogButtonBox::Abort)->setVisible(true);
+  ui.buttonBox->button(QDialogButtonBox::Abort)->setText(tr("Cancel"));
   okButton()->setText(tr("Start"));
   ui.buttonBox->button(QDialogButtonBox::Cancel)->setText(tr("Close"));
 }

@@ -138,6 +138,8 @@ private:
   bool leaveBatchRun();
   // Cancels the worker, waits for its thread and deletes it: the run is abandoned.
   void cancelWorker();
+  // Waits for the worker's thread, however long it takes, then deletes the worker.
+  void releaseWorker();
   void enterBatchMode();
   void setFolderLabels();
   // Asks for a folder, starting where `label` points; empty when cancelled.

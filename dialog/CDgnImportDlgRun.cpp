@@ -64,7 +64,8 @@ void CDgnImportDlg::batch_started()
   }
   setBatchRunning(true);
   buildWorkList();
-  delete m_pBatch;
+  if (m_pBatch)
+    releaseWorker(); // the last run is announced before its worker has written the report
   m_pBatch = new DgnBatch(this);
   m_pBatch->setSourcePath(m_sourceFolder);
   m_pBatch->setDestinationPath(m_destinationFolder);
@@ -77,7 +78,9 @@ void CDgnImportDlg::batch_started()
 
 void CDgnImportDlg::updatePB(int value)
 {
-  ui.progressBar->setValue(value);
+  // A stopped worker's last values may still be queued: they belong to no run any more.
+  if (m_pBatch)
+    ui.progressBar->setValue(value);
 }
 
 void CDgnImportDlg::barValueChanged(int value)
@@ -115,14 +118,18 @@ bool CDgnImportDlg::leaveBatchRun()
   m_pBatch->setProgressBar(nullptr);
   while (m_pBatch->isRunning())
     QThread::msleep(5);
-  delete m_pBatch;
-  m_pBatch = nullptr;
+  releaseWorker();
   return true;
 }
 
 void CDgnImportDlg::cancelWorker()
 {
   m_pBatch->setCancel(true);
+  releaseWorker();
+}
+
+void CDgnImportDlg::releaseWorker()
+{
   m_pBatch->wait(QDeadlineTimer(QDeadlineTimer::Forever));
   delete m_pBatch;
   m_pBatch = nullptr;

@@ -39,10 +39,11 @@ const OdString CommandDGNImport::localName() const
 
 int CommandDGNImport::executeCommand(OdEdCommandContext* pCmdCtx)
 {
-  // The host's menu and ribbon texts for this command, kept in this command's translations.
-  QT_TRANSLATE_NOOP("CommandDGNImport", "DGN Import...");
-  QT_TRANSLATE_NOOP("CommandDGNImport", "Insert DGN file as block: IMPORTDGN");
-  QT_TRANSLATE_NOOP("CommandDGNImport", "DGN Import");
+  // The host's menu and ribbon texts for this command: translated here, so that they are looked
+  // up in this command's translations; the host shows them, the command does not.
+  QCoreApplication::translate("CommandDGNImport", "DGN Import...");
+  QCoreApplication::translate("CommandDGNImport", "Insert DGN file as block: IMPORTDGN");
+  QCoreApplication::translate("CommandDGNImport", "DGN Import");
 
   clearTempFolder();
   const CFxDocument* document = ACTIVE_DOCUMENT(pCmdCtx);

@@ -89,6 +89,9 @@ OdRxObjectPtr ImportProperties::getAt(const OdString& key) const
 
 OdRxObjectPtr ImportProperties::putAt(const OdString& key, OdRxObject* value, OdUInt32* retId)
 {
+  // A path put again, even the same one, means "look at the file now": it may have changed.
+  if (key == OdString("DgnPath"))
+    m_inspected.reset();
   return m_stored->putAt(key, value, retId);
 }
 

@@ -1,4 +1,5 @@
 // dgnhost as a user runs it: a separate process with the real module beside it.
+#include <TestFiles.h>
 #include <GdalDgn.h>
 #include <ProcessRun.h>
 
@@ -16,16 +17,23 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 using HostRun = ProcessRun;
 
-HostRun runHost(const QString& program, const QStringList& args)
+// Runs `program` (dgnhost, or a command that starts it) with `tmp` as the temporary-files location
+// when given.
+HostRun runHost(const QString& program, const QStringList& args, const QString& tmp = QString())
 {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove("DISPLAY"); // the host must find the offscreen platform by itself
   env.remove("WAYLAND_DISPLAY");
   env.remove("QT_QPA_PLATFORM");
+  if (!tmp.isEmpty())
+    env.insert("TMPDIR", tmp);
   return runProcess(program, args, env);
 }
 
@@ -33,11 +41,18 @@ const QString kHost = QStringLiteral(DGN_BIN_DIR "/dgnhost");
 
 QString writeScript(const QTemporaryDir& dir, const char* text)
 {
-  const QString path = dir.filePath("test.script");
-  QFile file(path);
-  file.open(QIODevice::WriteOnly);
-  file.write(text);
-  return path;
+  return writeBytes(dir.filePath("test.script"), text);
+}
+
+// A whole batch run from the dialog: both folders picked, every file checked, Start, the end's
+// message, Close.
+QString batchScript(const QString& source, const QString& destination,
+                    const QString& finished = QStringLiteral("Batch processing finished."))
+{
+  return QString("IMPORTDGN\n@click rbBatch\n@folder %1\n@click pbSourcePath\n@folder %2\n@click pbDestPath\n"
+                 "@check cbSelectAll on\n@answer Ok\n@click buttonBox.Ok\n@wait-message %3\n"
+                 "@click buttonBox.Cancel\n@wait-close\n")
+    .arg(source, destination, finished);
 }
 
 // What a user of each language sees: the Insert page's texts, a message of the file prompt, the
@@ -75,11 +90,9 @@ TEST(DgnhostProcess, ImportsABlockAndConvertsAFolderInTheHostsLanguage)
   ASSERT_TRUE(QFile::copy(plan, source + "/UPPER.DGN"));
   writeGdalDgn(source, "metric.dgn", "m", "mm", 1000);
   writeGdalDgn(source, "imperial.dgn", "ft", "in", 12);
-  QFile corrupt(source + "/corrupt.dgn");
-  ASSERT_TRUE(corrupt.open(QIODevice::WriteOnly));
-  corrupt.write(QByteArray(3000, '\x5a'));
-  corrupt.close();
-  QFile(source + "/notes.txt").open(QIODevice::WriteOnly);
+  writeBytes(source + "/corrupt.dgn", QByteArray(3000, '\x5a'));
+  writeBytes(source + "/notes.txt", "");
+  const auto sources = checksums(source);
 
   Language unknown = kEnglish;
   unknown.lang = "xx";
@@ -99,15 +112,17 @@ TEST(DgnhostProcess, ImportsABlockAndConvertsAFolderInTheHostsLanguage)
     unknown};
   for (const Language& language : languages) {
     SCOPED_TRACE(language.lang);
+    // The file prompt by turns in the file dialog and, with FILEDIA 0, on the command line, where
+    // a file that is not there comes first.
+    const bool typed = (&language - languages) % 2;
+    const QString browse = typed ? "FILEDIA 0\nIMPORTDGN\n@dump rbInsert\n@click pbBrowse\n%1/missing.dgn\n%1/.dgn\n%2\n"
+                                 : "IMPORTDGN\n@dump rbInsert\n@file %1/.dgn\n@file %2\n@click pbBrowse\n";
     const QString script =
-      QString("IMPORTDGN\n@dump rbInsert\n@file %1\n@file %2\n@click pbBrowse\n@dump masterunits\n"
-              "@check masterunits on\n@check cbScale off\n@set leFactor 2\n@check cbRotation off\n@set leAngle 30\n"
-              "@check cbPoint off\n@set leX 10\n@set leY 20\n@set leZ 0\n@combo unitComboBox Millimeters\n"
-              "@click buttonBox.Ok\nSAVEAS %3\n"
-              "IMPORTDGN\n@click rbBatch\n@folder %4\n@click pbSourcePath\n@folder %5\n@click pbDestPath\n"
-              "@check cbSelectAll on\n@answer Ok\n@click buttonBox.Ok\n@wait-message %6\n@click buttonBox.Cancel\n"
-              "@wait-close\nFOO\n")
-        .arg(dir.filePath(".dgn"), plan, out, source, destination, QString::fromUtf8(language.finished));
+      QString(browse + "@dump masterunits\n@check masterunits on\n@check cbScale off\n@set leFactor 2\n"
+                       "@check cbRotation off\n@set leAngle 30\n@check cbPoint off\n@set leX 10\n@set leY 20\n"
+                       "@set leZ 0\n@combo unitComboBox Millimeters\n@click buttonBox.Ok\nSAVEAS %3\n")
+        .arg(dir.path(), plan, out) +
+      batchScript(source, destination, QString::fromUtf8(language.finished)) + "FOO\n";
     const HostRun run =
       runHost(kHost, {"--lang", language.lang, "--script", writeScript(dir, script.toUtf8().constData())});
     ASSERT_EQ(run.code, 0) << run.err.toStdString() << run.out.toStdString();
@@ -118,6 +133,7 @@ TEST(DgnhostProcess, ImportsABlockAndConvertsAFolderInTheHostsLanguage)
       << run.out.toStdString();
     EXPECT_EQ(lines.filter(QString::fromUtf8("masterunits text=%1 ").arg(language.masterUnits)).size(), 1);
     EXPECT_TRUE(lines.contains("[message] Information | " + QString::fromUtf8(language.refusal)));
+    EXPECT_EQ(lines.filter("[message] Information | ").size(), typed ? 2 : 1) << "a missing file is refused too";
     EXPECT_TRUE(lines.contains(QString::fromUtf8(language.imported)));
     EXPECT_TRUE(lines.contains("Enter block or file name: " + QDir::tempPath() + "/DGNImport_temp/plan_Default_m.dwg"));
     EXPECT_EQ(lines.filter("Unknown command").size(), 1) << "IMPORTDGN is known, FOO is not";
@@ -147,8 +163,38 @@ TEST(DgnhostProcess, ImportsABlockAndConvertsAFolderInTheHostsLanguage)
     EXPECT_TRUE(text.contains(QString::fromUtf8(language.noModel).arg(source + "/corrupt.dgn"))) << text.toStdString();
     EXPECT_TRUE(text.endsWith(QString::fromUtf8(language.totals))) << text.toStdString();
     EXPECT_FALSE(text.contains("notes.txt"));
-    EXPECT_EQ(QDir(source).entryList(QDir::Files).size(), 6) << "the source folder is left as it was";
+    EXPECT_EQ(checksums(source), sources) << "the source folder is left as it was";
   }
+}
+
+TEST(DgnhostProcess, AUserWhoMayNotWriteLosesNothingAndTheRunsEndNormally)
+{
+  if (geteuid() != 0)
+    GTEST_SKIP() << "running dgnhost as the unprivileged user nobody needs root";
+  // nobody may read everything here and write only in `tmp`.
+  QTemporaryDir dir;
+  const QString data = dir.filePath("data"), tmp = dir.filePath("tmp"), locked = dir.filePath("locked");
+  ASSERT_TRUE(QDir().mkpath(data + "/SRC") && QDir().mkpath(data + "/DEST") && QDir().mkpath(tmp) && QDir().mkpath(locked));
+  for (const QString& path : {dir.path(), data, data + "/SRC", data + "/DEST", locked, tmp})
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), path == tmp ? 0777 : 0755), 0);
+  const QString plan = data + "/SRC/plan.dgn";
+  ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", plan));
+  for (const char* old : {"Report.txt", "plan_Default_m.dwg"})
+    writeBytes(data + "/DEST/" + old, "older file");
+  const auto before = checksums(data);
+  const auto asNobody = [&](const QString& script, const QString& tmpdir) {
+    return runHost("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", kHost, "--script",
+                               writeScript(dir, script.toUtf8().constData())}, tmpdir);
+  };
+
+  // Batch: a destination it cannot write to.
+  const HostRun batch = asNobody(batchScript(data + "/SRC", data + "/DEST"), tmp);
+  EXPECT_EQ(batch.code, 0) << batch.err.toStdString() << batch.out.toStdString();
+  // Insert: a temporary-files location it cannot write to, so the model cannot be converted.
+  const HostRun insert = asNobody(QString("IMPORTDGN\n@file %1\n@click pbBrowse\n@click buttonBox.Ok\n").arg(plan), locked);
+  EXPECT_EQ(insert.code, 0) << insert.err.toStdString();
+  EXPECT_TRUE(insert.out.contains("Failed to import the DGN design model.")) << insert.out.toStdString();
+  EXPECT_EQ(checksums(data), before) << "sources and older files as they were";
 }
 
 TEST(DgnhostProcess, ScriptErrorsExitWith2AndOneLineOnStderr)
@@ -170,7 +216,7 @@ TEST(DgnhostProcess, ScriptErrorsExitWith2AndOneLineOnStderr)
   EXPECT_TRUE(noWidget.err.contains("no modal window")) << noWidget.err.toStdString();
 }
 
-TEST(DgnhostProcess, AModuleThatCannotLoadIsNamedOnceAndLeftOut)
+TEST(DgnhostProcess, ListsTheCommandsAndNamesAModuleThatCannotLoadOnce)
 {
   // A host folder of its own, holding the real module and one built for another SDK release.
   QTemporaryDir dir;

@@ -1,15 +1,20 @@
 #include <DialogTestSupport.h>
+#include <GdalDgn.h>
 
-#include <BatchReport.h>
 #include <DgnBatch.h>
 #include <DgnConversion.h>
-
-#include <ThreadsCounter.h>
 
 #include <QDateTime>
 #include <QProgressBar>
 
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
 #include <functional>
+#include <optional>
+#include <thread>
 
 // The dialog a worker reports to, recording the progress it receives; `onProgress` may steer
 // the worker as the real dialog would.
@@ -35,14 +40,22 @@ public slots:
 
 namespace {
 
-// QThread::run is protected; a test calls it on its own thread through this.
-void runWorker(DgnBatch& worker)
-{
-  struct Access : DgnBatch {
-    static void call(DgnBatch& w) { (w.*(&Access::run))(); }
-  };
-  Access::call(worker);
-}
+// A tmpfs of 64 KiB mounted at `where` for one test: a disk that fills up for real. Only root may
+// mount; otherwise `mounted` stays false.
+struct SmallDisk {
+  explicit SmallDisk(const QString& where) : path(where)
+  {
+    QDir().mkpath(where);
+    mounted = geteuid() == 0 && ::mount("tmpfs", QFile::encodeName(where).constData(), "tmpfs", 0, "size=64k") == 0;
+  }
+  ~SmallDisk()
+  {
+    if (mounted)
+      ::umount2(QFile::encodeName(path).constData(), MNT_DETACH);
+  }
+  QString path;
+  bool mounted = false;
+};
 
 class DgnBatchTest : public DialogTest {
 protected:
@@ -52,20 +65,27 @@ protected:
     makeBatchFolders();
     ensureTempFolder();
     owner = std::make_unique<RecordingOwner>(&userIO);
-    batch = std::make_unique<DgnBatch>(owner.get());
-    batch->setSourcePath(source);
-    batch->setDestinationPath(destination);
-    batch->setMasterUnits(true);
-    batch->setProgressBar(&bar);
+    newWorker();
   }
   void TearDown() override
   {
+    services.appServices.whileConverting = nullptr;
     batch.reset();
     owner.reset();
     clearTempFolder();
     DialogTest::TearDown();
   }
+  void newWorker(bool masterUnits = true)
+  {
+    batch = std::make_unique<DgnBatch>(owner.get());
+    batch->setSourcePath(source);
+    batch->setDestinationPath(destination);
+    batch->setMasterUnits(masterUnits);
+    batch->setProgressBar(&bar);
+    owner->progress.clear();
+  }
   QString sourceFile(const QString& name) { return QDir(source).filePath(name); }
+  QString destinationFile(const QString& name) { return QDir(destination).filePath(name); }
   void addPlan(const QString& name) { ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", sourceFile(name))); }
   QByteArray report() const
   {
@@ -89,49 +109,65 @@ protected:
     batch->setFileList(files);
     runWorker(*batch);
   }
+  // Runs the worker on its own thread, as the dialog does, and checks what every run leaves: its
+  // progress in order, ending normally, the sources as the test left them and no thread left.
+  void runOnItsThread(const QStringList& files)
+  {
+    const int threads = processThreads();
+    sources = checksums(source);
+    batch->setFileList(files);
+    batch->start();
+    ASSERT_TRUE(batch->wait(120000)) << "the run ended";
+    EXPECT_TRUE(owner->progress.isEmpty()) << "progress is queued to the GUI thread";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar.maximum(), files.size());
+    EXPECT_EQ(owner->progress.size(), files.size() + 2);
+    EXPECT_EQ(owner->progress.mid(files.size()), (QList<int>{int(files.size()), int(files.size())}));
+    EXPECT_EQ(checksums(source), sources) << "sources are only read";
+    EXPECT_TRUE(waitUntil([&] { return processThreads() <= threads; }, 5000)) << "no thread left";
+  }
+  // Runs `act` on the worker's thread while its `nth` model converts.
+  void whileConverting(int nth, std::function<void()> act)
+  {
+    services.appServices.whileConverting = [this, nth, act, count = 0]() mutable {
+      if (++count != nth)
+        return;
+      act();
+      sources = checksums(source);
+    };
+  }
 
   QProgressBar bar;
   std::unique_ptr<RecordingOwner> owner;
   std::unique_ptr<DgnBatch> batch;
+  std::map<QString, QByteArray> sources; // what the sources must hold after a run
 };
 
-TEST_F(DgnBatchTest, AMissingFileIsReportedAndTheOthersConverted)
+TEST_F(DgnBatchTest, EveryFailedFileHasItsLineAndTheTotalsCount)
 {
   addPlan("a.dgn");
   addPlan("c.dgn");
-  runHere({"a.dgn", "b.dgn", "c.dgn"});
-  EXPECT_EQ(owner->progress, (QList<int>{0, 1, 2, 3, 3}));
+  writeFile("SRC/broken.dgn", "not a design file");
+  runHere({"a.dgn", "b.dgn", "broken.dgn", "c.dgn"});
+  EXPECT_EQ(owner->progress, (QList<int>{0, 1, 2, 3, 4, 4}));
   EXPECT_EQ(converted(), (QStringList{"a_Default_m.dwg", "c_Default_m.dwg"}));
   EXPECT_EQ(reportWithoutDate(), ("DGN Import Report:\r\nCreated on DATE\r\n\r\n\r\n"
                                   "Failed DGN filename: " + sourceFile("b.dgn") + "    Error type: DGN file does not exist.\r\n"
+                                  "Failed DGN filename: " + sourceFile("broken.dgn") + "    Error type: No model exist.\r\n"
                                   "\r\n"
                                   "Total number of converted files: 2\r\n"
                                   "Total number of converted Design Model: 2\r\n"
-                                  "Total number of failed files: 1\r\n").toUtf8());
-  EXPECT_FALSE(batch->isProcessing());
-  EXPECT_TRUE(odThreadsCounter().isBalanced());
-}
-
-TEST_F(DgnBatchTest, ARunWithoutFailuresHasThreeEmptyLinesAndTheDateInTextForm)
-{
-  addPlan("a.dgn");
-  runHere({"a.dgn"});
-  const QByteArray bytes = report();
-  EXPECT_TRUE(bytes.startsWith("DGN Import Report:\r\nCreated on ")) << "no byte-order mark";
-  const QString date = QString::fromUtf8(bytes.split('\r').value(1).mid(QByteArray("\nCreated on ").size()));
+                                  "Total number of failed files: 2\r\n").toUtf8());
+  const QString date = QString::fromUtf8(report().split('\r').value(1).mid(QByteArray("\nCreated on ").size()));
   EXPECT_TRUE(QDateTime::fromString(date, Qt::TextDate).isValid()) << date.toStdString();
-  EXPECT_TRUE(reportWithoutDate().endsWith("Created on DATE\r\n\r\n\r\n\r\nTotal number of converted files: 1\r\n"
-                                           "Total number of converted Design Model: 1\r\n"
-                                           "Total number of failed files: 0\r\n"));
-}
+  EXPECT_FALSE(batch->isProcessing());
 
-TEST_F(DgnBatchTest, AFileThatIsNoDesignFileHasNoModel)
-{
-  writeFile("SRC/broken.dgn", "not a design file");
-  runHere({"broken.dgn"});
-  EXPECT_TRUE(reportWithoutDate().contains("Failed DGN filename: " + sourceFile("broken.dgn").toUtf8() +
-                                           "    Error type: No model exist.\r\n"));
-  EXPECT_TRUE(converted().isEmpty());
+  // Without an importer (its module did not load) no file has a model.
+  owner->dropImporter();
+  newWorker();
+  runHere({"a.dgn", "b.dgn"});
+  EXPECT_TRUE(report().contains("a.dgn    Error type: No model exist.\r\n"));
+  EXPECT_TRUE(report().endsWith("Total number of failed files: 2\r\n"));
 }
 
 TEST_F(DgnBatchTest, UnitsComeFromTheGlobalChoiceTheStoredChoiceOrTheFile)
@@ -139,145 +175,176 @@ TEST_F(DgnBatchTest, UnitsComeFromTheGlobalChoiceTheStoredChoiceOrTheFile)
   addPlan("a.dgn");
   addPlan("b.dgn");
   owner->storeChoice("A.DGN", "DEFAULT", false);
+  newWorker(false);
   runHere({"a.dgn", "b.dgn"});
   EXPECT_EQ(converted(), (QStringList{"a_Default_mm.dwg", "b_Default_m.dwg"})) << "stored, then the file's default";
+  EXPECT_TRUE(reportWithoutDate().endsWith("Created on DATE\r\n\r\n\r\n\r\nTotal number of converted files: 2\r\n"
+                                           "Total number of converted Design Model: 2\r\n"
+                                           "Total number of failed files: 0\r\n"))
+    << "without failures three empty lines";
 
   for (const QString& name : converted())
-    QFile::remove(QDir(destination).filePath(name));
+    QFile::remove(destinationFile(name));
   owner->setGlobalSettings(true);
-  batch = std::make_unique<DgnBatch>(owner.get());
-  batch->setSourcePath(source);
-  batch->setDestinationPath(destination);
-  batch->setProgressBar(&bar);
-  batch->setMasterUnits(false);
+  newWorker(false);
   runHere({"a.dgn", "b.dgn"});
   EXPECT_EQ(converted(), (QStringList{"a_Default_mm.dwg", "b_Default_mm.dwg"})) << "the global choice for all";
 }
 
-TEST_F(DgnBatchTest, ExistingDrawingsAndReportsAreReplaced)
+TEST_F(DgnBatchTest, AwkwardNamesAndPathsNearTheLimitConvertOrFailCleanly)
 {
-  addPlan("a.dgn");
-  writeFile("DEST/a_Default_m.dwg", "old");
-  writeFile("DEST/Report.txt", QByteArray(10000, 'x'));
-  runHere({"a.dgn"});
-  EXPECT_GT(QFileInfo(QDir(destination).filePath("a_Default_m.dwg")).size(), 100);
-  EXPECT_FALSE(report().contains("xxx")) << "the old report is truncated";
-  EXPECT_TRUE(QFile::exists(sourceFile("a.dgn"))) << "sources are never touched";
+  const QString deep = nearLimitFolder(source);
+  QStringList names, drawings;
+  for (const auto& [name, drawing] : awkwardNames()) {
+    ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", deep + "/" + name));
+    names << name;
+    if (!drawing.isEmpty())
+      drawings << drawing;
+  }
+  batch->setSourcePath(deep);
+  runHere(names);
+  QStringList arrived = converted();
+  EXPECT_EQ(arrived.size(), drawings.size());
+  for (const QString& drawing : drawings)
+    EXPECT_TRUE(arrived.contains(drawing)) << drawing.toStdString();
+  const QByteArray text = report();
+  EXPECT_TRUE(text.contains(("Failed DGN filename:" + deep + "/" + names.last() +
+                             "    Model name:Default    Error type:Unknown Error.\r\n").toUtf8()));
+  EXPECT_TRUE(text.endsWith("converted files: 3\r\nTotal number of converted Design Model: 3\r\nTotal number of failed files: 1\r\n"));
 }
 
-TEST_F(DgnBatchTest, AFileReplacedDuringTheRunOrAnUnwritableReportStopsNothing)
+TEST_F(DgnBatchTest, FaultsDuringARunLoseNothing)
 {
-  addPlan("a.dgn");
-  addPlan("b.dgn");
-  addPlan("c.dgn");
-  QFile sample(DGN_SOURCE_DIR "/samples/plan.dgn");
-  ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
-  const QByteArray original = sample.readAll();
-  owner->onProgress = [this](int value) {
-    if (value == 1)
-      writeFile("SRC/b.dgn", "no longer a design file");
+  const QStringList all{"a_Default_m.dwg", "b_Default_m.dwg", "c_Default_m.dwg"}, notB{"a_Default_m.dwg", "c_Default_m.dwg"};
+  struct Fault {
+    const char* what;
+    std::function<void()> arrange;
+    std::optional<QStringList> drawings; // what the destination holds afterwards
+    QByteArray reportHolds;              // empty: no report can be written
   };
-  ASSERT_TRUE(QDir(destination).mkdir("Report.txt")) << "a folder where the report goes";
-  runHere({"a.dgn", "b.dgn", "c.dgn"});
-  EXPECT_EQ(owner->progress, (QList<int>{0, 1, 2, 3, 3}));
-  EXPECT_TRUE(QFileInfo::exists(QDir(destination).filePath("a_Default_m.dwg")));
-  EXPECT_TRUE(QFileInfo::exists(QDir(destination).filePath("c_Default_m.dwg")));
-  EXPECT_FALSE(QFileInfo::exists(QDir(destination).filePath("b_Default_m.dwg")));
-  EXPECT_TRUE(QFileInfo(QDir(destination).filePath("Report.txt")).isDir());
-  for (const char* name : {"a.dgn", "c.dgn"}) {
-    QFile file(sourceFile(name));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), original) << name << " is read, never written";
+  const std::vector<Fault> faults = {
+    {"older drawings and an older report are replaced", [&] {
+       writeFile("DEST/b_Default_m.dwg", "old");
+       writeFile("DEST/Report.txt", "older report");
+     }, all, "Total number of converted files: 3\r\n"},
+    {"a folder where a drawing goes counts no model", [&] { QDir(destination).mkdir("b_Default_m.dwg"); }, notB,
+     "converted files: 2\r\nTotal number of converted Design Model: 2\r\nTotal number of failed files: 0\r\n"},
+    {"a folder named Report.txt", [&] { QDir(destination).mkdir("Report.txt"); }, all, ""},
+    {"a pipe named Report.txt: nothing waits for a reader", [&] {
+       ASSERT_EQ(::mkfifo(QFile::encodeName(destinationFile("Report.txt")).constData(), 0644), 0);
+     }, all, ""},
+    {"a plain file where the destination should be", [&] { batch->setDestinationPath(writeFile("SRC/blocked", "")); },
+     QStringList(), ""},
+    {"the next source removed", [&] { whileConverting(1, [&] { QFile::remove(sourceFile("b.dgn")); }); }, notB,
+     "b.dgn    Error type: DGN file does not exist.\r\n"},
+    {"the next source replaced", [&] { whileConverting(1, [&] { writeFile("SRC/b.dgn", "no longer a design file"); }); },
+     notB, "b.dgn    Error type: No model exist.\r\n"},
+    // What is left of a truncated file converts, or its model fails: the run goes on either way.
+    {"the source truncated while it converts", [&] {
+       whileConverting(1, [&] { ASSERT_TRUE(QFile::resize(sourceFile("a.dgn"), 4000)); });
+     }, std::nullopt, "Total number of converted files: "},
+  };
+  for (const Fault& fault : faults) {
+    SCOPED_TRACE(fault.what);
+    QDir(destination).removeRecursively();
+    QDir(source).removeRecursively();
+    makeBatchFolders();
+    for (const char* name : {"a.dgn", "b.dgn", "c.dgn"})
+      addPlan(name);
+    newWorker();
+    fault.arrange();
+    // Folders and pipes: anything but a plain file.
+    const auto others = [this] { return QDir(destination).entryList(QDir::Dirs | QDir::System | QDir::NoDotAndDotDot); };
+    const QStringList before = others();
+    runOnItsThread({"a.dgn", "b.dgn", "c.dgn"});
+    services.appServices.whileConverting = nullptr;
+    EXPECT_EQ(others(), before) << "folders and pipes stay what they were";
+    if (fault.drawings) {
+      EXPECT_EQ(converted(), *fault.drawings);
+    } else {
+      EXPECT_TRUE(converted().contains("b_Default_m.dwg") && converted().contains("c_Default_m.dwg"));
+    }
+    if (!fault.reportHolds.isEmpty()) { // never open a pipe: it would wait for a writer
+      EXPECT_TRUE(report().contains(fault.reportHolds)) << report().constData();
+    }
   }
 }
 
-TEST_F(DgnBatchTest, ADestinationThatCannotBeWrittenRunsToItsEndAndChangesNothing)
+TEST_F(DgnBatchTest, OnFullDisksOlderFilesStayWholeAndLaterModelsStillConvert)
 {
+  SmallDisk destinationDisk(folder.filePath("full")), conversionDisk(folder.filePath("conversion"));
+  if (!destinationDisk.mounted || !conversionDisk.mounted)
+    GTEST_SKIP() << "mounting a small tmpfs needs root: the full-disk cases did not run";
+  if (!haveGdal())
+    GTEST_SKIP() << "GDAL's ogr2ogr is not installed";
+  QByteArray lines = "WKT,id\n";
+  for (int i = 0; i < 3000; ++i)
+    lines += QString("\"LINESTRING (%1 0,%1 10,%2 20)\",%1\n").arg(i).arg(i + 1).toUtf8();
+  writeGdalDgn(source, "large.dgn", "m", "mm", 1000, lines);
   addPlan("a.dgn");
-  addPlan("b.dgn");
-  // A plain file where the folder should be: nothing can be written under it, even by root.
-  const QString blocked = writeFile("blocked", "a file, not a folder");
-  batch->setDestinationPath(blocked);
-  runHere({"a.dgn", "b.dgn"});
-  EXPECT_EQ(owner->progress, (QList<int>{0, 1, 2, 2}));
-  QFile file(blocked);
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_EQ(file.readAll(), "a file, not a folder");
-  EXPECT_TRUE(QFile::exists(sourceFile("a.dgn")) && QFile::exists(sourceFile("b.dgn")));
-}
 
-TEST_F(DgnBatchTest, CancelWritesNoReportAndRenewsTheImporter)
-{
-  addPlan("a.dgn");
-  addPlan("b.dgn");
-  writeFile("DEST/Report.txt", "older report");
-  const OdDgnImport* before = owner->getDgnImporter().get();
-  owner->onProgress = [this](int value) {
-    if (value == 1)
-      batch->setCancel(true);
-  };
-  runHere({"a.dgn", "b.dgn"});
-  EXPECT_EQ(owner->progress, (QList<int>{0, 1}));
-  EXPECT_EQ(report(), "older report");
-  EXPECT_NE(owner->getDgnImporter().get(), before);
-  EXPECT_TRUE(batch->isProcessing()) << "an abandoned run keeps its flag";
-  EXPECT_TRUE(odThreadsCounter().isBalanced());
-}
+  // A full destination: the older drawing and report stay as they were, and nothing else arrives.
+  writeFile("full/Report.txt", "older report");
+  writeFile("full/a_Default_m.dwg", "older drawing");
+  struct statvfs free {};
+  ASSERT_EQ(::statvfs(QFile::encodeName(destinationDisk.path).constData(), &free), 0);
+  writeFile("full/filler", QByteArray(qint64(free.f_bavail * free.f_frsize), '.'));
+  const std::map<QString, QByteArray> before = checksums(destinationDisk.path);
+  batch->setDestinationPath(destinationDisk.path);
+  runOnItsThread({"a.dgn"});
+  EXPECT_EQ(checksums(destinationDisk.path), before);
+  EXPECT_EQ(QDir(destinationDisk.path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 3);
 
-TEST_F(DgnBatchTest, DetachingTheBarEndsTheRunWithTheTotalsSoFar)
-{
-  addPlan("a.dgn");
-  addPlan("b.dgn");
-  owner->onProgress = [this](int value) {
-    if (value == 1)
-      batch->setProgressBar(nullptr);
-  };
-  runHere({"a.dgn", "b.dgn"});
-  EXPECT_EQ(owner->progress, (QList<int>{0, 1})) << "no final value";
-  EXPECT_TRUE(reportWithoutDate().contains("Total number of converted files: 1\r\n"));
+  // A large model fills the conversion folder's disk and fails; what it wrote goes, so the next
+  // model still has room.
+  const QByteArray savedTmp = qgetenv("TMPDIR");
+  qputenv("TMPDIR", QFile::encodeName(conversionDisk.path));
+  newWorker();
+  runOnItsThread({"large.dgn", "a.dgn"});
+  qputenv("TMPDIR", savedTmp);
   EXPECT_EQ(converted(), QStringList{"a_Default_m.dwg"});
+  EXPECT_TRUE(reportWithoutDate().contains("large.dgn    Model name:Default    Error type:Unknown Error.\r\n"));
 }
 
-TEST_F(DgnBatchTest, WithoutAnImporterEveryFileHasNoModel)
+TEST_F(DgnBatchTest, AStopWritesNoReportAndNothingMoreArrives)
 {
   addPlan("a.dgn");
-  owner->dropImporter();
-  runHere({"a.dgn", "gone.dgn"});
-  const QByteArray text = reportWithoutDate();
-  EXPECT_TRUE(text.contains("a.dgn    Error type: No model exist."));
-  EXPECT_TRUE(text.contains("gone.dgn    Error type: DGN file does not exist."));
-  EXPECT_TRUE(text.contains("Total number of failed files: 2"));
-}
-
-TEST_F(DgnBatchTest, OnItsOwnThreadProgressArrivesQueuedAndInOrder)
-{
-  for (const char* name : {"a.dgn", "b.dgn", "c.dgn", "d.dgn"})
-    addPlan(name);
-  batch->setFileList({"a.dgn", "b.dgn", "c.dgn", "d.dgn"});
-  batch->start();
-  ASSERT_TRUE(batch->wait(60000));
-  EXPECT_TRUE(owner->progress.isEmpty()) << "nothing arrives before the GUI thread's event loop runs";
-  QCoreApplication::processEvents();
-  EXPECT_EQ(owner->progress, (QList<int>{0, 1, 2, 3, 4, 4}));
-  EXPECT_EQ(bar.maximum(), 4);
-  EXPECT_EQ(converted().size(), 4);
-  EXPECT_TRUE(odThreadsCounter().isBalanced());
-}
-
-TEST(BatchReportTexts, EveryKnownCodeHasItsTextAndOthersNone)
-{
-  EXPECT_EQ(BatchReport::errorText(1), "Unknown Error.");
-  EXPECT_EQ(BatchReport::errorText(2), "Invalid password.");
-  EXPECT_EQ(BatchReport::errorText(3), "Cannot open file.");
-  EXPECT_EQ(BatchReport::errorText(4), "Invalid file.");
-  EXPECT_TRUE(BatchReport::errorText(5).isEmpty());
-  BatchReport report;
-  report.addModelFailure("D:\\dgn\\site.dgn", "Default", 4);
-  report.addModelFailure("D:\\dgn\\site.dgn", "Sheet", 7);
-  report.addTotals(0, 0, 2);
-  EXPECT_TRUE(report.plainText().contains(
-    "\nFailed DGN filename:D:\\dgn\\site.dgn    Model name:Default    Error type:Invalid file.\n"
-    "Failed DGN filename:D:\\dgn\\site.dgn    Model name:Sheet    Error type:\n\nTotal"));
+  addPlan("b.dgn");
+  std::thread answer;
+  // Stopped between files; while the last model converts; and while the dialog asks the user
+  // during the last model, the answer coming after the model is done.
+  const std::vector<std::pair<const char*, std::function<void()>>> stops = {
+    {"between files", [&] { owner->onProgress = [&](int value) { batch->setCancel(value == 1); }; }},
+    {"during the last model", [&] { whileConverting(2, [&] { batch->setCancel(true); }); }},
+    {"while the user is asked", [&] {
+       whileConverting(2, [&] {
+         batch->pause();
+         answer = std::thread([&] {
+           QThread::msleep(100);
+           batch->setCancel(true);
+         });
+       });
+     }},
+  };
+  for (const auto& [when, stop] : stops) {
+    SCOPED_TRACE(when);
+    QDir(destination).removeRecursively();
+    makeBatchFolders();
+    writeFile("DEST/Report.txt", "older report");
+    newWorker();
+    owner->onProgress = nullptr;
+    const OdDgnImport* before = owner->getDgnImporter().get();
+    stop();
+    runHere({"a.dgn", "b.dgn"});
+    if (answer.joinable())
+      answer.join();
+    EXPECT_EQ(owner->progress, (QList<int>{0, 1}));
+    EXPECT_EQ(converted(), QStringList{"a_Default_m.dwg"});
+    EXPECT_EQ(report(), "older report");
+    EXPECT_NE(owner->getDgnImporter().get(), before) << "the importer is renewed";
+    EXPECT_TRUE(batch->isProcessing()) << "an abandoned run keeps its flag";
+    services.appServices.whileConverting = nullptr;
+  }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <FxHostSetup.h>
 #include <LiveCounts.h>
 #include <OdError.h>
+#include <TestFiles.h>
 
 #include <QDir>
 #include <QFile>
@@ -29,13 +30,7 @@ protected:
   }
 
   QString folder() const { return m_tmp.path() + "/DGNImport_temp"; }
-  QString source(const QString& name)
-  {
-    const QString path = m_sources.filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    return path;
-  }
+  QString source(const QString& name) { return writeBytes(m_sources.filePath(name), ""); }
   // An importer that reports `units` and converts successfully into a host database.
   RecordingImporterPtr importer(int units = OdDb::kUnitsMillimeters)
   {
@@ -173,9 +168,7 @@ TEST_F(DgnConversionTest, TheFolderIsMadeOnDemandAndClearedOfFilesOnly)
             (QStringList{".b", "keep"}));
 
   // A temporary-files location that is a file: the folder cannot be made, and nothing converts.
-  QFile blocker(m_tmp.filePath("blocker"));
-  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-  qputenv("TMPDIR", blocker.fileName().toLocal8Bit());
+  qputenv("TMPDIR", writeBytes(m_tmp.filePath("blocker"), "").toLocal8Bit());
   EXPECT_FALSE(ensureTempFolder());
   CFxString output("untouched");
   EXPECT_EQ(convertDesignModel(importer(), source("plan.dgn"), CFxString("Default"), output, false, true), 1);

@@ -35,15 +35,6 @@ TEST_F(DgnImporterTest, DesignModelListsNeedAnExistingFileAndLeaveThePathSet)
   EXPECT_TRUE(models.empty()) << "an empty list replaces the earlier one";
 }
 
-TEST_F(DgnImporterTest, UnitQueriesWriteModelAndChoiceThenRead)
-{
-  RecordingImporterPtr recorder = RecordingImporter::create();
-  recorder->answer("MeasurementUnits", [](OdVariant& v) { v.setInt32(OdDb::kUnitsFeet); });
-  EXPECT_EQ(queryMeasurementUnits(recorder.get(), CFxString("Default"), false), OdDb::kUnitsFeet);
-  EXPECT_EQ(recorder->log, (std::vector<std::string>{"put DesignModel=string:Default", "put MasterUnit=bool:0",
-                                                     "get MeasurementUnits"}));
-}
-
 // Points the linker at a folder of the test's choosing, and back.
 class ModuleFolder {
 public:

@@ -1,3 +1,6 @@
+// The Batch page's run control, and its load and soak: a folder of many files, and many runs
+// started and stopped one after the other. How many, and how soon the window answers, comes from
+// the build (SOAK_...): the sanitizers make every step slower, so their build runs fewer.
 #include "DialogTestSupport.h"
 
 #include <DgnConversion.h>
@@ -10,6 +13,7 @@ namespace {
 
 constexpr char kFinished[] = "Batch processing finished. \n(Report generated at destination path.)";
 
+// A dialog on the Batch page over a source folder of sample copies, and what its tests look at.
 class BatchRunTest : public DialogTest {
 protected:
   void SetUp() override
@@ -19,6 +23,7 @@ protected:
   }
   void TearDown() override
   {
+    EXPECT_TRUE(waitUntil([this] { return processThreads() <= threads; }, 5000)) << "no thread left";
     dialog.reset();
     clearTempFolder();
     DialogTest::TearDown();
@@ -37,6 +42,7 @@ protected:
     answerNextFolderDialog(destination);
     child<QPushButton>(*dialog, "pbDestPath")->click();
     child<QCheckBox>(*dialog, "cbSelectAll")->click();
+    threads = processThreads(); // with those its pickers started and keep
   }
   QPushButton* button(QDialogButtonBox::StandardButton which) const
   {
@@ -50,25 +56,28 @@ protected:
     answerNextMessageBox(QMessageBox::Ok, finished);
     button(QDialogButtonBox::Ok)->click();
   }
-  // A run of 500 files, long enough to be stopped; whether its first file has been done.
-  bool startLongRun(QString* finished)
-  {
-    prepare(500);
-    start(finished);
-    return waitUntil([this] { return bar()->value() >= 1; });
-  }
   bool inputsEnabled() const
   {
     return child<QWidget>(*dialog, "treeWidget")->isEnabled() && child<QWidget>(*dialog, "pbSourcePath")->isEnabled() &&
            button(QDialogButtonBox::Cancel)->isEnabled() && !button(QDialogButtonBox::Abort)->isEnabled();
   }
 
+  // Starts a run and waits for its first file; an earlier run's answer still waiting gives up.
+  bool startUntilTheFirstFile(QString* finished = nullptr)
+  {
+    ++pendingAnswersGeneration();
+    start(finished);
+    return waitUntil([this] { return bar()->value() >= 1; });
+  }
+
   std::unique_ptr<CDgnImportDlg> dialog;
+  int threads = 0;
 };
 
-TEST_F(BatchRunTest, ARunIsAnnouncedAfterItsLastFileAndCanBeRepeated)
+TEST_F(BatchRunTest, ARunIsAnnouncedAfterItsLastFileAndStartWaitsForItsWorker)
 {
   prepare(3);
+  slowWorker(4, 1200); // the end of a run of 3, longer than the second it waits before it is announced
   QList<int> values;
   QObject::connect(bar(), &QProgressBar::valueChanged, [&values](int v) { values << v; });
   QString finished;
@@ -87,48 +96,66 @@ TEST_F(BatchRunTest, ARunIsAnnouncedAfterItsLastFileAndCanBeRepeated)
   EXPECT_EQ(rememberedSettings().sourceFolder, source);
   EXPECT_EQ(rememberedSettings().destinationFolder, destination);
 
-  QFile::remove(QDir(destination).filePath("Report.txt"));
-  finished.clear();
-  child<QCheckBox>(*dialog, "cbSelectAll")->click();
-  if (!child<QCheckBox>(*dialog, "cbSelectAll")->isChecked())
-    child<QCheckBox>(*dialog, "cbSelectAll")->click();
-  start(&finished);
-  ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty(); })) << "a second run in the same dialog";
-  EXPECT_TRUE(reportWritten());
+  // Start at once, again and again, while the last worker's thread still runs: it is waited for,
+  // never destroyed.
+  for (int run = 0; run < SOAK_STARTS; ++run) {
+    QFile::remove(QDir(destination).filePath("Report.txt"));
+    finished.clear();
+    start(&finished);
+    ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty() && inputsEnabled(); })) << run;
+    EXPECT_TRUE(reportWritten());
+  }
+  QTest::keyClick(dialog.get(), Qt::Key_Escape);
+  EXPECT_FALSE(dialog->isVisible()) << "Escape after a run closes at once";
+  EXPECT_EQ(dialog->result(), 0);
 
   dialog.reset();
   CDgnImportDlg next(&userIO, nullptr);
   EXPECT_EQ(child<QLabel>(next, "lblSourcePath")->toolTip(), source) << "the next dialog opens with the folders";
 }
 
-TEST_F(BatchRunTest, AbortAnsweredNoLetsTheRunCompleteAndYesStopsIt)
+TEST_F(BatchRunTest, AbortAnsweredNoGoesOnAndYesAbandonsTheRunForGood)
 {
-  QString finished, question;
-  ASSERT_TRUE(startLongRun(&finished));
-  answerNextMessageBox(QMessageBox::No, &question);
-  button(QDialogButtonBox::Abort)->click();
-  EXPECT_EQ(question, "Do you want to cancel Batch Processing?");
-  ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty(); })) << "the run went on";
-  EXPECT_TRUE(reportWritten());
-
-  QFile::remove(QDir(destination).filePath("Report.txt"));
-  if (!child<QCheckBox>(*dialog, "cbSelectAll")->isChecked())
-    child<QCheckBox>(*dialog, "cbSelectAll")->click();
-  finished.clear();
+  prepare(101);
+  QString finished, no;
+  QList<int> values;
+  QObject::connect(bar(), &QProgressBar::valueChanged, [&](int value) {
+    values << value;
+    if (value == 10)
+      QTimer::singleShot(0, [&] {
+        answerNextMessageBox(QMessageBox::No, &no);
+        button(QDialogButtonBox::Abort)->click();
+      });
+  });
+  // File 100 of 101 is still converting when the user answers Yes.
+  services.appServices.whileConverting = [this, count = 0]() mutable {
+    if (++count != 100)
+      return;
+    QMetaObject::invokeMethod(dialog.get(), [this] {
+      answerNextMessageBox(QMessageBox::Yes);
+      button(QDialogButtonBox::Abort)->click();
+    }, Qt::QueuedConnection);
+    QThread::msleep(500);
+  };
   start(&finished);
-  ASSERT_TRUE(waitUntil([&] { return bar()->value() >= 1; }));
-  answerNextMessageBox(QMessageBox::Yes);
-  button(QDialogButtonBox::Abort)->click();
-  EXPECT_TRUE(inputsEnabled());
+  ASSERT_TRUE(waitUntil([&] { return inputsEnabled(); }));
+  EXPECT_EQ(no, "Do you want to cancel Batch Processing?");
+  EXPECT_TRUE(values.contains(99)) << "No let the run go on";
   EXPECT_TRUE(bar()->isHidden());
-  waitUntil([] { return false; }, 300);
-  EXPECT_FALSE(reportWritten()) << "an abandoned run writes no report";
+  // A value of the stopped worker that is still queued belongs to no run.
+  QMetaObject::invokeMethod(dialog.get(), "updatePB", Qt::QueuedConnection, Q_ARG(int, 100));
+  waitUntil([] { return false; }, 1500);
+  EXPECT_TRUE(finished.isEmpty()) << "an abandoned run is never announced";
+  EXPECT_FALSE(reportWritten());
+  EXPECT_EQ(QDir(destination).entryList({"*.dwg"}).size(), 99) << "nor is the model in hand copied";
+  services.appServices.whileConverting = nullptr;
 }
 
 TEST_F(BatchRunTest, GoingToInsertModeStopsTheRunWithTheTotalsSoFar)
 {
   QString finished, question;
-  ASSERT_TRUE(startLongRun(&finished));
+  prepare(300);
+  ASSERT_TRUE(startUntilTheFirstFile(&finished));
   answerNextMessageBox(QMessageBox::Yes, &question);
   // The mode buttons are disabled while a run lasts; a host can still switch the mode.
   child<QRadioButton>(*dialog, "rbInsert")->setChecked(true);
@@ -148,7 +175,8 @@ TEST_F(BatchRunTest, GoingToInsertModeStopsTheRunWithTheTotalsSoFar)
 TEST_F(BatchRunTest, EscapeDuringARunShowsTheAbortingBoxThenClosesTheDialog)
 {
   QString finished, aborting;
-  ASSERT_TRUE(startLongRun(&finished));
+  prepare(300);
+  ASSERT_TRUE(startUntilTheFirstFile(&finished));
   answerNextMessageBox(QMessageBox::NoButton, &aborting);
   QElapsedTimer clock;
   clock.start();
@@ -160,17 +188,6 @@ TEST_F(BatchRunTest, EscapeDuringARunShowsTheAbortingBoxThenClosesTheDialog)
   EXPECT_GE(clock.elapsed(), 1900);
   EXPECT_FALSE(reportWritten());
   EXPECT_FALSE(tempFolderPrepared());
-}
-
-TEST_F(BatchRunTest, EscapeAfterARunClosesAtOnce)
-{
-  prepare(1);
-  QString finished;
-  start(&finished);
-  ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty(); }));
-  QTest::keyClick(dialog.get(), Qt::Key_Escape);
-  EXPECT_FALSE(dialog->isVisible());
-  EXPECT_EQ(dialog->result(), 0);
 }
 
 TEST_F(BatchRunTest, StartForgetsFoldersThatHaveGone)
@@ -189,30 +206,62 @@ TEST_F(BatchRunTest, StartForgetsFoldersThatHaveGone)
   EXPECT_FALSE(button(QDialogButtonBox::Ok)->isEnabled());
 }
 
-TEST_F(BatchRunTest, TheGuiThreadStaysResponsiveDuringARun)
+TEST_F(BatchRunTest, AFolderOfManyFilesListsRunsAndReportsWhileTheWindowAnswers)
 {
-  prepare(150);
-  QElapsedTimer sinceTick;
+  prepare(SOAK_FILES);
+  auto* tree = child<QTreeWidget>(*dialog, "treeWidget");
+  ASSERT_EQ(tree->topLevelItemCount(), SOAK_FILES);
+  QElapsedTimer clock;
+  clock.start();
+  tree->expandItem(tree->topLevelItem(SOAK_FILES / 2));
+  EXPECT_LT(clock.elapsed(), SOAK_ANSWER_MS) << "expanding a file answers at once";
+  EXPECT_NE(tree->itemWidget(tree->topLevelItem(SOAK_FILES / 2)->child(0), 0), nullptr);
+
+  // The window answers all through the run, up to its last file (the end of a run waits a second
+  // on purpose).
   qint64 longestGap = 0;
-  bool measuring = true;
   QTimer ticker;
-  QObject::connect(&ticker, &QTimer::timeout, [&] {
-    if (!measuring)
-      return;
-    if (sinceTick.isValid())
-      longestGap = std::max(longestGap, sinceTick.elapsed());
-    sinceTick.restart();
-  });
-  // The end of a run sleeps a second on purpose; measure up to the last file.
-  QObject::connect(bar(), &QProgressBar::valueChanged, [&](int value) {
-    if (value >= bar()->maximum() - 1 && value > 1)
-      measuring = false;
+  QObject::connect(&ticker, &QTimer::timeout, [&, last = QElapsedTimer()]() mutable {
+    if (bar()->value() < bar()->maximum() - 1 && last.isValid())
+      longestGap = std::max(longestGap, last.elapsed());
+    last.start();
   });
   ticker.start(10);
   QString finished;
   start(&finished);
-  ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty(); }));
-  EXPECT_LT(longestGap, 100);
+  ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty(); }, 600000));
+  EXPECT_LT(longestGap, SOAK_ANSWER_MS);
+  QFile report(QDir(destination).filePath("Report.txt"));
+  ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(report.readAll().endsWith(QString("Design Model: %1\r\nTotal number of failed files: 0\r\n").arg(SOAK_FILES).toUtf8()));
+  EXPECT_EQ(QDir(destination).entryList({"*.dwg"}, QDir::Files).size(), SOAK_FILES);
+}
+
+TEST_F(BatchRunTest, StartAndAbortAgainAndAgainInOneDialogThenStartAndEscapeInNewOnes)
+{
+  prepare(20);
+  slowWorker(1, 25); // a run still goes on when the window, late on a loaded machine, sees its first file
+  for (int cycle = 0; cycle < SOAK_CYCLES; ++cycle) {
+    ASSERT_TRUE(startUntilTheFirstFile()) << cycle;
+    answerNextMessageBox(QMessageBox::Yes);
+    button(QDialogButtonBox::Abort)->click();
+    ASSERT_TRUE(inputsEnabled()) << cycle;
+  }
+  for (int cycle = 0; cycle < SOAK_CYCLES; ++cycle) {
+    ASSERT_TRUE(startUntilTheFirstFile()) << cycle;
+    // The "Aborting batch process" box goes at once: its second is no part of what is soaked.
+    answerNextMessageBox(QMessageBox::NoButton, nullptr,
+                         [] { qobject_cast<QDialog*>(QApplication::activeModalWidget())->done(0); });
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    // The dialog has closed; the next one opens on the same folders.
+    rememberedSettings().sourceFolder = source;
+    rememberedSettings().destinationFolder = destination;
+    dialog = std::make_unique<CDgnImportDlg>(&userIO, nullptr);
+    dialog->show();
+    child<QRadioButton>(*dialog, "rbBatch")->click();
+    child<QCheckBox>(*dialog, "cbSelectAll")->click();
+  }
+  EXPECT_FALSE(reportWritten());
 }
 
 } // namespace

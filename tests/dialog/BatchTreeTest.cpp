@@ -4,6 +4,7 @@
 #include <DgnConversion.h>
 
 #include <QComboBox>
+#include <QHeaderView>
 #include <QFileDialog>
 #include <QStandardItemModel>
 #include <QTreeWidget>
@@ -66,7 +67,7 @@ protected:
   QTreeWidget* tree = nullptr;
 };
 
-TEST_F(BatchTreeTest, DgnFilesOfAnyCaseAreListedInDescendingOrderAndAFolderWithoutIsRefused)
+TEST_F(BatchTreeTest, DgnFilesOfAnyCaseAreListedInDescendingOrderAndAFolderWithoutAnyChangesNothing)
 {
   pickSource(source);
   EXPECT_EQ(listed(), (QStringList{"c.Dgn", "B.DGN", "a.dgn"}));
@@ -86,8 +87,9 @@ TEST_F(BatchTreeTest, DgnFilesOfAnyCaseAreListedInDescendingOrderAndAFolderWitho
   EXPECT_EQ(child<QLabel>(*dialog, "lblSourcePath")->toolTip(), source);
 }
 
-TEST_F(BatchTreeTest, AFilesModelsAreLoadedOnceIntoATableWhoseUnitEditorChangesValueAndChoice)
+TEST_F(BatchTreeTest, AFilesModelsAreLoadedOnceIntoATableWhoseEditorChangesTheStoredChoice)
 {
+  writeFile("SRC/broken.dgn", "garbage");
   pickSource(source);
   CFxDGNTableView* table = expand(0);
   ASSERT_NE(table, nullptr);
@@ -113,6 +115,39 @@ TEST_F(BatchTreeTest, AFilesModelsAreLoadedOnceIntoATableWhoseUnitEditorChangesV
   EXPECT_EQ(choice.data().toString(), "Sub units");
   editor->setCurrentIndex(0);
   EXPECT_EQ(model->index(0, 2).data().toString(), "Meters");
+
+  const int broken = int(listed().indexOf("broken.dgn"));
+  EXPECT_EQ(expand(broken), nullptr);
+  EXPECT_TRUE(tree->topLevelItem(broken)->isHidden()) << "a file without models is hidden when expanded";
+}
+
+TEST_F(BatchTreeTest, ClicksInAModelTableSelectItsFileKeepItsSelectionAndOpenTheEditor)
+{
+  pickSource(source);
+  dialog->show();
+  CFxDGNTableView* table = expand(0);
+  ASSERT_NE(table, nullptr);
+  tree->setCurrentItem(tree->topLevelItem(1));
+  const QModelIndex choice = table->model()->index(0, 1);
+  const QPoint cell = table->visualRect(choice).center();
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell);
+  EXPECT_EQ(tree->currentItem(), tree->topLevelItem(0)) << "a click in a table selects its file";
+  EXPECT_TRUE(tree->topLevelItem(0)->isSelected());
+  EXPECT_EQ(table->findChild<QComboBox*>(), nullptr) << "the first click only selects";
+
+  // A right click beside the cells keeps the selection the table had.
+  QTest::mouseClick(table->viewport(), Qt::RightButton, {}, QPoint(2, table->viewport()->height() + 20));
+  EXPECT_TRUE(table->selectionModel()->isSelected(choice));
+  EXPECT_FALSE(table->isRightButton());
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell);
+  EXPECT_NE(table->findChild<QComboBox*>(), nullptr) << "a click on the selected cell opens its editor";
+
+  // Another file made current empties this table's selection; a click on its header takes it back.
+  tree->setCurrentItem(tree->topLevelItem(1));
+  EXPECT_FALSE(table->selectionModel()->hasSelection());
+  EXPECT_TRUE(table->savedSelection().isEmpty());
+  QTest::mouseClick(table->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_EQ(tree->currentItem(), tree->topLevelItem(0));
 }
 
 TEST_F(BatchTreeTest, GlobalSettingsHideEveryTableAndRefuseEditors)
@@ -151,17 +186,6 @@ TEST_F(BatchTreeTest, StartNeedsBothFoldersAndACheckedFile)
   toggle(2);
   EXPECT_FALSE(selectAll->isChecked()) << "checking it again does not check Select all";
   EXPECT_TRUE(start()->isEnabled());
-}
-
-TEST_F(BatchTreeTest, AFileWithoutModelsIsHiddenWhenExpanded)
-{
-  writeFile("SRC/broken.dgn", "garbage");
-  pickSource(source);
-  ASSERT_EQ(listed().first(), "c.Dgn");
-  const int broken = int(listed().indexOf("broken.dgn"));
-  ASSERT_GE(broken, 0);
-  EXPECT_EQ(expand(broken), nullptr);
-  EXPECT_TRUE(tree->topLevelItem(broken)->isHidden());
 }
 
 } // namespace

@@ -29,15 +29,27 @@ class LoadDgnFileTest : public DialogTest {};
 
 } // namespace
 
-TEST_F(LoadDgnFileTest, ListsTheModelsInOrderOrNamesAFileThatCannotBeLoadedAndKeepsTheList)
+TEST_F(LoadDgnFileTest, ListsTheModelsAndFollowsTheCurrentOnesUnitOrNamesAFileThatCannotBeLoaded)
 {
   DialogUnderTest dialog(&userIO);
+  const auto unit = [&dialog](int units) {
+    dialog.recorder->answer("MeasurementUnits", [units](OdVariant& v) { v.setInt32(units); });
+  };
   dialog.answerFile(true, "Default;Sheet");
+  unit(OdDb::kUnitsMeters);
+  child<CFxQtInsertComboBox>(dialog, "unitComboBox")->setCurrentUnit(OdDb::kUnitsMillimeters);
   EXPECT_TRUE(dialog.loadDgnFile("/plans/site.dgn"));
   EXPECT_EQ(dialog.listed(), (QStringList{"Default", "Sheet"}));
   EXPECT_EQ(dialog.currentRow(), 0);
   EXPECT_TRUE(services.shown.empty());
   EXPECT_EQ(dialog.recorder->log.front(), "put DgnPath=string:/plans/site.dgn");
+  EXPECT_EQ(child<QLineEdit>(dialog, "leUnitFactor")->text(), "1000");
+
+  unit(OdDb::kUnitsKilometers);
+  child<QListWidget>(dialog, "lwDesignModel")->setCurrentRow(1);
+  EXPECT_EQ(dialog.m_modelUnit, OdDb::kUnitsKilometers) << "the units of the model now current";
+  EXPECT_EQ(child<QLineEdit>(dialog, "leUnitFactor")->text(), "1e+06");
+
   dialog.answerFile(true, "Default");
   EXPECT_TRUE(dialog.loadDgnFile("/plans/good.dgn"));
   EXPECT_EQ(dialog.listed(), QStringList{"Default"}) << "a new file replaces the list";
@@ -63,11 +75,8 @@ TEST_F(LoadDgnFileTest, ListsTheModelsInOrderOrNamesAFileThatCannotBeLoadedAndKe
   dialog.dropImporter();
   EXPECT_FALSE(dialog.loadDgnFile("/plans/good.dgn"));
   EXPECT_EQ(services.shown.size(), 2u) << "without an importer nothing is shown";
-}
 
-TEST_F(LoadDgnFileTest, AResetImporterHasServicesButNoFile)
-{
-  DialogUnderTest dialog(&userIO);
+  // A renewed importer has the host's services and no file.
   ASSERT_TRUE(dialog.resetDgnImporter());
   const OdDgnImportPtr fresh = dialog.getDgnImporter();
   ASSERT_FALSE(fresh.isNull());

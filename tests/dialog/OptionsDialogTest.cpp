@@ -33,7 +33,7 @@ TEST_F(OptionsDialogTest, TheBoxKeepsItsOwnMemoryHoweverItIsClosedAndLeavesTheMa
   ASSERT_TRUE(dialog.isExplodeTextNodes());
   QString title;
   std::vector<bool> wasChecked;
-  for (const bool escape : {true, false})
+  for (const bool escape : {true, false}) {
     openOptions(dialog, [&](CDgnImportOptionsDlg& options) {
       wasChecked.push_back(box(options)->isChecked());
       title = options.windowTitle();
@@ -43,10 +43,11 @@ TEST_F(OptionsDialogTest, TheBoxKeepsItsOwnMemoryHoweverItIsClosedAndLeavesTheMa
       else
         close(options);
     });
+    EXPECT_EQ(dialog.isExplodeTextNodes(), escape) << "the closed box's state is taken over";
+    EXPECT_EQ(rememberedImportOptions(), escape ? 1u : 0u);
+  }
   EXPECT_EQ(title, "Options");
   EXPECT_EQ(wasChecked, (std::vector<bool>{false, true})) << "the first box of a process is unchecked";
-  EXPECT_FALSE(dialog.isExplodeTextNodes()) << "the closed box's state is taken over";
-  EXPECT_EQ(rememberedImportOptions(), 0u);
   EXPECT_TRUE(child<QCheckBox>(dialog, "cbExplodeTextNode")->isChecked()) << "the main form's box is left alone";
 }
 

@@ -7,6 +7,7 @@
 #include <ThreadsCounter.h>
 
 #include <QTest>
+#include <QTranslator>
 
 namespace {
 
@@ -74,31 +75,27 @@ TEST_F(CommandBodyTest, AnAcceptedModelIsConvertedInsertedAndCleanedUp)
   EXPECT_EQ(document->database()->getInsertionUnits(), OdDb::kUnitsFeet) << "units restored";
   EXPECT_FALSE(QFile::exists(converted));
   EXPECT_FALSE(QFileInfo::exists(conversionFolderPath())) << "the conversion folder is emptied and gone";
-  EXPECT_TRUE(odThreadsCounter().isBalanced());
 }
 
-TEST_F(CommandBodyTest, AnExistingBlockIsNamedBeforeTheConversionAndChoicesLeftForLaterAreNotHandedOn)
+TEST_F(CommandBodyTest, AnExistingBlockIsNamedFirstAndChoicesLeftForLaterHandOnlyTheFile)
 {
   addBlock("PLAN_default_m");
   rememberedSettings().specifyLaterFlags = 7;
   services.onInvoke = [&] { EXPECT_EQ(userIO.printed.size(), 3) << "the warnings come first"; };
   EXPECT_EQ(run(clickOk), 5100);
   ASSERT_EQ(services.invoked.size(), 1u) << "inserted anyway";
-  EXPECT_EQ(services.invoked[0].size(), 3) << "the command and the file only";
+  EXPECT_EQ(services.invoked[0].size(), 3) << "the command, the file and the end";
   EXPECT_EQ(services.invoked[0].last(), "<end>");
   EXPECT_EQ(userIO.printed, (QStringList{"Block \"plan_Default_m\" is already defined.", "Using existing definition.\n",
                                          "\n", "DGN File imported as block"}));
 }
 
-TEST_F(CommandBodyTest, AFailedConversionSaysSoOnceAndTouchesNothing)
+TEST_F(CommandBodyTest, AFailedConversionSaysSoOnceAndALostCommandLineEndsWithTheErrorStatus)
 {
   document->database()->setInsertionUnits(OdDb::kUnitsInches);
   const int status = run([this](CDgnImportDlg& dialog) {
     child<CFxQtInsertComboBox>(dialog, "unitComboBox")->setCurrentUnit(OdDb::kUnitsMeters);
-    QFile file(plan); // the file turns bad between the choice and the conversion
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("no longer a design file");
-    file.close();
+    writeBytes(plan, "no longer a design file"); // the file turns bad between the choice and the conversion
     clickOk(dialog);
   });
   EXPECT_EQ(status, 5100);
@@ -106,31 +103,66 @@ TEST_F(CommandBodyTest, AFailedConversionSaysSoOnceAndTouchesNothing)
   EXPECT_EQ(userIO.printed, QStringList{"Failed to import the DGN design model."});
   EXPECT_EQ(document->database()->getInsertionUnits(), OdDb::kUnitsInches);
   EXPECT_FALSE(QFileInfo::exists(conversionFolderPath()));
-  EXPECT_TRUE(odThreadsCounter().isBalanced());
+
+  samplePlan();
+  const int lost = run([this](CDgnImportDlg& dialog) {
+    document->setUserIO(nullptr); // the document loses its command line
+    clickOk(dialog);
+  });
+  document->setUserIO(&userIO);
+  EXPECT_EQ(lost, -5001);
+  EXPECT_TRUE(services.invoked.empty());
 }
 
-TEST_F(CommandBodyTest, ACancelledDialogOrABatchModeEndsQuietly)
+TEST_F(CommandBodyTest, ACancelledDialogOrABatchModeEndsQuietlyHavingTranslatedTheCommandsTexts)
 {
-  EXPECT_EQ(run([](CDgnImportDlg& dialog) { dialog.reject(); }), 5100);
+  // Records what is looked up in the translations.
+  struct Lookups : QTranslator {
+    QStringList seen;
+    QString translate(const char* context, const char* text, const char*, int) const override
+    {
+      const_cast<Lookups*>(this)->seen << QString("%1|%2").arg(context, text);
+      return QString();
+    }
+  } lookups;
+  QCoreApplication::installTranslator(&lookups);
   EXPECT_EQ(run([](CDgnImportDlg& dialog) {
+              setField(dialog, "leFactor", "3");
+              dialog.reject();
+            }),
+            5100);
+  EXPECT_EQ(run([](CDgnImportDlg& dialog) {
+              setField(dialog, "leFactor", "3");
               child<QRadioButton>(dialog, "rbBatch")->click();
               child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Cancel)->click();
             }),
             5100);
+  QCoreApplication::removeTranslator(&lookups);
   EXPECT_TRUE(services.invoked.empty());
   EXPECT_TRUE(userIO.printed.isEmpty());
-  EXPECT_EQ(rememberedSettings().scaleFactor, 1.0);
+  EXPECT_EQ(rememberedSettings().scaleFactor, 1.0) << "nothing typed is remembered";
+  for (const char* text : {"DGN Import...", "Insert DGN file as block: IMPORTDGN", "DGN Import"})
+    EXPECT_EQ(lookups.seen.count(QString("CommandDGNImport|") + text), 2) << text;
 }
 
-TEST_F(CommandBodyTest, ADocumentThatLostItsCommandLineEndsWithTheErrorStatus)
+TEST_F(CommandBodyTest, AwkwardNamesAndPathsNearTheLimitAreInsertedOrFailCleanly)
 {
-  const int status = run([this](CDgnImportDlg& dialog) {
-    document->setUserIO(nullptr);
-    clickOk(dialog);
-  });
-  EXPECT_EQ(status, -5001);
-  EXPECT_TRUE(services.invoked.empty());
-  document->setUserIO(&userIO);
+  const QString deep = nearLimitFolder(folder.path());
+  for (const auto& [name, drawing] : awkwardNames()) {
+    SCOPED_TRACE(name.left(30).toStdString());
+    rememberedSettings().dgnPath = deep + "/" + name;
+    ASSERT_TRUE(QFile::copy(plan, rememberedSettings().dgnPath));
+    const auto sources = checksums(deep);
+    services.invoked.clear();
+    userIO.printed.clear();
+    EXPECT_EQ(run(clickOk), 5100);
+    if (drawing.isEmpty())
+      EXPECT_EQ(userIO.printed, QStringList{"Failed to import the DGN design model."});
+    else
+      EXPECT_EQ(services.invoked.at(0).value(1), QDir(conversionFolderPath()).filePath(drawing));
+    EXPECT_EQ(checksums(deep), sources);
+    EXPECT_FALSE(QFileInfo::exists(conversionFolderPath()));
+  }
 }
 
 } // namespace

@@ -3,11 +3,15 @@
 // shows and answer its prompts, a document to work on, and a fixture that starts every test
 // from a freshly loaded module's remembered settings.
 #include <CDgnImportDlg.h>
+#include <DgnBatch.h>
 #include <DgnImportSettings.h>
+
+#include <TestFiles.h>
 
 #include <CFxDocument.h>
 #include <FxHostSetup.h>
 #include <LiveCounts.h>
+#include <QtPrinters.h>
 #include <RxDynamicLinker.h>
 #include <RxObjectImpl.h>
 
@@ -20,14 +24,38 @@
 #include <QTest>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <deque>
 #include <functional>
 
+// The host's SDK services, with a way in while a model converts (the import makes its database).
+class HookedAppServices : public OdStaticRxObject<CFxHostAppServices> {
+public:
+  std::function<void()> whileConverting;
+  OdDbDatabasePtr createDatabase() const override
+  {
+    if (whileConverting)
+      whileConverting();
+    return CFxHostAppServices::createDatabase();
+  }
+};
+
 // Host services that record message boxes instead of showing them.
 class RecordingServices : public CFxSystemServices {
 public:
+  HookedAppServices appServices;
+  // Runs whenever the SDK services are asked for, on the asking thread: a batch run asks once
+  // more at its very end, when it renews the dialog's importer.
+  std::function<void()> onAppServices;
+  OdDbHostAppServices* getHostAppServices() override
+  {
+    if (onAppServices)
+      onAppServices();
+    return &appServices;
+  }
+
   struct Shown {
     QString text, caption;
     unsigned flags;
@@ -42,7 +70,8 @@ public:
   }
   CFxDocument* activeDocument() const override { return document; }
 
-  // The commands handed to the host, as their string pieces; `onInvoke` runs while one runs.
+  // The commands handed to the host, as their string pieces and "<end>" for the closing no-value
+  // buffer; `onInvoke` runs while one runs.
   std::vector<QStringList> invoked;
   std::function<void()> onInvoke;
   OdResBufPtr invokeCommand(OdRxObject* reserved, const OdResBuf* command) override
@@ -50,7 +79,9 @@ public:
     EXPECT_EQ(reserved, nullptr);
     QStringList pieces;
     for (const OdResBuf* rb = command; rb; rb = rb->next().get())
-      pieces << (rb->restype() == OdResBuf::kRtString ? CFxString(rb->getString()).toQString() : QStringLiteral("<end>"));
+      pieces << (rb->restype() == OdResBuf::kRtString ? CFxString(rb->getString()).toQString()
+                 : rb->restype() == OdResBuf::kRtNone   ? QStringLiteral("<end>")
+                                                        : QStringLiteral("<other>"));
     invoked.push_back(pieces);
     if (onInvoke)
       onInvoke();
@@ -128,6 +159,43 @@ inline void answerNextFolderDialog(const QString& folder)
   });
 }
 
+// Runs a batch worker on the calling thread (QThread::run is protected), so that its progress
+// arrives at once.
+inline void runWorker(DgnBatch& worker)
+{
+  struct Access : DgnBatch {
+    static void call(DgnBatch& w) { (w.*(&Access::run))(); }
+  };
+  Access::call(worker);
+}
+
+// File names a file server holds, each with the drawing it converts to: spaces, letters beyond
+// ASCII, several dots, and 255 bytes, the longest name a folder takes, whose drawing would have a
+// longer name still (none).
+inline std::vector<std::pair<QString, QString>> awkwardNames()
+{
+  return {{"Übersicht Straße 北.dgn", "Übersicht Straße 北_Default_m.dwg"},
+          {"with  spaces .dgn", "with  spaces _Default_m.dwg"},
+          {"site.v2.final.dgn", "site_Default_m.dwg"},
+          {QString(251, 'n') + ".dgn", QString()}};
+}
+
+// A new folder under `root` whose path nearly fills the system's limit of 4096 bytes, leaving
+// room for one name of 255 bytes.
+inline QString nearLimitFolder(QString root)
+{
+  while (root.size() + 201 < 3800)
+    root += "/" + QString(200, 'd');
+  EXPECT_TRUE(QDir().mkpath(root));
+  return root;
+}
+
+// The threads of this process, as the system counts them.
+inline int processThreads()
+{
+  return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+}
+
 // Runs the event loop until `done` holds or `ms` have passed; whether it holds.
 inline bool waitUntil(const std::function<bool()>& done, int ms = 60000)
 {
@@ -186,15 +254,19 @@ protected:
     destination = folder.filePath("DEST");
   }
 
-  // A file named `name` in the test's folder holding `bytes`.
-  QString writeFile(const QString& name, const QByteArray& bytes)
+  // Makes every `every`-th call a batch worker makes for the SDK services take `ms` longer, as a
+  // stalled share would. A run asks once per file and once more to renew its importer: with
+  // `every` one more than its files that is the very end of the run, with 1 every file.
+  void slowWorker(int every, int ms)
   {
-    const QString path = folder.filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-    return path;
+    services.onAppServices = [every, ms, calls = std::make_shared<std::atomic<int>>(0)] {
+      if (QThread::currentThread() != QCoreApplication::instance()->thread() && ++*calls % every == 0)
+        QThread::msleep(ms);
+    };
   }
+
+  // A file named `name` in the test's folder holding `bytes`.
+  QString writeFile(const QString& name, const QByteArray& bytes) { return writeBytes(folder.filePath(name), bytes); }
 
   // A copy of the shipped sample (master units metres, sub units millimetres) named `name`.
   QString samplePlan(const QString& name = QStringLiteral("plan.dgn"))

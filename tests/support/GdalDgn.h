@@ -2,6 +2,7 @@
 // DGN files written by GDAL, an independent DGN writer, for tests that want files our own code
 // did not make.
 #include <ProcessRun.h>
+#include <TestFiles.h>
 
 #include <QDir>
 #include <QFile>
@@ -27,11 +28,7 @@ constexpr char kGdalGeometry[] = "WKT,id\n"
 // `folder`/`name` with the given creation options, and returns its path.
 inline QString writeGdalDgn(const QString& folder, const QString& name, const QByteArray& csv, QStringList options)
 {
-  const QString source = QDir(folder).filePath(name + ".csv");
-  QFile file(source);
-  EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(csv);
-  file.close();
+  const QString source = writeBytes(QDir(folder).filePath(name + ".csv"), csv);
   const QString dgn = QDir(folder).filePath(name);
   QStringList args{"-f", "DGN"};
   for (const QString& option : options)
@@ -42,11 +39,11 @@ inline QString writeGdalDgn(const QString& folder, const QString& name, const QB
   return dgn;
 }
 
-// Writes kGdalGeometry as `folder`/`name` with the given unit names and returns its path.
+// Writes `geometry` as `folder`/`name` with the given unit names and returns its path.
 inline QString writeGdalDgn(const QString& folder, const QString& name, const QString& master, const QString& sub,
-                            int subPerMaster)
+                            int subPerMaster, const QByteArray& geometry = kGdalGeometry)
 {
-  return writeGdalDgn(folder, name, kGdalGeometry,
+  return writeGdalDgn(folder, name, geometry,
                       {"MASTER_UNIT_NAME=" + master, "SUB_UNIT_NAME=" + sub,
                        QString("SUB_UNITS_PER_MASTER_UNIT=%1").arg(subPerMaster), "UOR_PER_SUB_UNIT=10",
                        "ORIGIN=0,0,0"});

@@ -1,10 +1,12 @@
 #pragma once
 #include <OdAlloc.h>
 #include <RxObject.h>
+#include <ThreadsCounter.h>
 
 #include <gtest/gtest.h>
 
-// Fixture base: every test must leave as many SDK objects and heap blocks alive as it found.
+// Fixture base: every test must leave as many SDK objects and heap blocks alive as it found, and
+// every thread registration with the SDK undone.
 class LiveCountsTest : public ::testing::Test {
 protected:
   void SetUp() override
@@ -16,6 +18,7 @@ protected:
   {
     EXPECT_EQ(odrxLiveObjectCount(), m_objects) << "SDK objects left alive";
     EXPECT_EQ(odrxLiveBlockCount(), m_blocks) << "SDK heap blocks left allocated";
+    EXPECT_TRUE(odThreadsCounter().isBalanced()) << "an SDK thread registration left open";
   }
 
 private:

@@ -2,8 +2,9 @@
 // importer answers, so that tests can get result codes no real file produces. The file
 //   scripted
 //   Default 0
-//   Sheet 4
-// is valid, lists the models Default and Sheet, and converting Sheet returns 4.
+//   Sheet 4 sub
+// is valid, lists the models Default and Sheet, and converting Sheet returns 4; a model's default
+// unit choice is master units unless its line ends in "sub".
 #include <DbDatabase.h>
 #include <RxModuleEntry.h>
 #include <DgnImport.h>
@@ -18,7 +19,12 @@
 
 namespace {
 
-using Script = std::vector<std::pair<std::string, int>>;
+struct ScriptedModel {
+  std::string name;
+  int code = 0;
+  bool master = true;
+};
+using Script = std::vector<ScriptedModel>;
 
 // The script of the file; false when the file is not a scripted one.
 bool readScript(const OdString& path, Script& script)
@@ -29,34 +35,22 @@ bool readScript(const OdString& path, Script& script)
     return false;
   while (std::getline(in, line)) {
     std::istringstream words(line);
-    std::string model;
-    int code = 0;
-    if (words >> model >> code)
-      script.emplace_back(model, code);
+    ScriptedModel model;
+    std::string units;
+    if (words >> model.name >> model.code) {
+      model.master = !(words >> units) || units != "sub";
+      script.push_back(model);
+    }
   }
   return true;
 }
 
-OdSmartPtr<OdRxVariant> newVariant()
+// A new value object holding `value`, set by `set`.
+template <class T>
+OdRxObjectPtr variant(OdVariant& (OdVariant::*set)(T), T value)
 {
-  return OdRxObjectImpl<OdRxVariant>::createObject();
-}
-OdRxObjectPtr variant(bool value)
-{
-  OdSmartPtr<OdRxVariant> v = newVariant();
-  v->setBool(value);
-  return OdRxObjectPtr(v.get());
-}
-OdRxObjectPtr variant(const OdString& value)
-{
-  OdSmartPtr<OdRxVariant> v = newVariant();
-  v->setString(value);
-  return OdRxObjectPtr(v.get());
-}
-OdRxObjectPtr variant(OdInt32 value)
-{
-  OdSmartPtr<OdRxVariant> v = newVariant();
-  v->setInt32(value);
+  OdSmartPtr<OdRxVariant> v = OdRxObjectImpl<OdRxVariant>::createObject();
+  (v.get()->*set)(value);
   return OdRxObjectPtr(v.get());
 }
 
@@ -73,17 +67,22 @@ public:
     Script script;
     const bool valid = readScript(stringOf(m_inner->getAt(OdString("DgnPath"))), script);
     if (key == OdString("IsValidDgnDatabase"))
-      return variant(valid);
+      return variant(&OdVariant::setBool, valid);
     if (key == OdString("DesignModelList")) {
       std::string list;
-      for (const auto& [model, code] : script)
-        list += (list.empty() ? "" : ";") + model;
-      return variant(OdString(list.c_str()));
+      for (const ScriptedModel& model : script)
+        list += (list.empty() ? "" : ";") + model.name;
+      return variant<const OdString&>(&OdVariant::setString, OdString(list.c_str()));
     }
-    if (key == OdString("ConversionUnits"))
-      return variant(true);
+    if (key == OdString("ConversionUnits")) {
+      const std::string current = stringOf(m_inner->getAt(OdString("DesignModel"))).toUtf8();
+      for (const ScriptedModel& model : script)
+        if (model.name == current)
+          return variant(&OdVariant::setBool, model.master);
+      return variant(&OdVariant::setBool, true);
+    }
     if (key == OdString("MeasurementUnits"))
-      return variant(OdInt32(OdDb::kUnitsMeters));
+      return variant(&OdVariant::setInt32, OdInt32(OdDb::kUnitsMeters));
     return m_inner->getAt(key);
   }
   OdRxObjectPtr putAt(const OdString& key, OdRxObject* value, OdUInt32* retId) override
@@ -106,16 +105,16 @@ public:
     if (!readScript(stringOf(m_properties->getAt(OdString("DgnPath"))), script))
       return kDgnImportInvalidFile;
     const std::string model = stringOf(m_properties->getAt(OdString("DesignModel"))).toUtf8();
-    for (const auto& [name, code] : script) {
-      if (name != model)
+    for (const ScriptedModel& entry : script) {
+      if (entry.name != model)
         continue;
-      if (code == 0) {
+      if (entry.code == 0) {
         OdSmartPtr<OdDbHostAppServices> services =
           OdDbHostAppServices::cast(m_properties->getAt(OdString("Services")).get());
         OdDbDatabasePtr db = services.isNull() ? OdRxObjectImpl<OdDbDatabase>::createObject() : services->createDatabase();
         m_properties->putAt(OdString("Database"), db.get());
       }
-      return code;
+      return entry.code;
     }
     return kDgnImportFailure;
   }

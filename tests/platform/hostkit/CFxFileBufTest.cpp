@@ -1,5 +1,6 @@
 #include <CFxFileBuf.h>
 #include <OdError.h>
+#include <TestFiles.h>
 
 #include <QDir>
 #include <QFile>
@@ -15,13 +16,6 @@ QByteArray readAll(const QString& path)
 {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
 }
 
 OdResult errorOf(const std::function<void()>& action)
@@ -69,7 +63,7 @@ TEST(CFxFileBuf, CreationDispositionsFollowTheirWindowsMeaning)
 {
   QTemporaryDir dir;
   const QString existing = dir.filePath("existing.txt"), missing = dir.filePath("missing.txt");
-  writeFile(existing, "old contents");
+  writeBytes(existing, "old contents");
   CFxFileBufPtr stream = CFxFileBuf::createObject();
 
   EXPECT_FALSE(stream->Open(CFxString(existing), kFileWrite, kCreateNew, kShareDenyNo));
@@ -97,7 +91,7 @@ TEST(CFxFileBuf, AStreamThatDeniesSharingHoldsTheFileAlone)
 {
   QTemporaryDir dir;
   const QString path = dir.filePath("held.dwg");
-  writeFile(path, "x");
+  writeBytes(path, "x");
   CFxFileBufPtr first = CFxFileBuf::createObject(), second = CFxFileBuf::createObject();
 
   ASSERT_TRUE(first->Open(CFxString(path), kFileRead, kOpenExisting, kShareDenyNo));
@@ -116,7 +110,7 @@ TEST(CFxFileBuf, MisuseAndLostDataRaiseErrors)
 {
   QTemporaryDir dir;
   const QString path = dir.filePath("in.txt");
-  writeFile(path, "abc");
+  writeBytes(path, "abc");
   CFxFileBufPtr stream = CFxFileBuf::createObject();
   char byte = 0;
   EXPECT_EQ(errorOf([&] { stream->getBytes(&byte, 1); }), eFileAccessErr) << "not open";

@@ -157,7 +157,7 @@ public:
 
 } // namespace
 
-TEST(FilePrompt, OnTheCommandLineWithoutTheFileDialogSetting)
+TEST(FilePrompt, OnTheCommandLineWithFiledia0ElseInAFileDialogThatCanBeAnsweredOrCancelled)
 {
   ScriptedIO io;
   io.lines = {"\"/plans/site plan.dgn\"", ""};
@@ -166,14 +166,10 @@ TEST(FilePrompt, OnTheCommandLineWithoutTheFileDialogSetting)
   EXPECT_EQ(path, CFxString("/plans/site plan.dgn"));
   EXPECT_EQ(io.prompt(0, path), -5002) << "an empty answer";
   EXPECT_EQ(io.prompt(0, path), -5002) << "no command line";
-}
 
-TEST(FilePrompt, InAFileDialogThatCanBeAnsweredOrCancelled)
-{
   QTemporaryDir dir;
   const QString file = dir.filePath("plan.dgn");
   QFile(file).open(QIODevice::WriteOnly);
-  ScriptedIO io;
   QStringList filters;
   QTimer::singleShot(0, [&] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -182,7 +178,6 @@ TEST(FilePrompt, InAFileDialogThatCanBeAnsweredOrCancelled)
     dialog->selectFile(file);
     QMetaObject::invokeMethod(dialog, "accept");
   });
-  CFxString path;
   EXPECT_EQ(io.prompt(1, path), 5100);
   EXPECT_EQ(path, CFxString(file));
   EXPECT_EQ(filters, QStringList{"DGN (*.dgn)"});

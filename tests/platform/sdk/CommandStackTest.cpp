@@ -36,33 +36,30 @@ protected:
 
 } // namespace
 
-TEST_F(CommandStack, LooksUpByGlobalOrLocalNameIgnoringCase)
+TEST_F(CommandStack, LooksUpByGlobalOrLocalNameIgnoringCaseAndRemovesExactlyTheGivenCommand)
 {
   OdEdCommandStackPtr stack = odedRegCmds();
   ASSERT_FALSE(stack.isNull());
+  const size_t before = stack->commands().size();
   stack->addCommand(&importer);
   stack->addCommand(&other);
+  EXPECT_EQ(stack->commands().size(), before + 2);
   EXPECT_EQ(stack->lookupCmd(OdString("_IMPORTTEST")).get(), &importer);
   EXPECT_EQ(stack->lookupCmd(OdString("_importtest")).get(), &importer);
   EXPECT_EQ(stack->lookupCmd(OdString("Importieren")).get(), &importer);
   EXPECT_EQ(stack->lookupCmd(OdString("andere")).get(), &other);
   EXPECT_TRUE(stack->lookupCmd(OdString("IMPORT")).isNull()) << "no prefix matching";
   EXPECT_EQ(odedRegCmds().get(), stack.get()) << "one stack per process";
-}
+  EXPECT_EQ(importer.module(), nullptr) << "added outside a module";
 
-TEST_F(CommandStack, RemovesExactlyTheGivenCommand)
-{
-  OdEdCommandStackPtr stack = odedRegCmds();
-  const size_t before = stack->commands().size();
-  stack->addCommand(&importer);
-  stack->addCommand(&other);
-  EXPECT_EQ(stack->commands().size(), before + 2);
   EXPECT_TRUE(stack->removeCmd(&importer));
   EXPECT_FALSE(stack->removeCmd(&importer)) << "already gone";
   EXPECT_TRUE(stack->lookupCmd(OdString("IMPORTIEREN")).isNull());
   EXPECT_EQ(stack->lookupCmd(OdString("_OTHER")).get(), &other);
   EXPECT_TRUE(stack->removeCmd(OdString("tests"), OdString("_other")));
   EXPECT_EQ(stack->commands().size(), before);
+  importer.undefine(true);
+  EXPECT_TRUE(importer.isUndefined());
 }
 
 TEST_F(CommandStack, RefusesASecondCommandOfTheSameNameInAGroup)
@@ -80,12 +77,4 @@ TEST_F(CommandStack, RefusesASecondCommandOfTheSameNameInAGroup)
   OdStaticRxObject<NamedCommand> otherGroup("_IMPORTTEST", "Y", "ELSEWHERE");
   EXPECT_NO_THROW(stack->addCommand(&otherGroup));
   EXPECT_TRUE(stack->removeCmd(&otherGroup));
-}
-
-TEST_F(CommandStack, CommandsAddedOutsideAModuleHaveNoModule)
-{
-  odedRegCmds()->addCommand(&importer);
-  EXPECT_EQ(importer.module(), nullptr);
-  importer.undefine(true);
-  EXPECT_TRUE(importer.isUndefined());
 }

@@ -27,31 +27,21 @@ void unregisterCurrentThread()
 }
 } // namespace
 
-TEST(ThreadsCounterTest, RecordsARegistrationUntilItIsUndone)
+TEST(ThreadsCounterTest, RecordsRegistrationsNestedOrNotUntilTheyAreUndoneInOrder)
 {
   ThreadsCounter& counter = odThreadsCounter();
   ASSERT_TRUE(counter.isBalanced());
   registerCurrentThread();
   EXPECT_EQ(counter.count(), 1);
-  EXPECT_EQ(counter.registeredThreads(), 1u);
   EXPECT_EQ(counter.startedThreads(), 1u);
   EXPECT_EQ(counter.attributesOf(odGetCurrentThreadId()), 0xFFFFFFFFu);
+  registerCurrentThread();
+  unregisterCurrentThread();
+  EXPECT_EQ(counter.registeredThreads(), 1u);
   EXPECT_FALSE(counter.isBalanced());
   unregisterCurrentThread();
   EXPECT_TRUE(counter.isBalanced());
   EXPECT_EQ(counter.attributesOf(odGetCurrentThreadId()), 0u);
-}
-
-TEST(ThreadsCounterTest, NestedRegistrationsOfOneThreadBalanceInOrder)
-{
-  ThreadsCounter& counter = odThreadsCounter();
-  registerCurrentThread();
-  registerCurrentThread();
-  unregisterCurrentThread();
-  EXPECT_EQ(counter.registeredThreads(), 1u);
-  EXPECT_FALSE(counter.isBalanced());
-  unregisterCurrentThread();
-  EXPECT_TRUE(counter.isBalanced());
 }
 
 TEST(ThreadsCounterTest, ThreadsHaveDistinctIdsAndBalanceConcurrently)

@@ -1,5 +1,6 @@
 #pragma once
 // Readable failure messages for Qt strings.
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -13,4 +14,9 @@ inline void PrintTo(const QString& s, std::ostream* os)
 inline void PrintTo(const QStringList& list, std::ostream* os)
 {
   *os << '{' << list.join("\", \"").prepend('"').append('"').toStdString() << '}';
+}
+
+inline void PrintTo(const QByteArray& bytes, std::ostream* os)
+{
+  *os << '"' << bytes.toStdString() << '"';
 }
