@@ -137,6 +137,20 @@ bool DesignFile::readControl(const Element& e, ControlData& control)
   return e.intact();
 }
 
+DesignFile::Identity DesignFile::identityOf(const std::string& path)
+{
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    return {};
+  return {uint64_t(info.st_ino), uint64_t(info.st_size),
+          int64_t(info.st_mtim.tv_sec) * 1000000000 + int64_t(info.st_mtim.tv_nsec)};
+}
+
+bool DesignFile::unchanged(const std::string& path) const
+{
+  return m_exists && identityOf(path) == m_identity;
+}
+
 DesignFile DesignFile::inspect(const std::string& path)
 {
   DesignFile file;
@@ -144,6 +158,7 @@ DesignFile DesignFile::inspect(const std::string& path)
   file.m_exists = ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
   if (!file.m_exists)
     return file;
+  file.m_identity = identityOf(path);
   ElementReader reader(path);
   Element element;
   if (reader.next(element) != ElementReader::Status::Element || !readControl(element, file.m_control))

@@ -51,6 +51,8 @@ public:
   const std::map<int, TypeCount>& countsByType() const { return m_byType; }
   // An iconv name; empty when the file has no two-byte text or its code page cannot be told.
   const std::string& codePage() const { return m_codePage; }
+  // Whether the file on disk is still the one inspected: same inode, size and modification time.
+  bool unchanged(const std::string& path) const;
 
   // True when `element` is a usable control element; fills `control`.
   static bool readControl(const Element& element, ControlData& control);
@@ -62,6 +64,12 @@ private:
   uint64_t m_elements = 0;
   std::map<int, TypeCount> m_byType;
   std::string m_codePage;
+  struct Identity {
+    uint64_t inode = 0, size = 0;
+    int64_t modified = 0; // nanoseconds
+    bool operator==(const Identity& o) const { return inode == o.inode && size == o.size && modified == o.modified; }
+  } m_identity;
+  static Identity identityOf(const std::string& path);
 };
 
 } // namespace dgn

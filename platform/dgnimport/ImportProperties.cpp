@@ -57,7 +57,8 @@ const DesignFile& ImportProperties::file() const
 
 const DesignFile& ImportProperties::reinspectedFile() const
 {
-  m_inspected.reset();
+  if (m_inspected && !m_inspected->second.unchanged(m_inspected->first))
+    m_inspected.reset();
   return file();
 }
 

@@ -21,7 +21,7 @@ public:
 
   // The inspection of the current "DgnPath" (an empty one when none is set).
   const DesignFile& file() const;
-  // Reads the file's header again, for a run: the file may have changed since it was inspected.
+  // The inspection, made again for a run if the file has changed since it was inspected.
   const DesignFile& reinspectedFile() const;
   OdString stringValue(const char* key) const;
   // What the latest run of `path` could not convert; "ElementStatistics" adds it while "DgnPath"

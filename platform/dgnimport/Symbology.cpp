@@ -95,6 +95,7 @@ void SymbologyMap::readColorTable(const Element& e)
     m_colors[size_t(i)] = rgbAt(kFirst + 3 + 3 * uint32_t(i));
   m_colors[255] = rgbAt(kFirst);
   m_hasTable = true;
+  m_last.reset();
 }
 
 uint32_t SymbologyMap::rgb(int index) const
@@ -164,10 +165,15 @@ OdDbObjectId SymbologyMap::linetype(int style)
 
 void SymbologyMap::apply(OdDbEntity& entity, const Display& display)
 {
-  entity.setLayer(layer(display.level));
-  entity.setLinetype(linetype(display.style));
-  entity.setColor(color(display.color));
-  entity.setLineWeight(lineWeight(display.weight));
+  // Elements mostly come in runs of one symbology: it is looked up once a run.
+  if (!m_last || !(m_last->display == display)) {
+    m_last = Resolved{display, layer(display.level), linetype(display.style), color(display.color),
+                      lineWeight(display.weight)};
+  }
+  entity.setLayer(m_last->layer);
+  entity.setLinetype(m_last->linetype);
+  entity.setColor(m_last->color);
+  entity.setLineWeight(m_last->lineWeight);
 }
 
 } // namespace dgn

@@ -4,6 +4,7 @@
 #include <DbDatabase.h>
 
 #include <array>
+#include <optional>
 
 namespace dgn {
 
@@ -12,6 +13,10 @@ namespace dgn {
 struct Display {
   int level = 0, color = 0, weight = 0, style = 0;
   static Display of(const Element& e) { return {e.level(), e.color(), e.weight(), e.lineStyle()}; }
+  friend bool operator==(const Display& a, const Display& b)
+  {
+    return a.level == b.level && a.color == b.color && a.weight == b.weight && a.style == b.style;
+  }
 };
 
 // Maps an element's level, colour, weight and line style onto the database's layers, colours,
@@ -38,6 +43,14 @@ private:
   std::array<OdDbObjectId, 8> m_linetypes{};
   std::array<uint32_t, 256> m_colors; // 0xRRGGBB by colour number
   bool m_hasTable = false;
+  struct Resolved {
+    Display display;
+    OdDbObjectId layer, linetype;
+    OdCmColor color;
+    int lineWeight;
+  };
+  std::optional<Resolved> m_last; // what the latest display came to
+
 };
 
 } // namespace dgn

@@ -84,17 +84,26 @@ void CFxFileBuf::Close()
     throw OdError(eFileWriteError);
 }
 
-void CFxFileBuf::flush()
+namespace {
+
+void writeAll(int fd, const char* bytes, size_t size)
 {
   size_t done = 0;
-  while (done < m_pending.size()) {
-    const ssize_t n = ::write(m_fd, m_pending.data() + done, m_pending.size() - done);
+  while (done < size) {
+    const ssize_t n = ::write(fd, bytes + done, size - done);
     if (n < 0 && errno == EINTR)
       continue;
     if (n <= 0)
       throw OdError(eFileWriteError);
     done += static_cast<size_t>(n);
   }
+}
+
+} // namespace
+
+void CFxFileBuf::flush()
+{
+  writeAll(m_fd, m_pending.data(), m_pending.size());
   m_pending.clear();
 }
 
@@ -103,8 +112,13 @@ void CFxFileBuf::putBytes(const void* buffer, OdUInt32 numBytes)
   if (m_fd < 0 || !(m_access & Oda::kFileWrite))
     throw OdError(eFileAccessErr);
   const char* bytes = static_cast<const char*>(buffer);
-  m_pending.insert(m_pending.end(), bytes, bytes + numBytes);
   m_position += numBytes;
+  // A writer that hands over large chunks of its own has them written as they are.
+  if (m_pending.empty() && numBytes >= kWriteBuffer / 2) {
+    writeAll(m_fd, bytes, numBytes);
+    return;
+  }
+  m_pending.insert(m_pending.end(), bytes, bytes + numBytes);
   if (m_pending.size() >= kWriteBuffer)
     flush();
 }

@@ -15,7 +15,6 @@ namespace dxf {
 
 namespace {
 
-constexpr size_t kChunkSize = 1 << 20;
 constexpr size_t kLongestNumber = 40; // a number and its line break, with room to spare
 constexpr size_t kMTextPiece = 250; // longest MTEXT piece older readers take
 
@@ -71,6 +70,34 @@ void appendEncoded(std::string& out, const std::u16string& text, TextMode mode)
   }
 }
 
+// The decimal digits of `n` into the end of `digits`; returns where they start. Most numbers fit
+// 32 bits, whose divisions are the cheaper.
+template <class Unsigned>
+inline char* decimalDigitsOf(Unsigned n, char* end)
+{
+  static constexpr char kPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                   "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                   "8081828384858687888990919293949596979899";
+  while (n >= 100) {
+    const unsigned pair = unsigned(n % 100) * 2;
+    n /= 100;
+    *--end = kPairs[pair + 1];
+    *--end = kPairs[pair];
+  }
+  if (n >= 10) {
+    *--end = kPairs[n * 2 + 1];
+    *--end = kPairs[n * 2];
+  } else {
+    *--end = char('0' + n);
+  }
+  return end;
+}
+
+inline char* decimalDigits(uint64_t n, char* end)
+{
+  return n <= 0xFFFFFFFFu ? decimalDigitsOf(uint32_t(n), end) : decimalDigitsOf(n, end);
+}
+
 // UTF-8 with control characters replaced by '_': names are read as one line and may not be empty.
 std::string safeName(const OdString& name)
 {
@@ -88,16 +115,40 @@ GroupWriter::GroupWriter(OdStreamBuf& stream, int precision)
 {
 }
 
-char* GroupWriter::room(size_t bytes)
-{
-  if (m_used + bytes > kChunkSize)
-    flush();
-  return m_buffer.get() + m_used;
-}
+namespace {
+
+// Each group code's line ("10\n"), made at compile time for the codes 0 to 1071 there are.
+struct CodeLines {
+  char text[1072][8] = {};
+  uint8_t length[1072] = {};
+  constexpr CodeLines()
+  {
+    for (unsigned code = 0; code < 1072; ++code) {
+      char digits[4] = {};
+      unsigned n = code, count = 0;
+      do {
+        digits[count++] = char('0' + n % 10);
+        n /= 10;
+      } while (n);
+      for (unsigned i = 0; i < count; ++i)
+        text[code][i] = digits[count - 1 - i];
+      text[code][count] = '\n';
+      length[code] = uint8_t(count + 1);
+    }
+  }
+};
+constexpr CodeLines kCodeLines;
+
+} // namespace
 
 void GroupWriter::putCode(int code)
 {
   char* at = room(kLongestNumber);
+  if (code >= 0 && code < 1072) {
+    std::memcpy(at, kCodeLines.text[code], 8);
+    m_used += kCodeLines.length[code];
+    return;
+  }
   char* end = std::to_chars(at, at + kLongestNumber, code).ptr;
   *end++ = '\n';
   m_used = size_t(end - m_buffer.get());
@@ -151,58 +202,78 @@ void GroupWriter::putMText(const std::u16string& text)
 
 char* GroupWriter::formatShortest(char* out, double value)
 {
-  // A value that is an integer of at most 15 digits over a power of ten up to 10^9 reads back from
-  // that decimal exactly: both are exact doubles and their quotient is rounded once. The fewest
-  // decimals that do so give the shortest digits; what std::to_chars writes for them is the
-  // shorter of their fixed and scientific forms, fixed where both are as long.
+  // A value below 10^15 that, scaled by the largest power of ten that keeps it below 10^15 (at
+  // most 10^9), is an integer reads back from that decimal exactly: both are exact doubles and
+  // their quotient is rounded once. Its grid is coarser than two steps of the double there, so no
+  // other decimal with as few decimals reads back too: the shortest digits are that integer's
+  // without its trailing zeros. std::to_chars writes them in the shorter of fixed and scientific
+  // form, fixed where both are as long; anything else goes to std::to_chars itself.
   static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+  static constexpr uint64_t kWholePowers[] = {1ull,          10ull,          100ull,          1000ull,
+                                              10000ull,      100000ull,      1000000ull,      10000000ull,
+                                              100000000ull,  1000000000ull,  10000000000ull,  100000000000ull,
+                                              1000000000000ull, 10000000000000ull, 100000000000000ull,
+                                              1000000000000000ull};
   const double magnitude = std::fabs(value);
-  if (!(magnitude < 1e15) || value == 0.0)
-    return value == 0.0 && !std::signbit(value) ? (*out = '0', out + 1) : std::to_chars(out, out + 32, value).ptr;
-  for (int decimals = 0; decimals < 10; ++decimals) {
-    const double scaled = magnitude * kPowers[decimals];
-    if (!(scaled < 1e15))
-      break;
-    const double whole = std::nearbyint(scaled);
-    if (whole / kPowers[decimals] != magnitude)
-      continue;
-    char digits[24];
-    char* digitsEnd = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(whole)).ptr;
-    const int count = int(digitsEnd - digits);
-    int significant = count;
-    while (significant > 1 && digits[significant - 1] == '0')
-      --significant;
-    const int exponent = count - 1 - decimals;
-    const int fixedLength = exponent >= 0 ? count + (decimals > 0 ? 1 : 0) : 2 - exponent - 1 + count;
-    const int exponentDigits = std::abs(exponent) >= 100 ? 3 : 2;
-    const int scientificLength = significant + (significant > 1 ? 1 : 0) + 2 + exponentDigits;
-    if (fixedLength > scientificLength)
-      break; // std::to_chars writes the scientific form: let it
-    if (value < 0)
-      *out++ = '-';
-    if (exponent < 0) {
-      *out++ = '0';
-      *out++ = '.';
-      for (int i = 0; i < -exponent - 1; ++i)
-        *out++ = '0';
-      return std::copy(digits, digitsEnd, out);
-    }
-    out = std::copy(digits, digits + count - decimals, out);
-    if (decimals > 0) {
-      *out++ = '.';
-      out = std::copy(digitsEnd - decimals, digitsEnd, out);
-    }
-    return out;
+  if (value == 0.0 && !std::signbit(value)) {
+    *out = '0';
+    return out + 1;
   }
-  return std::to_chars(out, out + 32, value).ptr;
+  if (!(magnitude < 1e15) || magnitude == 0.0)
+    return std::to_chars(out, out + 32, value).ptr;
+  int decimals = 9;
+  while (decimals > 0 && !(magnitude * kPowers[decimals] < 1e15))
+    --decimals;
+  uint64_t whole = static_cast<uint64_t>(magnitude * kPowers[decimals] + 0.5);
+  if (double(whole) / kPowers[decimals] != magnitude)
+    return std::to_chars(out, out + 32, value).ptr;
+  while (decimals >= 4 && whole % 10000 == 0)
+    whole /= 10000, decimals -= 4;
+  while (decimals > 0 && whole % 10 == 0)
+    whole /= 10, --decimals;
+  int count = 1;
+  while (count < 16 && whole >= kWholePowers[count])
+    ++count;
+  int significant = count; // an integer's trailing zeros are not significant
+  if (decimals == 0)
+    for (uint64_t rest = whole; significant > 1 && rest % 10 == 0; rest /= 10)
+      --significant;
+  const int exponent = count - 1 - decimals;
+  const int fixedLength = exponent >= 0 ? count + (decimals > 0 ? 1 : 0) : 2 - exponent - 1 + count;
+  const int scientificLength = significant + (significant > 1 ? 1 : 0) + 2 + (std::abs(exponent) >= 100 ? 3 : 2);
+  if (fixedLength > scientificLength)
+    return std::to_chars(out, out + 32, value).ptr;
+  if (value < 0)
+    *out++ = '-';
+  char* const end = out + fixedLength;
+  if (exponent < 0) {
+    // 0.00ddd: the digits right-aligned after the point and its zeros
+    std::memset(out, '0', size_t(fixedLength - count));
+    out[1] = '.';
+    decimalDigits(whole, end);
+    return end;
+  }
+  if (decimals == 0) {
+    decimalDigits(whole, end);
+    return end;
+  }
+  // The decimals, zero-padded, after the point; the integer digits before it.
+  const uint64_t scale = kWholePowers[decimals];
+  char* point = end - decimals - 1;
+  std::memset(point + 1, '0', size_t(decimals));
+  decimalDigits(whole % scale, end);
+  *point = '.';
+  decimalDigits(whole / scale, point);
+  return end;
 }
 
 void GroupWriter::putReal(int code, double value)
 {
   if (!std::isfinite(value))
     value = 0.0; // readers reject "inf" and "nan"
+  room(2 * kLongestNumber); // the code's and the value's lines together
   putCode(code);
-  char* at = room(kLongestNumber);
+  char* at = m_buffer.get() + m_used;
   char* end = m_precision ? std::to_chars(at, at + kLongestNumber, value, std::chars_format::general, m_precision).ptr
                           : formatShortest(at, value);
   *end++ = '\n';
@@ -273,6 +344,45 @@ const T* as(const OdDbObject* object)
   return object && object->isKindOf(T::desc()) ? static_cast<const T*>(object) : nullptr;
 }
 
+// Calls `f` with the entity as the kind of entity it is, for the kinds a drawing holds; the
+// class is compared once, most common kinds first, and subclasses are recognised after that.
+template <class F>
+void visit(const OdDbEntity& e, F&& f)
+{
+  const OdRxClass* const cls = e.isA();
+  const auto exactly = [cls](const OdRxClass* kind) { return cls == kind; };
+  if (exactly(OdDbPolyline::desc()))
+    f(static_cast<const OdDbPolyline&>(e));
+  else if (exactly(OdDbLine::desc()))
+    f(static_cast<const OdDbLine&>(e));
+  else if (exactly(OdDbText::desc()))
+    f(static_cast<const OdDbText&>(e));
+  else if (auto* line = as<OdDbLine>(&e))
+    f(*line);
+  else if (auto* point = as<OdDbPoint>(&e))
+    f(*point);
+  else if (auto* circle = as<OdDbCircle>(&e))
+    f(*circle);
+  else if (auto* arc = as<OdDbArc>(&e))
+    f(*arc);
+  else if (auto* ellipse = as<OdDbEllipse>(&e))
+    f(*ellipse);
+  else if (auto* pline = as<OdDbPolyline>(&e))
+    f(*pline);
+  else if (auto* pline3d = as<OdDb3dPolyline>(&e))
+    f(*pline3d);
+  else if (auto* mesh = as<OdDbPolyFaceMesh>(&e))
+    f(*mesh);
+  else if (auto* spline = as<OdDbSpline>(&e))
+    f(*spline);
+  else if (auto* text = as<OdDbText>(&e))
+    f(*text);
+  else if (auto* mtext = as<OdDbMText>(&e))
+    f(*mtext);
+  else if (auto* insert = as<OdDbBlockReference>(&e))
+    f(*insert);
+}
+
 // The records of a table that are not erased.
 template <class T>
 std::vector<OdSmartPtr<T>> openRecords(const OdDbSymbolTable& table)
@@ -331,47 +441,92 @@ void extendByReference(Box& box, const OdDbBlockReference& insert, int depth)
 
 // Extents: exact for points, lines and conics, a spline's by its control points, a block
 // reference's by its block's.
+void extendBy(Box& box, const OdDbLine& line, int)
+{
+  box.add(line.start);
+  box.add(line.end);
+}
+
+void extendBy(Box& box, const OdDbPoint& point, int)
+{
+  box.add(point.position);
+}
+
+void extendBy(Box& box, const OdDbCircle& circle, int)
+{
+  const Ocs plane(circle.normal);
+  addConic(box, circle.center, plane.axis(0, circle.radius), plane.axis(1, circle.radius), 0.0, 2 * kPi);
+}
+
+void extendBy(Box& box, const OdDbArc& arc, int)
+{
+  const Ocs plane(arc.normal);
+  const double end = arc.endAngle >= arc.startAngle ? arc.endAngle : arc.endAngle + 2 * kPi;
+  addConic(box, arc.center, plane.axis(0, arc.radius), plane.axis(1, arc.radius), arc.startAngle, end);
+}
+
+void extendBy(Box& box, const OdDbEllipse& ellipse, int)
+{
+  const OdGeVector3d& a = ellipse.majorAxis;
+  const OdGeVector3d& n = ellipse.normal;
+  const double len = n.length() > 0 ? n.length() : 1.0, r = ellipse.radiusRatio / len;
+  const OdGeVector3d b{(n.y * a.z - n.z * a.y) * r, (n.z * a.x - n.x * a.z) * r, (n.x * a.y - n.y * a.x) * r};
+  const double end = ellipse.endParam >= ellipse.startParam ? ellipse.endParam : ellipse.endParam + 2 * kPi;
+  addConic(box, ellipse.center, a, b, ellipse.startParam, end);
+}
+
+void extendBy(Box& box, const OdDbPolyline& pline, int)
+{
+  if (pline.normal == OdGeVector3d::zAxis()) {
+    for (const auto& v : pline.vertices)
+      box.add({v.point.x, v.point.y, pline.elevation});
+    return;
+  }
+  const Ocs ocs(pline.normal);
+  for (const auto& v : pline.vertices)
+    box.add(ocs.toWorld({v.point.x, v.point.y, pline.elevation}));
+}
+
+template <class T>
+void extendByPoints(Box& box, const std::vector<T>& points)
+{
+  for (const auto& p : points)
+    box.add(p);
+}
+
+void extendBy(Box& box, const OdDb3dPolyline& pline, int)
+{
+  extendByPoints(box, pline.vertices);
+}
+
+void extendBy(Box& box, const OdDbPolyFaceMesh& mesh, int)
+{
+  extendByPoints(box, mesh.vertices);
+}
+
+void extendBy(Box& box, const OdDbSpline& spline, int)
+{
+  extendByPoints(box, spline.controlPoints); // the curve stays in their hull
+}
+
+void extendBy(Box& box, const OdDbText& text, int)
+{
+  box.add(text.position);
+}
+
+void extendBy(Box& box, const OdDbMText& mtext, int)
+{
+  box.add(mtext.location);
+}
+
+void extendBy(Box& box, const OdDbBlockReference& insert, int depth)
+{
+  extendByReference(box, insert, depth);
+}
+
 void extend(Box& box, const OdDbEntity& e, int depth)
 {
-  if (auto* line = as<OdDbLine>(&e)) {
-    box.add(line->start);
-    box.add(line->end);
-  } else if (auto* point = as<OdDbPoint>(&e)) {
-    box.add(point->position);
-  } else if (auto* circle = as<OdDbCircle>(&e)) {
-    const Ocs plane(circle->normal);
-    addConic(box, circle->center, plane.axis(0, circle->radius), plane.axis(1, circle->radius), 0.0, 2 * kPi);
-  } else if (auto* arc = as<OdDbArc>(&e)) {
-    const Ocs plane(arc->normal);
-    const double end = arc->endAngle >= arc->startAngle ? arc->endAngle : arc->endAngle + 2 * kPi;
-    addConic(box, arc->center, plane.axis(0, arc->radius), plane.axis(1, arc->radius), arc->startAngle, end);
-  } else if (auto* ellipse = as<OdDbEllipse>(&e)) {
-    const OdGeVector3d& a = ellipse->majorAxis;
-    const OdGeVector3d& n = ellipse->normal;
-    const double len = n.length() > 0 ? n.length() : 1.0, r = ellipse->radiusRatio / len;
-    const OdGeVector3d b{(n.y * a.z - n.z * a.y) * r, (n.z * a.x - n.x * a.z) * r, (n.x * a.y - n.y * a.x) * r};
-    const double end = ellipse->endParam >= ellipse->startParam ? ellipse->endParam : ellipse->endParam + 2 * kPi;
-    addConic(box, ellipse->center, a, b, ellipse->startParam, end);
-  } else if (auto* pline = as<OdDbPolyline>(&e)) {
-    const Ocs ocs(pline->normal);
-    for (const auto& v : pline->vertices)
-      box.add(ocs.toWorld({v.point.x, v.point.y, pline->elevation}));
-  } else if (auto* pline3d = as<OdDb3dPolyline>(&e)) {
-    for (const auto& p : pline3d->vertices)
-      box.add(p);
-  } else if (auto* mesh = as<OdDbPolyFaceMesh>(&e)) {
-    for (const auto& p : mesh->vertices)
-      box.add(p);
-  } else if (auto* spline = as<OdDbSpline>(&e)) {
-    for (const auto& p : spline->controlPoints) // the curve stays in their hull
-      box.add(p);
-  } else if (auto* text = as<OdDbText>(&e)) {
-    box.add(text->position);
-  } else if (auto* mtext = as<OdDbMText>(&e)) {
-    box.add(mtext->location);
-  } else if (auto* insert = as<OdDbBlockReference>(&e)) {
-    extendByReference(box, *insert, depth);
-  }
+  visit(e, [&](const auto& entity) { extendBy(box, entity, depth); });
 }
 
 class DrawingWriter {
@@ -823,30 +978,7 @@ void DrawingWriter::writeEntitiesOf(const Block& block, bool paper)
 
 void DrawingWriter::writeEntity(const OdDbEntity& e)
 {
-  if (auto* line = as<OdDbLine>(&e))
-    write(*line);
-  else if (auto* point = as<OdDbPoint>(&e))
-    write(*point);
-  else if (auto* circle = as<OdDbCircle>(&e))
-    write(*circle);
-  else if (auto* arc = as<OdDbArc>(&e))
-    write(*arc);
-  else if (auto* ellipse = as<OdDbEllipse>(&e))
-    write(*ellipse);
-  else if (auto* pline = as<OdDbPolyline>(&e))
-    write(*pline);
-  else if (auto* pline3d = as<OdDb3dPolyline>(&e))
-    write(*pline3d);
-  else if (auto* mesh = as<OdDbPolyFaceMesh>(&e))
-    write(*mesh);
-  else if (auto* spline = as<OdDbSpline>(&e))
-    write(*spline);
-  else if (auto* text = as<OdDbText>(&e))
-    write(*text);
-  else if (auto* mtext = as<OdDbMText>(&e))
-    write(*mtext);
-  else if (auto* insert = as<OdDbBlockReference>(&e))
-    write(*insert);
+  visit(e, [this](const auto& entity) { write(entity); });
 }
 
 void DrawingWriter::entityHead(const char* type, OdDbHandle handle, const OdDbEntity& e, OdDbHandle owner)

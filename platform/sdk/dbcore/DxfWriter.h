@@ -42,8 +42,14 @@ public:
   static char* formatShortest(char* out, double value);
 
 private:
+  static constexpr size_t kChunkSize = 1 << 20;
   // Room for `bytes` more in the buffer, handing what it holds to the stream first if need be.
-  char* room(size_t bytes);
+  char* room(size_t bytes)
+  {
+    if (m_used + bytes > kChunkSize)
+      flush();
+    return m_buffer.get() + m_used;
+  }
   void putCode(int code);
   void putBytes(std::string_view bytes);
   void endLine();
