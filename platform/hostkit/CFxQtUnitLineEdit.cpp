@@ -1,6 +1,5 @@
 #include <CFxQtUnitLineEdit.h>
 
-#include <QCoreApplication>
 #include <QLocale>
 #include <QToolTip>
 
@@ -9,11 +8,6 @@
 namespace {
 
 constexpr double kDegreesPerRadian = 180.0 / M_PI;
-
-QString tr(const char* text)
-{
-  return QCoreApplication::translate("CFxQtUnitLineEdit", text);
-}
 
 // A number as CAD users type it: C-locale digits, an optional exponent, no digit grouping; a
 // comma separates list items on a CAD command line, so it never counts as a decimal point.
