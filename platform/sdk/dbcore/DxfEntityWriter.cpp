@@ -140,18 +140,18 @@ void EntityWriter::write(const OdDbPolyline& e)
 {
   entityHead("LWPOLYLINE", e);
   m_out.put(code::kSubclass, "AcDbPolyline");
-  m_out.putInt(code::kCount, static_cast<long long>(e.vertices.size()));
+  m_out.putInt(code::kCount, static_cast<long long>(e.points.size()));
   m_out.putInt(code::kFlags, e.closed ? kClosed : 0);
   m_out.putReal(code::kScaleZ, 0.0); // constant width
-  if (e.elevation != 0.0)
-    m_out.putReal(code::kElevation, e.elevation);
-  for (const auto& v : e.vertices) {
-    m_out.putReal(code::kX, v.point.x);
-    m_out.putReal(code::kY(code::kX), v.point.y);
-    if (v.bulge != 0.0)
-      m_out.putReal(code::kReal3, v.bulge);
+  if (e.elevation() != 0.0)
+    m_out.putReal(code::kElevation, e.elevation());
+  for (size_t i = 0; i < e.points.size(); ++i) {
+    m_out.putReal(code::kX, e.points[i].x);
+    m_out.putReal(code::kY(code::kX), e.points[i].y);
+    if (const double bulge = e.bulgeAt(i); bulge != 0.0)
+      m_out.putReal(code::kReal3, bulge);
   }
-  writeNormal(e.normal);
+  writeNormal(e.normal());
 }
 
 void EntityWriter::polylineHead(const OdDbEntity& e, const char* subclass, int flags)

@@ -456,14 +456,15 @@ void extendBy(Box& box, const OdDbEllipse& ellipse, int)
 
 void extendBy(Box& box, const OdDbPolyline& pline, int)
 {
-  if (pline.normal == OdGeVector3d::zAxis()) {
-    for (const auto& v : pline.vertices)
-      box.add({v.point.x, v.point.y, pline.elevation});
+  const double z = pline.elevation();
+  if (pline.normal() == OdGeVector3d::zAxis()) {
+    for (const OdGePoint2d& p : pline.points)
+      box.add({p.x, p.y, z});
     return;
   }
-  const Ocs ocs(pline.normal);
-  for (const auto& v : pline.vertices)
-    box.add(ocs.toWorld({v.point.x, v.point.y, pline.elevation}));
+  const Ocs ocs(pline.normal());
+  for (const OdGePoint2d& p : pline.points)
+    box.add(ocs.toWorld({p.x, p.y, z}));
 }
 
 template <class T>

@@ -42,6 +42,11 @@ TEST_F(DbInsert, ModelSpaceBecomesABlockWithTheRecordsItUses)
   open<OdDbLayerTableRecord>(doors)->linetype = dashed;
   const OdDbObjectId door = addRecord<OdDbBlockTableRecord>(source->getBlockTableId(), "Door");
   append<OdDbCircle>(door)->radius = 0.45;
+  OdDbPolylinePtr swing = append<OdDbPolyline>(door);
+  swing->addVertex({0.0, 0.0});
+  swing->addVertex({1.0, 0.0}, 0.4142);
+  swing->addVertex({0.0, 1.0});
+  swing->setPlane(-2.0, {0.0, 1.0, 0.0});
   OdDbLinePtr line = append<OdDbLine>(source->getModelSpaceId());
   line->setLayer(walls);
   line->end = OdGePoint3d{3, 4, 0};
@@ -70,8 +75,17 @@ TEST_F(DbInsert, ModelSpaceBecomesABlockWithTheRecordsItUses)
   OdDbBlockTableRecordPtr copiedDoor = open<OdDbBlockTableRecord>(copiedReference->blockTableRecord);
   EXPECT_EQ(copiedDoor->database(), target.get());
   EXPECT_EQ(copiedDoor->getName(), OdString("Door"));
-  ASSERT_EQ(copiedDoor->entityIds().size(), 1u);
+  ASSERT_EQ(copiedDoor->entityIds().size(), 2u);
   EXPECT_EQ(open<OdDbCircle>(copiedDoor->entityIds()[0])->radius, 0.45);
+  swing->setBulgeAt(1, 0.0);
+  swing->setPlane(0.0, OdGeVector3d::zAxis());
+  OdDbPolylinePtr copiedSwing = open<OdDbPolyline>(copiedDoor->entityIds()[1]);
+  ASSERT_FALSE(copiedSwing.isNull());
+  EXPECT_EQ(copiedSwing->points.size(), 3u);
+  EXPECT_EQ(copiedSwing->bulgeAt(0), 0.0);
+  EXPECT_EQ(copiedSwing->bulgeAt(1), 0.4142) << "the copy keeps its own bulges, plane and points";
+  EXPECT_EQ(copiedSwing->elevation(), -2.0);
+  EXPECT_EQ(copiedSwing->normal(), (OdGeVector3d{0.0, 1.0, 0.0}));
 
   EXPECT_EQ(open<OdDbBlockTableRecord>(source->getModelSpaceId())->entityIds().size(), 3u) << "the source is kept";
   EXPECT_THROW(target->insert(OdString("PLAN"), source.get()), OdError);

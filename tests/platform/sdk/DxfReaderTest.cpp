@@ -80,14 +80,15 @@ void expectSameEntity(const OdDbEntity& a, const OdDbEntity& b)
     EXPECT_EQ(x->endParam, y->endParam);
   } else if (auto x = OdDbPolyline::cast(&a)) {
     auto y = OdDbPolyline::cast(&b);
-    ASSERT_EQ(x->vertices.size(), y->vertices.size());
-    for (size_t i = 0; i < x->vertices.size(); ++i) {
-      EXPECT_EQ(x->vertices[i].point.x, y->vertices[i].point.x);
-      EXPECT_EQ(x->vertices[i].point.y, y->vertices[i].point.y);
-      EXPECT_EQ(x->vertices[i].bulge, y->vertices[i].bulge);
+    ASSERT_EQ(x->points.size(), y->points.size());
+    for (size_t i = 0; i < x->points.size(); ++i) {
+      EXPECT_EQ(x->points[i].x, y->points[i].x);
+      EXPECT_EQ(x->points[i].y, y->points[i].y);
+      EXPECT_EQ(x->bulgeAt(i), y->bulgeAt(i));
     }
     EXPECT_EQ(x->closed, y->closed);
-    EXPECT_EQ(x->elevation, y->elevation);
+    EXPECT_EQ(x->elevation(), y->elevation());
+    EXPECT_EQ(x->normal(), y->normal());
   } else if (auto x = OdDb3dPolyline::cast(&a)) {
     EXPECT_EQ(x->vertices, OdDb3dPolyline::cast(&b)->vertices);
   } else if (auto x = OdDbPolyFaceMesh::cast(&a)) {
@@ -281,9 +282,9 @@ for version in ('R2018', 'R2000', 'R12'):
   ASSERT_EQ(model.size(), 2u);
   OdDbPolylinePtr line = OdDbPolyline::cast(model[0].get());
   ASSERT_TRUE(line);
-  ASSERT_EQ(line->vertices.size(), 2u);
-  EXPECT_EQ(line->vertices[1].point.x, 3.0);
-  EXPECT_EQ(line->vertices[1].point.y, 4.0);
+  ASSERT_EQ(line->points.size(), 2u);
+  EXPECT_EQ(line->points[1].x, 3.0);
+  EXPECT_EQ(line->points[1].y, 4.0);
   EXPECT_TRUE(OdDbPoint::cast(model[1].get()));
   std::remove(csv.c_str());
   std::remove(gdalDxf.c_str());
