@@ -235,9 +235,10 @@ char* GroupWriter::formatShortest(char* out, double value)
     whole /= 10000, decimals -= 4;
   while (decimals > 0 && whole % 10 == 0)
     whole /= 10, --decimals;
-  int count = 1;
-  while (count < 16 && whole >= kWholePowers[count])
-    ++count;
+  // Digits from the bit length (log10 2 is about 1233 / 4096), one comparison to settle it.
+  const int bits = 64 - __builtin_clzll(whole | 1);
+  int count = (bits * 1233) >> 12;
+  count += whole >= kWholePowers[count] ? 1 : 0;
   int significant = count; // an integer's trailing zeros are not significant
   if (decimals == 0)
     for (uint64_t rest = whole; significant > 1 && rest % 10 == 0; rest /= 10)
