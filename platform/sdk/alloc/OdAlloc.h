@@ -18,7 +18,8 @@ void odrxFreeSized(void* block, size_t size);
 // Blocks handed out by odrxAlloc, odrxRealloc and odrxAllocSized and not yet freed.
 long odrxLiveBlockCount();
 
-// Allocator for standard containers whose storage must come from the SDK heap.
+// Allocator for standard containers whose storage must come from the SDK heap: their blocks know
+// their size when they are freed, so small ones (a polyline's points) come from the pools.
 template <class T>
 struct OdrxAllocator {
   using value_type = T;
@@ -29,32 +30,12 @@ struct OdrxAllocator {
   {
     if (n > size_t(-1) / sizeof(T))
       throw std::bad_alloc();
-    return static_cast<T*>(odrxAlloc(n * sizeof(T)));
+    return static_cast<T*>(odrxAllocSized(n * sizeof(T)));
   }
-  void deallocate(T* p, size_t) noexcept { odrxFree(p); }
+  void deallocate(T* p, size_t n) noexcept { odrxFreeSized(p, n * sizeof(T)); }
   template <class U>
   bool operator==(const OdrxAllocator<U>&) const noexcept { return true; }
   template <class U>
   bool operator!=(const OdrxAllocator<U>&) const noexcept { return false; }
 };
 
-// The same, for containers of many small arrays (a polyline's points): their blocks come from
-// the pools by size.
-template <class T>
-struct OdrxSizedAllocator {
-  using value_type = T;
-  OdrxSizedAllocator() noexcept = default;
-  template <class U>
-  OdrxSizedAllocator(const OdrxSizedAllocator<U>&) noexcept {}
-  T* allocate(size_t n)
-  {
-    if (n > size_t(-1) / sizeof(T))
-      throw std::bad_alloc();
-    return static_cast<T*>(odrxAllocSized(n * sizeof(T)));
-  }
-  void deallocate(T* p, size_t n) noexcept { odrxFreeSized(p, n * sizeof(T)); }
-  template <class U>
-  bool operator==(const OdrxSizedAllocator<U>&) const noexcept { return true; }
-  template <class U>
-  bool operator!=(const OdrxSizedAllocator<U>&) const noexcept { return false; }
-};
