@@ -103,11 +103,12 @@ OdDbObjectId OdDbSymbolTable::add(OdDbSymbolTableRecord* record)
 {
   if (!record || !database())
     throw OdError(eInvalidInput);
-  if (has(record->getName()))
+  std::vector<OdDbObjectId>& named = m_byName[key(record->getName())]; // one look-up for both
+  if (std::any_of(named.begin(), named.end(), [](OdDbObjectId id) { return !id.isErased(); }))
     throw OdError(eDuplicateKey, OdString("Duplicate record name: ") + record->getName());
   const OdDbObjectId id = database()->addObject(record, objectId());
   m_records.push_back(id);
-  m_byName[key(record->getName())].push_back(id);
+  named.push_back(id);
   return id;
 }
 
