@@ -134,7 +134,7 @@ def main():
     batch("200 small files, batch run", smalls)
     one_file("19 MB of line strings, dgninfo", big)
     batch("19 MB of line strings, batch run", [big])
-    one_file("1,000,000 mixed elements, dgninfo", huge)
+    one_file("1,000,000 mixed features with cells, dgninfo", huge)
     if os.path.isdir(REAL):
         for name in sorted(os.listdir(REAL)):
             path = os.path.join(REAL, name)
