@@ -3,6 +3,8 @@
 
 #include <RxObject.h>
 
+#include <vector>
+
 class OdDbDatabase;
 class OdDbObject;
 struct OdDbStub;
@@ -37,3 +39,6 @@ public:
 private:
   OdDbStub* m_stub = nullptr;
 };
+
+// Ids of a block's entities: small lists from the SDK's pools.
+typedef std::vector<OdDbObjectId, OdrxAllocator<OdDbObjectId>> OdDbObjectIdArray;

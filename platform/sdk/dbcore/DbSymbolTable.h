@@ -60,13 +60,13 @@ class OdDbBlockTableRecord : public OdDbSymbolTableRecord {
 public:
   // Adds the entity to this block's database, owned by this block, drawn after the others.
   OdDbObjectId appendOdDbEntity(OdDbEntity* entity);
-  const std::vector<OdDbObjectId>& entityIds() const { return m_entities; }
+  const OdDbObjectIdArray& entityIds() const { return m_entities; }
   bool isLayout() const { return !getName().isEmpty() && getName().c_str()[0] == u'*'; }
 
   OdGePoint3d origin;
 
 private:
-  std::vector<OdDbObjectId> m_entities;
+  OdDbObjectIdArray m_entities;
 };
 typedef OdSmartPtr<OdDbBlockTableRecord> OdDbBlockTableRecordPtr;
 

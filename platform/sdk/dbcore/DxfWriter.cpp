@@ -608,7 +608,7 @@ void DrawingWriter::collect()
     if (blockRun >= kPieceSize)
       m_blockCuts.push_back({m_blocks.size() - 1, 0, blockHandle}), blockRun = 0;
     ++blockHandle; // BLOCK
-    const std::vector<OdDbObjectId>& ids = record->entityIds();
+    const OdDbObjectIdArray& ids = record->entityIds();
     for (size_t i = 0; i < ids.size(); ++i) {
       OdDbObjectPtr entity = ids[i].safeOpenObject();
       const OdDbEntity* e = as<OdDbEntity>(entity.get());
@@ -886,7 +886,7 @@ void DrawingWriter::writePiece(const std::vector<Cut>& cuts, size_t piece, bool 
     if (blocks && k == 0)
       blockEdge(out, block, writer.takeHandle(), true);
     writer.setOwner(block.record->getHandle(), !blocks && block.layout == fixed(kPaperLayout));
-    const std::vector<OdDbObjectId>& ids = block.record->entityIds();
+    const OdDbObjectIdArray& ids = block.record->entityIds();
     for (const size_t end = !drawnHere ? 0 : last ? to.entity : ids.size(); k < end; ++k) {
       OdDbObjectPtr object = ids[k].safeOpenObject();
       if (const OdDbEntity* entity = as<OdDbEntity>(object.get()))
