@@ -104,22 +104,21 @@ void EntityMaker::polyline(OdDbBlockTableRecord& block, const Display& d, const 
     return;
   }
   const uint8_t shapeMode = m_is3d ? m_options.shapeMode3d : m_options.shapeMode2d;
-  std::vector<OdGePoint3d> vertices = points;
   // A closed outline repeats its first vertex at the end; the closed flag says it instead.
-  if (closed && vertices.size() > 2 && vertices.front() == vertices.back())
-    vertices.pop_back();
-  if ((shape && shapeMode != 0) || !flat(vertices)) {
+  const bool repeated = closed && points.size() > 2 && points.front() == points.back();
+  const auto begin = points.begin(), end = repeated ? points.end() - 1 : points.end();
+  if ((shape && shapeMode != 0) || !flat(points)) {
     OdDb3dPolylinePtr p = make<OdDb3dPolyline>();
-    p->vertices = std::move(vertices);
+    p->vertices.assign(begin, end);
     p->closed = closed;
     append(block, p.get(), d);
     return;
   }
   OdDbPolylinePtr p = make<OdDbPolyline>();
-  p->points.reserve(vertices.size());
-  for (const OdGePoint3d& v : vertices)
-    p->points.push_back({v.x, v.y});
-  p->setPlane(vertices.front().z, OdGeVector3d::zAxis());
+  p->points.reserve(size_t(end - begin));
+  for (auto v = begin; v != end; ++v)
+    p->points.push_back({v->x, v->y});
+  p->setPlane(points.front().z, OdGeVector3d::zAxis());
   p->closed = closed;
   append(block, p.get(), d);
 }
