@@ -18,7 +18,7 @@ protected:
     DialogTest::SetUp();
     makeBatchFolders();
     for (const char* name : {"a.dgn", "B.DGN", "c.Dgn"})
-      ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", QDir(source).filePath(name)));
+      samplePlan(QString("SRC/") + name);
     writeFile("SRC/notes.txt", "not listed");
     dialog = std::make_unique<CDgnImportDlg>(&userIO, nullptr);
     child<QRadioButton>(*dialog, "rbBatch")->click();

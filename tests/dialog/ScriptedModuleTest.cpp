@@ -79,9 +79,7 @@ TEST_F(ScriptedModuleTest, EveryFailedModelHasItsReportLineAndCounts)
   runWorker(batch);
   clearTempFolder();
 
-  QFile report(QDir(destination).filePath("Report.txt"));
-  ASSERT_TRUE(report.open(QIODevice::ReadOnly));
-  const QString text = QString::fromUtf8(report.readAll());
+  const QString text = QString::fromUtf8(report());
   const QString line = QStringLiteral("Failed DGN filename:%1    Model name:%2    Error type:%3\r\n");
   for (const auto& [model, error] : std::vector<std::pair<QString, QString>>{
          {"One", "Unknown Error."}, {"Two", "Invalid password."}, {"Three", "Cannot open file."}, {"Four", "Invalid file."},

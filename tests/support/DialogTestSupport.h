@@ -268,7 +268,15 @@ protected:
   // A file named `name` in the test's folder holding `bytes`.
   QString writeFile(const QString& name, const QByteArray& bytes) { return writeBytes(folder.filePath(name), bytes); }
 
-  // A copy of the shipped sample (master units metres, sub units millimetres) named `name`.
+  // The batch run's report in the destination folder; empty when there is none.
+  QByteArray report() const
+  {
+    QFile file(QDir(destination).filePath("Report.txt"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+
+  // A copy of the shipped sample (master units metres, sub units millimetres) named `name` in the
+  // test's folder.
   QString samplePlan(const QString& name = QStringLiteral("plan.dgn"))
   {
     const QString path = folder.filePath(name);

@@ -22,9 +22,11 @@ protected:
     odrxDynamicLinker()->setModuleFolder(OdString(DGN_BIN_DIR));
     m_module = OdDgnImportModule::cast(odrxDynamicLinker()->loadModule(OdString("TD_DgnImport")).get());
     ASSERT_FALSE(m_module.isNull()) << odrxDynamicLinker()->lastError().toUtf8();
+    importer = m_module->create();
   }
   void TearDown() override
   {
+    importer = nullptr;
     m_module = nullptr;
     odrxDynamicLinker()->unloadAll();
     odrxDynamicLinker()->setModuleFolder(m_folder);
@@ -81,7 +83,11 @@ protected:
     return out;
   }
 
+  // What the last run of `importer` counted, as its "ElementStatistics" says.
+  std::string statistics() { return get(*importer, "ElementStatistics")->getString().toUtf8(); }
+
   OdDgnImportModulePtr m_module;
+  OdDgnImportPtr importer; // a fresh one for each test
 
 private:
   OdString m_folder;

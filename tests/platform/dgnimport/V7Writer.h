@@ -12,6 +12,8 @@ struct V7Symbology {
   int level = 1, color = 0, weight = 0, style = 0;
   unsigned properties = 0;
   bool deleted = false;
+  // Of the class of rule elements, which join the boundaries of 3D surfaces and solids.
+  static V7Symbology rule() { return {1, 0, 0, 0, 4}; }
 };
 struct V7Point {
   int32_t x = 0, y = 0, z = 0;
