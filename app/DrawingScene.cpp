@@ -210,16 +210,16 @@ void DrawingScene::addEntity(const OdDbEntity& entity, const QTransform& transfo
             transform, color);
   } else if (auto* polyline = OdDbPolyline::cast(&entity).get()) {
     QPolygonF points;
-    const auto& v = polyline->vertices;
+    const auto& v = polyline->points;
     for (size_t i = 0; i < v.size(); ++i) {
-      const QPointF here(v[i].point.x, v[i].point.y);
+      const QPointF here(v[i].x, v[i].y);
       if (points.isEmpty())
         points << here;
       const bool last = i + 1 == v.size();
       if (last && !polyline->closed)
         break;
-      const auto& next = v[last ? 0 : i + 1].point;
-      appendBulge(points, here, QPointF(next.x, next.y), v[i].bulge);
+      const OdGePoint2d& next = v[last ? 0 : i + 1];
+      appendBulge(points, here, QPointF(next.x, next.y), polyline->bulgeAt(i));
     }
     addPath(points, transform, color);
   } else if (auto* polyline3d = OdDb3dPolyline::cast(&entity).get()) {

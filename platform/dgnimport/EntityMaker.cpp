@@ -116,10 +116,10 @@ void EntityMaker::polyline(OdDbBlockTableRecord& block, const Display& d, const 
     return;
   }
   OdDbPolylinePtr p = make<OdDbPolyline>();
-  p->vertices.reserve(vertices.size());
+  p->points.reserve(vertices.size());
   for (const OdGePoint3d& v : vertices)
-    p->vertices.push_back({{v.x, v.y}, 0.0});
-  p->elevation = vertices.front().z;
+    p->points.push_back({v.x, v.y});
+  p->setPlane(vertices.front().z, OdGeVector3d::zAxis());
   p->closed = closed;
   append(block, p.get(), d);
 }
@@ -200,10 +200,9 @@ void EntityMaker::run(OdDbBlockTableRecord& block, const Display& d, const Chain
       const double turn = m.x * normal->x + m.y * normal->y + m.z * normal->z > 0.0 ? arc->sweep : -arc->sweep;
       bulge = std::tan(turn / 4.0);
     }
-    p->vertices.push_back({{q.x, q.y}, bulge});
+    p->addVertex({q.x, q.y}, bulge);
   }
-  p->elevation = plane.fromWorld(run.front().point).z;
-  p->normal = *normal;
+  p->setPlane(plane.fromWorld(run.front().point).z, *normal);
   p->closed = closed;
   append(block, p.get(), d);
 }

@@ -5,7 +5,7 @@
 // true colour.
 class OdCmColor {
 public:
-  enum Method { kByLayer, kByBlock, kByACI, kByColor };
+  enum Method : OdUInt8 { kByLayer, kByBlock, kByACI, kByColor };
 
   static OdCmColor byLayer() { return OdCmColor(kByLayer, 256); }
   static OdCmColor byBlock() { return OdCmColor(kByBlock, 0); }

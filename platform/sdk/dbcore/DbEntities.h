@@ -3,6 +3,7 @@
 #include "DbObject.h"
 #include "Ge.h"
 
+#include <memory>
 #include <vector>
 
 namespace OdDb {
@@ -31,11 +32,13 @@ public:
   void setVisibility(bool visible) { m_visible = visible; }
 
 private:
+  // The small members first: they fit in what the object part leaves unused, which a drawing of
+  // a million entities notices.
+  bool m_visible = true;
+  int m_lineWeight = OdDb::kLnWtByLayer;
+  OdCmColor m_color = OdCmColor::byLayer();
   OdDbObjectId m_layer;
   OdDbObjectId m_linetype;
-  OdCmColor m_color = OdCmColor::byLayer();
-  int m_lineWeight = OdDb::kLnWtByLayer;
-  bool m_visible = true;
 };
 typedef OdSmartPtr<OdDbEntity> OdDbEntityPtr;
 
@@ -85,19 +88,78 @@ public:
   OdGeVector3d normal = OdGeVector3d::zAxis();
 };
 
-// A planar polyline of straight and arc segments (bulge = tan(arc angle / 4)).
+// A planar polyline of straight and arc segments (bulge = tan(arc angle / 4)). Most polylines
+// lie in the XY plane and have straight segments only: bulges, elevation and normal take room
+// only when a polyline has them, which a drawing of a million polylines notices.
 class OdDbPolyline : public OdDbEntity {
   ODRX_DECLARE_MEMBERS(OdDbPolyline);
 
 public:
-  struct Vertex {
-    OdGePoint2d point;
-    double bulge = 0.0;
+  OdDbPolyline() = default;
+  OdDbPolyline(const OdDbPolyline& other) : OdDbEntity(other), points(other.points), closed(other.closed)
+  {
+    if (other.m_more)
+      m_more = std::make_unique<More>(*other.m_more);
+  }
+  OdDbPolyline& operator=(const OdDbPolyline& other)
+  {
+    if (this != &other) {
+      OdDbEntity::operator=(other);
+      points = other.points;
+      m_more = other.m_more ? std::make_unique<More>(*other.m_more) : nullptr;
+      closed = other.closed;
+    }
+    return *this;
+  }
+
+  // Appends a vertex and the bulge of the segment that leaves it.
+  void addVertex(const OdGePoint2d& point, double bulge = 0.0)
+  {
+    points.push_back(point);
+    if (bulge != 0.0)
+      setBulgeAt(points.size() - 1, bulge);
+  }
+  // The bulge of the segment from vertex i to the next (to the first, for the last of a closed one).
+  double bulgeAt(size_t i) const { return m_more && i < m_more->bulges.size() ? m_more->bulges[i] : 0.0; }
+  void setBulgeAt(size_t i, double bulge)
+  {
+    if (bulge == 0.0 && !m_more)
+      return;
+    std::vector<double>& bulges = more().bulges;
+    if (bulges.size() <= i)
+      bulges.resize(i + 1, 0.0);
+    bulges[i] = bulge;
+  }
+  // The plane: the normal, and the elevation of the points along it.
+  double elevation() const { return m_more ? m_more->elevation : 0.0; }
+  const OdGeVector3d& normal() const { return m_more ? m_more->normal : kWorldZ; }
+  void setPlane(double elevation, const OdGeVector3d& normal)
+  {
+    if (m_more || elevation != 0.0 || !(normal == kWorldZ)) {
+      more().elevation = elevation;
+      more().normal = normal;
+    }
+  }
+
+  std::vector<OdGePoint2d> points;
+
+private:
+  struct More {
+    std::vector<double> bulges; // one a vertex, up to the last that bulges
+    double elevation = 0.0;
+    OdGeVector3d normal = OdGeVector3d::zAxis();
   };
-  std::vector<Vertex> vertices;
-  bool closed = false;
-  double elevation = 0.0;
-  OdGeVector3d normal = OdGeVector3d::zAxis();
+  static constexpr OdGeVector3d kWorldZ{0.0, 0.0, 1.0};
+  More& more()
+  {
+    if (!m_more)
+      m_more = std::make_unique<More>();
+    return *m_more;
+  }
+  std::unique_ptr<More> m_more;
+
+public:
+  bool closed = false; // last: it shares the end of the object with the reference count
 };
 
 class OdDb3dPolyline : public OdDbEntity {

@@ -202,6 +202,8 @@ struct EntityGroups {
   int lineWeight = OdDb::kLnWtByLayer;
   bool invisible = false, paper = false, embedded = false;
   OdGeVector3d direction;
+  OdGeVector3d normal = OdGeVector3d::zAxis(); // of a polyline, set once it is read
+  double elevation = 0.0;
 
   // Takes the group if it is a common one.
   bool take(const GroupReader& in);
@@ -276,15 +278,15 @@ void take(OdDbEllipse& e, const GroupReader& in, EntityGroups&)
         setCoordinate(e.normal, code::kNormalX, in);
 }
 
-void take(OdDbPolyline& e, const GroupReader& in, EntityGroups&)
+void take(OdDbPolyline& e, const GroupReader& in, EntityGroups& groups)
 {
   switch (in.code()) {
-  case code::kX: e.vertices.push_back({{in.real(), 0.0}, 0.0}); break;
-  case code::kY(code::kX): if (!e.vertices.empty()) e.vertices.back().point.y = in.real(); break;
-  case code::kReal3: if (!e.vertices.empty()) e.vertices.back().bulge = in.real(); break;
+  case code::kX: e.points.push_back({in.real(), 0.0}); break;
+  case code::kY(code::kX): if (!e.points.empty()) e.points.back().y = in.real(); break;
+  case code::kReal3: if (!e.points.empty()) e.setBulgeAt(e.points.size() - 1, in.real()); break;
   case code::kFlags: e.closed = (in.integer() & kClosed) != 0; break;
-  case code::kElevation: e.elevation = in.real(); break;
-  default: setCoordinate(e.normal, code::kNormalX, in);
+  case code::kElevation: groups.elevation = in.real(); break;
+  default: setCoordinate(groups.normal, code::kNormalX, in);
   }
 }
 
@@ -367,6 +369,11 @@ void take(OdDbBlockReference& e, const GroupReader& in, EntityGroups& groups)
 // What is left once all groups are in: planar entities store their points in their own plane.
 template <class T>
 void finish(T&, const EntityGroups&, const GroupReader&) {}
+
+void finish(OdDbPolyline& e, const EntityGroups& groups, const GroupReader&)
+{
+  e.setPlane(groups.elevation, groups.normal);
+}
 
 void finish(OdDbCircle& e, const EntityGroups&, const GroupReader&)
 {
@@ -765,7 +772,7 @@ void DrawingReader::readPolyline(OdDbBlockTableRecord* into)
         mesh->faces.push_back(face);
       continue;
     }
-    flat->vertices.push_back({{point.x, point.y}, bulge});
+    flat->addVertex({point.x, point.y}, bulge);
     spatial->vertices.push_back(point);
   }
   if (m_in.is(code::kStructure, "SEQEND"))
@@ -787,8 +794,7 @@ void DrawingReader::readPolyline(OdDbBlockTableRecord* into)
     add(*spatial, groups, into);
   } else {
     flat->closed = (flags & kClosed) != 0;
-    flat->elevation = elevation;
-    flat->normal = normal;
+    flat->setPlane(elevation, normal);
     add(*flat, groups, into);
   }
 }

@@ -1,14 +1,18 @@
 #include "DxfWriter.h"
 
 #include "DxfCodes.h"
+#include "DxfEntityWriter.h"
+#include "ParallelInOrder.h"
 
 #include <OdError.h>
+#include <RxObjectImpl.h>
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <thread>
 #include <unordered_map>
 
 namespace dxf {
@@ -331,57 +335,32 @@ struct Box {
   }
 };
 
+// What a GroupWriter hands on is appended to a batch's text.
+class StringSink : public OdStreamBuf {
+public:
+  std::string* target = nullptr;
+  void putBytes(const void* buffer, OdUInt32 numBytes) override
+  {
+    target->append(static_cast<const char*>(buffer), numBytes);
+  }
+  OdUInt32 getBytes(void*, OdUInt32) override { return 0; }
+  bool isEof() override { return true; }
+  OdUInt64 tell() override { return target ? target->size() : 0; }
+  OdUInt64 length() override { return tell(); }
+};
+
+// Entities written in parallel go in batches of this many.
+constexpr size_t kBatchSize = 2048;
+
 struct Block {
   OdDbObjectPtr holder;
   const OdDbBlockTableRecord* record;
   std::string name;
   OdDbHandle layout; // 0 unless model or paper space
+  OdDbHandle extraHandles = 0; // the entities' records beyond their own (VERTEX, SEQEND)
+  std::vector<OdDbHandle> batchHandles; // of those, how many come before each batch
 };
 
-template <class T>
-const T* as(const OdDbObject* object)
-{
-  return object && object->isKindOf(T::desc()) ? static_cast<const T*>(object) : nullptr;
-}
-
-// Calls `f` with the entity as the kind of entity it is, for the kinds a drawing holds; the
-// class is compared once, most common kinds first, and subclasses are recognised after that.
-template <class F>
-void visit(const OdDbEntity& e, F&& f)
-{
-  const OdRxClass* const cls = e.isA();
-  const auto exactly = [cls](const OdRxClass* kind) { return cls == kind; };
-  if (exactly(OdDbPolyline::desc()))
-    f(static_cast<const OdDbPolyline&>(e));
-  else if (exactly(OdDbLine::desc()))
-    f(static_cast<const OdDbLine&>(e));
-  else if (exactly(OdDbText::desc()))
-    f(static_cast<const OdDbText&>(e));
-  else if (auto* line = as<OdDbLine>(&e))
-    f(*line);
-  else if (auto* point = as<OdDbPoint>(&e))
-    f(*point);
-  else if (auto* circle = as<OdDbCircle>(&e))
-    f(*circle);
-  else if (auto* arc = as<OdDbArc>(&e))
-    f(*arc);
-  else if (auto* ellipse = as<OdDbEllipse>(&e))
-    f(*ellipse);
-  else if (auto* pline = as<OdDbPolyline>(&e))
-    f(*pline);
-  else if (auto* pline3d = as<OdDb3dPolyline>(&e))
-    f(*pline3d);
-  else if (auto* mesh = as<OdDbPolyFaceMesh>(&e))
-    f(*mesh);
-  else if (auto* spline = as<OdDbSpline>(&e))
-    f(*spline);
-  else if (auto* text = as<OdDbText>(&e))
-    f(*text);
-  else if (auto* mtext = as<OdDbMText>(&e))
-    f(*mtext);
-  else if (auto* insert = as<OdDbBlockReference>(&e))
-    f(*insert);
-}
 
 // The records of a table that are not erased.
 template <class T>
@@ -477,14 +456,15 @@ void extendBy(Box& box, const OdDbEllipse& ellipse, int)
 
 void extendBy(Box& box, const OdDbPolyline& pline, int)
 {
-  if (pline.normal == OdGeVector3d::zAxis()) {
-    for (const auto& v : pline.vertices)
-      box.add({v.point.x, v.point.y, pline.elevation});
+  const double z = pline.elevation();
+  if (pline.normal() == OdGeVector3d::zAxis()) {
+    for (const OdGePoint2d& p : pline.points)
+      box.add({p.x, p.y, z});
     return;
   }
-  const Ocs ocs(pline.normal);
-  for (const auto& v : pline.vertices)
-    box.add(ocs.toWorld({v.point.x, v.point.y, pline.elevation}));
+  const Ocs ocs(pline.normal());
+  for (const OdGePoint2d& p : pline.points)
+    box.add(ocs.toWorld({p.x, p.y, z}));
 }
 
 template <class T>
@@ -532,7 +512,7 @@ void extend(Box& box, const OdDbEntity& e, int depth)
 class DrawingWriter {
 public:
   DrawingWriter(const OdDbDatabase& db, OdStreamBuf& stream, int precision)
-      : m_db(db), m_out(stream, precision), m_base(db.handseed())
+      : m_db(db), m_stream(stream), m_out(stream, precision), m_precision(precision), m_base(db.handseed())
   {
   }
   void write();
@@ -565,45 +545,23 @@ private:
   void writeLayout(OdDbHandle handle, const char* name, int flags, int tabOrder, OdDbHandle block);
 
   void writeEntitiesOf(const Block& block, bool paper);
-  void writeEntity(const OdDbEntity& e);
-  void entityHead(const char* type, OdDbHandle handle, const OdDbEntity& e, OdDbHandle owner);
-  void entityHead(const char* type, const OdDbEntity& e) { entityHead(type, e.getHandle(), e, m_owner); }
-  void writeColor(const OdCmColor& color);
-  void writeNormal(const OdGeVector3d& normal);
-  void write(const OdDbLine& e);
-  void write(const OdDbPoint& e);
-  void write(const OdDbCircle& e);
-  void write(const OdDbArc& e);
-  void write(const OdDbEllipse& e);
-  void write(const OdDbPolyline& e);
-  // POLYLINE's own groups, then VERTEX records of points.
-  void polylineHead(const OdDbEntity& e, const char* subclass, int flags);
-  void writeVertices(const OdDbEntity& e, const std::vector<OdGePoint3d>& points, const char* subclass, int flags);
-  void write(const OdDb3dPolyline& e);
-  void write(const OdDbPolyFaceMesh& e);
-  void write(const OdDbSpline& e);
-  void write(const OdDbText& e);
-  void write(const OdDbMText& e);
-  void write(const OdDbBlockReference& e);
+  void writeBatches(const Block& block, bool paper);
 
   const OdDbDatabase& m_db;
+  OdStreamBuf& m_stream;
   GroupWriter m_out;
+  const int m_precision;
   const OdDbHandle m_base;
   OdDbHandle m_next = 0, m_seed = 0;
   std::vector<Block> m_blocks;
-  std::unordered_map<OdDbHandle, std::string> m_names; // layers, line types, styles, blocks
+  NameTable m_names; // layers, line types, styles, blocks
   Box m_extents;
   const std::string m_layerZero{"0"}, m_standard{"Standard"};
-  OdDbHandle m_owner = 0; // of the entities being written
-  bool m_paper = false;
 };
 
 const std::string& DrawingWriter::nameOf(OdDbObjectId id, const std::string& fallback) const
 {
-  if (!id.isValid())
-    return fallback;
-  const auto it = m_names.find(id.getHandle());
-  return it == m_names.end() ? fallback : it->second;
+  return dxf::nameOf(m_names, id, fallback);
 }
 
 void DrawingWriter::collectNames(OdDbObjectId tableId)
@@ -633,17 +591,22 @@ void DrawingWriter::collect()
       continue;
     const bool model = id == m_db.getModelSpaceId(), paper = id == m_db.getPaperSpaceId();
     std::string name = model ? kModelSpace : paper ? kPaperSpace : nameOf(id, m_layerZero);
-    m_blocks.push_back(Block{holder, record, std::move(name), model ? fixed(kModelLayout) : paper ? fixed(kPaperLayout) : 0});
+    m_blocks.push_back(Block{holder, record, std::move(name), model ? fixed(kModelLayout) : paper ? fixed(kPaperLayout) : 0, 0, {}});
     extra += 2; // BLOCK and ENDBLK
-    for (OdDbObjectId entityId : record->entityIds()) {
-      OdDbObjectPtr entity = entityId.safeOpenObject();
-      if (auto* pline = as<OdDb3dPolyline>(entity.get()))
-        extra += pline->vertices.size() + 1; // VERTEX ... SEQEND
-      if (auto* mesh = as<OdDbPolyFaceMesh>(entity.get()))
-        extra += mesh->vertices.size() + mesh->faces.size() + 1;
-      if (model && entity)
-        extend(m_extents, static_cast<const OdDbEntity&>(*entity));
+    Block& block = m_blocks.back();
+    const std::vector<OdDbObjectId>& ids = record->entityIds();
+    for (size_t i = 0; i < ids.size(); ++i) {
+      if (i % kBatchSize == 0)
+        block.batchHandles.push_back(block.extraHandles);
+      OdDbObjectPtr entity = ids[i].safeOpenObject();
+      const OdDbEntity* e = as<OdDbEntity>(entity.get());
+      if (!e)
+        continue;
+      block.extraHandles += dxf::extraHandles(*e);
+      if (model)
+        extend(m_extents, *e);
     }
+    extra += block.extraHandles;
   }
   m_next = m_base + kFixedCount;
   m_seed = m_base + extra;
@@ -967,259 +930,54 @@ void DrawingWriter::writeObjects()
 
 void DrawingWriter::writeEntitiesOf(const Block& block, bool paper)
 {
-  m_owner = block.record->getHandle();
-  m_paper = paper;
+  if (block.batchHandles.size() > 2 && std::thread::hardware_concurrency() > 1)
+    return writeBatches(block, paper);
+  EntityWriter writer(m_db, m_names, m_out);
+  writer.setOwner(block.record->getHandle(), paper);
+  writer.setNextHandle(m_next);
   for (OdDbObjectId id : block.record->entityIds()) {
     OdDbObjectPtr object = id.safeOpenObject();
     if (const OdDbEntity* entity = as<OdDbEntity>(object.get()))
-      writeEntity(*entity);
+      writer.write(*entity);
   }
+  m_next = writer.nextHandle();
 }
 
-void DrawingWriter::writeEntity(const OdDbEntity& e)
+// A large block's entities become text on every core, batch by batch, joined in their order;
+// each batch starts at the handles that the batches before it use.
+void DrawingWriter::writeBatches(const Block& block, bool paper)
 {
-  visit(e, [this](const auto& entity) { write(entity); });
+  const unsigned workers = std::min(std::thread::hardware_concurrency(), 8u);
+  struct Worker {
+    OdStaticRxObject<StringSink> sink;
+    std::unique_ptr<GroupWriter> out;
+  };
+  std::vector<Worker> perWorker(workers);
+  const std::vector<OdDbObjectId>& ids = block.record->entityIds();
+  const OdDbHandle first = m_next;
+  const auto make = [&](size_t batch, unsigned worker, std::string& text) {
+    Worker& w = perWorker[worker];
+    if (!w.out)
+      w.out = std::make_unique<GroupWriter>(w.sink, m_precision);
+    w.sink.target = &text;
+    EntityWriter writer(m_db, m_names, *w.out);
+    writer.setOwner(block.record->getHandle(), paper);
+    writer.setNextHandle(first + block.batchHandles[batch]);
+    const size_t end = std::min(ids.size(), (batch + 1) * kBatchSize);
+    for (size_t i = batch * kBatchSize; i < end; ++i) {
+      OdDbObjectPtr object = ids[i].safeOpenObject();
+      if (const OdDbEntity* entity = as<OdDbEntity>(object.get()))
+        writer.write(*entity);
+    }
+    w.out->flush();
+  };
+  m_out.flush();
+  parallelInOrder(block.batchHandles.size(), workers, 2 * workers + 2, make, [this](const std::string& text) {
+    m_stream.putBytes(text.data(), static_cast<OdUInt32>(text.size()));
+  });
+  m_next = first + block.extraHandles;
 }
 
-void DrawingWriter::entityHead(const char* type, OdDbHandle handle, const OdDbEntity& e, OdDbHandle owner)
-{
-  static const std::string byLayer("ByLayer");
-  m_out.put(code::kStructure, type);
-  m_out.putHandle(code::kHandle, handle);
-  m_out.putHandle(code::kOwner, owner);
-  m_out.put(code::kSubclass, "AcDbEntity");
-  if (m_paper)
-    m_out.putInt(code::kPaperSpace, 1);
-  m_out.put(code::kLayer, nameOf(e.layerId(), m_layerZero));
-  if (!e.linetypeId().isNull() && e.linetypeId() != m_db.getLinetypeByLayerId())
-    m_out.put(code::kLinetype, nameOf(e.linetypeId(), byLayer));
-  writeColor(e.color());
-  if (e.lineWeight() != OdDb::kLnWtByLayer)
-    m_out.putInt(code::kLineWeight, e.lineWeight());
-  if (!e.isVisible())
-    m_out.putInt(code::kInvisible, 1);
-}
-
-void DrawingWriter::writeColor(const OdCmColor& color)
-{
-  switch (color.colorMethod()) {
-  case OdCmColor::kByLayer:
-    break; // the default
-  case OdCmColor::kByBlock:
-    m_out.putInt(code::kColor, 0);
-    break;
-  case OdCmColor::kByACI:
-    m_out.putInt(code::kColor, color.colorIndex());
-    break;
-  case OdCmColor::kByColor:
-    m_out.putInt(code::kTrueColor, color.rgb());
-    break;
-  }
-}
-
-void DrawingWriter::writeNormal(const OdGeVector3d& normal)
-{
-  if (!(normal == OdGeVector3d::zAxis()))
-    m_out.putVector(code::kNormalX, normal);
-}
-
-void DrawingWriter::write(const OdDbLine& e)
-{
-  entityHead("LINE", e);
-  m_out.put(code::kSubclass, "AcDbLine");
-  m_out.putPoint(code::kX, e.start);
-  m_out.putPoint(code::kX2, e.end);
-}
-
-void DrawingWriter::write(const OdDbPoint& e)
-{
-  entityHead("POINT", e);
-  m_out.put(code::kSubclass, "AcDbPoint");
-  m_out.putPoint(code::kX, e.position);
-}
-
-void DrawingWriter::write(const OdDbCircle& e)
-{
-  entityHead("CIRCLE", e);
-  m_out.put(code::kSubclass, "AcDbCircle");
-  m_out.putPoint(code::kX, Ocs(e.normal).fromWorld(e.center));
-  m_out.putReal(code::kReal, e.radius);
-  writeNormal(e.normal);
-}
-
-void DrawingWriter::write(const OdDbArc& e)
-{
-  entityHead("ARC", e);
-  m_out.put(code::kSubclass, "AcDbCircle");
-  m_out.putPoint(code::kX, Ocs(e.normal).fromWorld(e.center));
-  m_out.putReal(code::kReal, e.radius);
-  writeNormal(e.normal);
-  m_out.put(code::kSubclass, "AcDbArc");
-  m_out.putReal(code::kAngle, toDegrees(e.startAngle));
-  m_out.putReal(code::kAngle2, toDegrees(e.endAngle));
-}
-
-void DrawingWriter::write(const OdDbEllipse& e)
-{
-  entityHead("ELLIPSE", e);
-  m_out.put(code::kSubclass, "AcDbEllipse");
-  m_out.putPoint(code::kX, e.center);
-  m_out.putVector(code::kX2, e.majorAxis);
-  m_out.putVector(code::kNormalX, e.normal);
-  m_out.putReal(code::kReal, e.radiusRatio);
-  m_out.putReal(code::kRealAux, e.startParam);
-  m_out.putReal(code::kReal3, e.endParam);
-}
-
-void DrawingWriter::write(const OdDbPolyline& e)
-{
-  entityHead("LWPOLYLINE", e);
-  m_out.put(code::kSubclass, "AcDbPolyline");
-  m_out.putInt(code::kCount, static_cast<long long>(e.vertices.size()));
-  m_out.putInt(code::kFlags, e.closed ? kClosed : 0);
-  m_out.putReal(code::kScaleZ, 0.0); // constant width
-  if (e.elevation != 0.0)
-    m_out.putReal(code::kElevation, e.elevation);
-  for (const auto& v : e.vertices) {
-    m_out.putReal(code::kX, v.point.x);
-    m_out.putReal(code::kY(code::kX), v.point.y);
-    if (v.bulge != 0.0)
-      m_out.putReal(code::kReal3, v.bulge);
-  }
-  writeNormal(e.normal);
-}
-
-void DrawingWriter::polylineHead(const OdDbEntity& e, const char* subclass, int flags)
-{
-  entityHead("POLYLINE", e);
-  m_out.put(code::kSubclass, subclass);
-  m_out.putInt(code::kFollows, 1);
-  m_out.putPoint(code::kX, {});
-  m_out.putInt(code::kFlags, flags);
-}
-
-void DrawingWriter::writeVertices(const OdDbEntity& e, const std::vector<OdGePoint3d>& points, const char* subclass,
-                                  int flags)
-{
-  for (const OdGePoint3d& p : points) {
-    entityHead("VERTEX", newHandle(), e, e.getHandle());
-    m_out.put(code::kSubclass, "AcDbVertex");
-    m_out.put(code::kSubclass, subclass);
-    m_out.putPoint(code::kX, p);
-    m_out.putInt(code::kFlags, flags);
-  }
-}
-
-void DrawingWriter::write(const OdDb3dPolyline& e)
-{
-  polylineHead(e, "AcDb3dPolyline", k3dPolyline | (e.closed ? kClosed : 0));
-  writeVertices(e, e.vertices, "AcDb3dPolylineVertex", kVertex3d);
-  entityHead("SEQEND", newHandle(), e, e.getHandle());
-}
-
-void DrawingWriter::write(const OdDbPolyFaceMesh& e)
-{
-  polylineHead(e, "AcDbPolyFaceMesh", kPolyface);
-  m_out.putInt(code::kInt2, static_cast<long long>(e.vertices.size()));
-  m_out.putInt(code::kInt3, static_cast<long long>(e.faces.size()));
-  const OdDbHandle polyline = e.getHandle();
-  writeVertices(e, e.vertices, "AcDbPolyFaceMeshVertex", kVertexMesh | kVertexPolyface);
-  for (const OdDbPolyFaceMesh::Face& f : e.faces) {
-    entityHead("VERTEX", newHandle(), e, polyline);
-    m_out.put(code::kSubclass, "AcDbFaceRecord");
-    m_out.putPoint(code::kX, {});
-    m_out.putInt(code::kFlags, kVertexMesh);
-    for (int i = 0; i < f.count(); ++i)
-      m_out.putInt(code::kInt2 + i, f.vertices[i] + 1);
-  }
-  entityHead("SEQEND", newHandle(), e, polyline);
-}
-
-void DrawingWriter::write(const OdDbSpline& e)
-{
-  const bool rational = !e.weights.empty() && e.weights.size() == e.controlPoints.size();
-  entityHead("SPLINE", e);
-  m_out.put(code::kSubclass, "AcDbSpline");
-  m_out.putInt(code::kFlags, (e.closed ? kSplineClosed : 0) | (e.periodic ? kSplinePeriodic : 0) |
-                                 (rational ? kSplineRational : 0));
-  m_out.putInt(code::kInt2, e.degree);
-  m_out.putInt(code::kInt3, static_cast<long long>(e.knots.size()));
-  m_out.putInt(code::kInt4, static_cast<long long>(e.controlPoints.size()));
-  m_out.putInt(code::kInt5, 0); // no fit points
-  m_out.putReal(code::kReal3, 1e-10);
-  m_out.putReal(code::kScaleZ, 1e-10);
-  for (double knot : e.knots)
-    m_out.putReal(code::kReal, knot);
-  if (rational)
-    for (double weight : e.weights)
-      m_out.putReal(code::kRealAux, weight);
-  for (const OdGePoint3d& p : e.controlPoints)
-    m_out.putPoint(code::kX, p);
-}
-
-void DrawingWriter::write(const OdDbText& e)
-{
-  entityHead("TEXT", e);
-  m_out.put(code::kSubclass, "AcDbText");
-  const Ocs ocs(e.normal);
-  m_out.putPoint(code::kX, ocs.fromWorld(e.position));
-  m_out.putReal(code::kReal, e.height);
-  m_out.putText(code::kText, e.text.str());
-  if (e.rotation != 0.0)
-    m_out.putReal(code::kAngle, toDegrees(e.rotation));
-  if (e.widthFactor != 1.0)
-    m_out.putReal(code::kRealAux, e.widthFactor);
-  m_out.put(code::kTextStyle, nameOf(e.textStyle, m_standard));
-  const bool aligned = e.horizontalMode != OdDb::kTextLeft || e.verticalMode != OdDb::kTextBase;
-  if (e.horizontalMode != OdDb::kTextLeft)
-    m_out.putInt(code::kInt3, e.horizontalMode);
-  if (aligned)
-    m_out.putPoint(code::kX2, ocs.fromWorld(e.alignmentPoint));
-  writeNormal(e.normal);
-  m_out.put(code::kSubclass, "AcDbText");
-  if (e.verticalMode != OdDb::kTextBase)
-    m_out.putInt(code::kInt4, e.verticalMode);
-}
-
-void DrawingWriter::write(const OdDbMText& e)
-{
-  entityHead("MTEXT", e);
-  m_out.put(code::kSubclass, "AcDbMText");
-  m_out.putPoint(code::kX, e.location);
-  m_out.putReal(code::kReal, e.textHeight);
-  m_out.putReal(code::kRealAux, e.width);
-  m_out.putInt(code::kInt2, e.attachment);
-  m_out.putInt(code::kInt3, 1); // left to right
-  m_out.putMText(e.contents.str());
-  m_out.put(code::kTextStyle, nameOf(e.textStyle, m_standard));
-  writeNormal(e.normal);
-  // The direction is a world vector: the rotation turned into the text's plane.
-  if (e.rotation != 0.0 || !(e.normal == OdGeVector3d::zAxis())) {
-    const OdGePoint3d direction = Ocs(e.normal).toWorld({std::cos(e.rotation), std::sin(e.rotation), 0.0});
-    m_out.putVector(code::kX2, {direction.x, direction.y, direction.z});
-  }
-  m_out.putInt(code::kInt4, 1); // at least the spacing factor
-  m_out.putReal(code::kLineSpacing, e.lineSpacingFactor);
-}
-
-void DrawingWriter::write(const OdDbBlockReference& e)
-{
-  if (!e.blockTableRecord.isValid() || !m_names.count(e.blockTableRecord.getHandle()))
-    return; // an INSERT needs the name of a block the file defines
-  entityHead("INSERT", e);
-  m_out.put(code::kSubclass, "AcDbBlockReference");
-  m_out.put(code::kName, nameOf(e.blockTableRecord, m_layerZero));
-  m_out.putPoint(code::kX, Ocs(e.normal).fromWorld(e.position));
-  if (e.scale.x != 1.0)
-    m_out.putReal(code::kRealAux, e.scale.x);
-  if (e.scale.y != 1.0)
-    m_out.putReal(code::kReal3, e.scale.y);
-  if (e.scale.z != 1.0)
-    m_out.putReal(code::kScaleZ, e.scale.z);
-  if (e.rotation != 0.0)
-    m_out.putReal(code::kAngle, toDegrees(e.rotation));
-  writeNormal(e.normal);
-}
 
 } // namespace
 

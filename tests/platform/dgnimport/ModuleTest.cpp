@@ -125,12 +125,12 @@ TEST_F(DgnModuleTest, DecodesElementKinds)
   EXPECT_NEAR(mtexts[0]->lineSpacingFactor, 1.2, 1e-12) << "a gap of one height: two heights from line to line";
   auto polylines = ofType<OdDbPolyline>(all);
   ASSERT_EQ(polylines.size(), 4u);
-  EXPECT_EQ(polylines[0]->vertices.size(), 3u);
+  EXPECT_EQ(polylines[0]->points.size(), 3u);
   EXPECT_EQ(polylines[0]->color().rgb(), 0x102030u);
   EXPECT_EQ(polylines[0]->lineWeight(), 30);
   EXPECT_TRUE(polylines[1]->closed);
-  EXPECT_EQ(polylines[1]->vertices.size(), 3u);
-  EXPECT_EQ(polylines[2]->vertices.size(), 3u) << "a chain joins its components";
+  EXPECT_EQ(polylines[1]->points.size(), 3u);
+  EXPECT_EQ(polylines[2]->points.size(), 3u) << "a chain joins its components";
   auto refs = ofType<OdDbBlockReference>(all);
   ASSERT_EQ(refs.size(), 1u);
   OdDbBlockTableRecordPtr door = OdDbBlockTableRecord::cast(refs[0]->blockTableRecord.openObject().get());
@@ -391,16 +391,16 @@ TEST_F(DgnModuleTest, ChainsKeepTrueArcsDrawNoLineAcrossGapsAndCurvesAreSplines)
 
   const auto polylines = ofType<OdDbPolyline>(all);
   ASSERT_EQ(polylines.size(), 4u) << "the gap splits the second chain in two";
-  const auto& chain = polylines[0]->vertices;
-  ASSERT_EQ(chain.size(), 5u);
-  EXPECT_DOUBLE_EQ(chain[2].point.x, 2.0);
-  EXPECT_NEAR(chain[1].bulge, std::tan(M_PI / 8), 1e-12) << "a quarter turn, counter-clockwise as the chain runs";
-  EXPECT_EQ(chain[0].bulge, 0.0);
-  EXPECT_DOUBLE_EQ(polylines[1]->vertices.back().point.x, 1.0);
-  EXPECT_DOUBLE_EQ(polylines[2]->vertices.front().point.x, 3.0);
+  const OdDbPolyline& chain = *polylines[0];
+  ASSERT_EQ(chain.points.size(), 5u);
+  EXPECT_DOUBLE_EQ(chain.points[2].x, 2.0);
+  EXPECT_NEAR(chain.bulgeAt(1), std::tan(M_PI / 8), 1e-12) << "a quarter turn, counter-clockwise as the chain runs";
+  EXPECT_EQ(chain.bulgeAt(0), 0.0);
+  EXPECT_DOUBLE_EQ(polylines[1]->points.back().x, 1.0);
+  EXPECT_DOUBLE_EQ(polylines[2]->points.front().x, 3.0);
   EXPECT_TRUE(polylines[3]->closed);
-  ASSERT_GE(polylines[3]->vertices.size(), 2u) << "the arc's end may stay beside the start it nearly meets";
-  EXPECT_NEAR(polylines[3]->vertices[1].bulge, 1.0, 1e-12) << "half a turn back to the start";
+  ASSERT_GE(polylines[3]->points.size(), 2u) << "the arc's end may stay beside the start it nearly meets";
+  EXPECT_NEAR(polylines[3]->bulgeAt(1), 1.0, 1e-12) << "half a turn back to the start";
 
   const auto splines = ofType<OdDbSpline>(all);
   ASSERT_EQ(splines.size(), 1u);

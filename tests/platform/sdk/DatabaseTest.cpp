@@ -121,6 +121,11 @@ TEST_F(Database, InsertMakesModelSpaceABlockWithTheRecordsItUsesAndCopiesALoopOn
   const OdDbObjectId door = addBlock(source, "Door");
   append<OdDbCircle>(door)->radius = 0.45;
   append<OdDbBlockReference>(door)->blockTableRecord = door; // a block that holds itself
+  OdDbPolylinePtr swing = append<OdDbPolyline>(door);
+  swing->addVertex({0.0, 0.0});
+  swing->addVertex({1.0, 0.0}, 0.4142);
+  swing->addVertex({0.0, 1.0});
+  swing->setPlane(-2.0, {0.0, 1.0, 0.0});
   OdDbLinePtr line = append<OdDbLine>(source->getModelSpaceId());
   line->setLayer(walls);
   line->end = OdGePoint3d{3, 4, 0};
@@ -146,10 +151,19 @@ TEST_F(Database, InsertMakesModelSpaceABlockWithTheRecordsItUsesAndCopiesALoopOn
   OdDbBlockTableRecordPtr copiedDoor = open<OdDbBlockTableRecord>(copiedReference->blockTableRecord);
   EXPECT_EQ(copiedDoor->database(), db.get());
   EXPECT_EQ(copiedDoor->getName(), OdString("Door"));
-  ASSERT_EQ(copiedDoor->entityIds().size(), 2u);
+  ASSERT_EQ(copiedDoor->entityIds().size(), 3u);
   EXPECT_EQ(open<OdDbCircle>(copiedDoor->entityIds()[0])->radius, 0.45);
   EXPECT_EQ(open<OdDbBlockReference>(copiedDoor->entityIds()[1])->blockTableRecord, copiedReference->blockTableRecord)
     << "the loop is copied once and points at its copy";
+  swing->setBulgeAt(1, 0.0);
+  swing->setPlane(0.0, OdGeVector3d::zAxis());
+  OdDbPolylinePtr copiedSwing = open<OdDbPolyline>(copiedDoor->entityIds()[2]);
+  ASSERT_FALSE(copiedSwing.isNull());
+  EXPECT_EQ(copiedSwing->points.size(), 3u);
+  EXPECT_EQ(copiedSwing->bulgeAt(0), 0.0);
+  EXPECT_EQ(copiedSwing->bulgeAt(1), 0.4142) << "the copy keeps its own bulges, plane and points";
+  EXPECT_EQ(copiedSwing->elevation(), -2.0);
+  EXPECT_EQ(copiedSwing->normal(), (OdGeVector3d{0.0, 1.0, 0.0}));
 
   EXPECT_EQ(open<OdDbBlockTableRecord>(source->getModelSpaceId())->entityIds().size(), 3u) << "the source is kept";
   EXPECT_THROW(db->insert(OdString("PLAN"), source.get()), OdError);

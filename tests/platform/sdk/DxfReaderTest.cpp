@@ -146,9 +146,9 @@ for version in ('R2018', 'R2000', 'R12'):
   ASSERT_EQ(model.size(), 2u);
   OdDbPolylinePtr line = OdDbPolyline::cast(model[0].get());
   ASSERT_TRUE(line);
-  ASSERT_EQ(line->vertices.size(), 2u);
-  EXPECT_EQ(line->vertices[1].point.x, 3.0);
-  EXPECT_EQ(line->vertices[1].point.y, 4.0);
+  ASSERT_EQ(line->points.size(), 2u);
+  EXPECT_EQ(line->points[1].x, 3.0);
+  EXPECT_EQ(line->points[1].y, 4.0);
   EXPECT_TRUE(OdDbPoint::cast(model[1].get()));
   std::remove(csv.c_str());
   std::remove(gdalDxf.c_str());

@@ -137,9 +137,11 @@ struct SampleDrawing {
     ellipse->endParam = 3.0;
     model->appendOdDbEntity(ellipse.get());
     OdDbPolylinePtr pline = make<OdDbPolyline>();
-    pline->vertices = {{{0.0, 0.0}, 0.0}, {{10.0, 0.0}, 0.5}, {{10.0, 10.0}, -1.0}, {{0.0, 10.0}, 0.0}};
+    pline->points = {{0.0, 0.0}, {10.0, 0.0}, {10.0, 10.0}, {0.0, 10.0}};
+    pline->setBulgeAt(1, 0.5);
+    pline->setBulgeAt(2, -1.0);
     pline->closed = true;
-    pline->elevation = 2.5;
+    pline->setPlane(2.5, OdGeVector3d::zAxis());
     model->appendOdDbEntity(pline.get());
     OdDb3dPolylinePtr pline3d = make<OdDb3dPolyline>();
     pline3d->vertices = {{0.0, 0.0, 0.0}, {1.0, 2.0, 3.0}, {4.0, 5.0, 6.0}};

@@ -149,9 +149,9 @@ TEST_F(DxfWriter, EzdxfReadsEveryEntityAsBuilt)
       expected = "ELLIPSE " + point(el->center) + " " + point({el->majorAxis.x, el->majorAxis.y, el->majorAxis.z}) +
                  format(" %.9g %.9g %.9g", el->radiusRatio, el->startParam, el->endParam);
     else if (auto pl = OdDbPolyline::cast(object.get())) {
-      expected = std::string("LWPOLYLINE ") + (pl->closed ? "True" : "False") + format(" %.9g", pl->elevation);
-      for (const auto& v : pl->vertices)
-        expected += format(" %.9g %.9g %.9g", v.point.x, v.point.y, v.bulge);
+      expected = std::string("LWPOLYLINE ") + (pl->closed ? "True" : "False") + format(" %.9g", pl->elevation());
+      for (size_t i = 0; i < pl->points.size(); ++i)
+        expected += format(" %.9g %.9g %.9g", pl->points[i].x, pl->points[i].y, pl->bulgeAt(i));
     } else if (auto p3 = OdDb3dPolyline::cast(object.get())) {
       expected = "POLYLINE True";
       for (const auto& v : p3->vertices)

@@ -1,0 +1,289 @@
+#include "DxfEntityWriter.h"
+
+#include "DxfCodes.h"
+
+#include <cmath>
+
+namespace dxf {
+
+namespace {
+const std::string kLayerZero("0"), kStandard("Standard");
+} // namespace
+
+const std::string& nameOf(const NameTable& names, OdDbObjectId id, const std::string& fallback)
+{
+  if (!id.isValid())
+    return fallback;
+  const auto it = names.find(id.getHandle());
+  return it == names.end() ? fallback : it->second;
+}
+
+namespace {
+template <class T>
+OdDbHandle extraHandlesOf(const T&)
+{
+  return 0;
+}
+OdDbHandle extraHandlesOf(const OdDb3dPolyline& pline)
+{
+  return pline.vertices.size() + 1; // VERTEX ... SEQEND
+}
+OdDbHandle extraHandlesOf(const OdDbPolyFaceMesh& mesh)
+{
+  return mesh.vertices.size() + mesh.faces.size() + 1;
+}
+} // namespace
+
+OdDbHandle extraHandles(const OdDbEntity& e)
+{
+  OdDbHandle count = 0;
+  visit(e, [&count](const auto& entity) { count = extraHandlesOf(entity); });
+  return count;
+}
+
+void EntityWriter::write(const OdDbEntity& e)
+{
+  visit(e, [this](const auto& entity) { write(entity); });
+}
+
+void EntityWriter::entityHead(const char* type, OdDbHandle handle, const OdDbEntity& e, OdDbHandle owner)
+{
+  static const std::string byLayer("ByLayer");
+  m_out.put(code::kStructure, type);
+  m_out.putHandle(code::kHandle, handle);
+  m_out.putHandle(code::kOwner, owner);
+  m_out.put(code::kSubclass, "AcDbEntity");
+  if (m_paper)
+    m_out.putInt(code::kPaperSpace, 1);
+  m_out.put(code::kLayer, nameOf(m_names, e.layerId(), kLayerZero));
+  if (!e.linetypeId().isNull() && e.linetypeId() != m_db.getLinetypeByLayerId())
+    m_out.put(code::kLinetype, nameOf(m_names, e.linetypeId(), byLayer));
+  writeColor(e.color());
+  if (e.lineWeight() != OdDb::kLnWtByLayer)
+    m_out.putInt(code::kLineWeight, e.lineWeight());
+  if (!e.isVisible())
+    m_out.putInt(code::kInvisible, 1);
+}
+
+void EntityWriter::writeColor(const OdCmColor& color)
+{
+  switch (color.colorMethod()) {
+  case OdCmColor::kByLayer:
+    break; // the default
+  case OdCmColor::kByBlock:
+    m_out.putInt(code::kColor, 0);
+    break;
+  case OdCmColor::kByACI:
+    m_out.putInt(code::kColor, color.colorIndex());
+    break;
+  case OdCmColor::kByColor:
+    m_out.putInt(code::kTrueColor, color.rgb());
+    break;
+  }
+}
+
+void EntityWriter::writeNormal(const OdGeVector3d& normal)
+{
+  if (!(normal == OdGeVector3d::zAxis()))
+    m_out.putVector(code::kNormalX, normal);
+}
+
+void EntityWriter::write(const OdDbLine& e)
+{
+  entityHead("LINE", e);
+  m_out.put(code::kSubclass, "AcDbLine");
+  m_out.putPoint(code::kX, e.start);
+  m_out.putPoint(code::kX2, e.end);
+}
+
+void EntityWriter::write(const OdDbPoint& e)
+{
+  entityHead("POINT", e);
+  m_out.put(code::kSubclass, "AcDbPoint");
+  m_out.putPoint(code::kX, e.position);
+}
+
+void EntityWriter::write(const OdDbCircle& e)
+{
+  entityHead("CIRCLE", e);
+  m_out.put(code::kSubclass, "AcDbCircle");
+  m_out.putPoint(code::kX, Ocs(e.normal).fromWorld(e.center));
+  m_out.putReal(code::kReal, e.radius);
+  writeNormal(e.normal);
+}
+
+void EntityWriter::write(const OdDbArc& e)
+{
+  entityHead("ARC", e);
+  m_out.put(code::kSubclass, "AcDbCircle");
+  m_out.putPoint(code::kX, Ocs(e.normal).fromWorld(e.center));
+  m_out.putReal(code::kReal, e.radius);
+  writeNormal(e.normal);
+  m_out.put(code::kSubclass, "AcDbArc");
+  m_out.putReal(code::kAngle, toDegrees(e.startAngle));
+  m_out.putReal(code::kAngle2, toDegrees(e.endAngle));
+}
+
+void EntityWriter::write(const OdDbEllipse& e)
+{
+  entityHead("ELLIPSE", e);
+  m_out.put(code::kSubclass, "AcDbEllipse");
+  m_out.putPoint(code::kX, e.center);
+  m_out.putVector(code::kX2, e.majorAxis);
+  m_out.putVector(code::kNormalX, e.normal);
+  m_out.putReal(code::kReal, e.radiusRatio);
+  m_out.putReal(code::kRealAux, e.startParam);
+  m_out.putReal(code::kReal3, e.endParam);
+}
+
+void EntityWriter::write(const OdDbPolyline& e)
+{
+  entityHead("LWPOLYLINE", e);
+  m_out.put(code::kSubclass, "AcDbPolyline");
+  m_out.putInt(code::kCount, static_cast<long long>(e.points.size()));
+  m_out.putInt(code::kFlags, e.closed ? kClosed : 0);
+  m_out.putReal(code::kScaleZ, 0.0); // constant width
+  if (e.elevation() != 0.0)
+    m_out.putReal(code::kElevation, e.elevation());
+  for (size_t i = 0; i < e.points.size(); ++i) {
+    m_out.putReal(code::kX, e.points[i].x);
+    m_out.putReal(code::kY(code::kX), e.points[i].y);
+    if (const double bulge = e.bulgeAt(i); bulge != 0.0)
+      m_out.putReal(code::kReal3, bulge);
+  }
+  writeNormal(e.normal());
+}
+
+void EntityWriter::polylineHead(const OdDbEntity& e, const char* subclass, int flags)
+{
+  entityHead("POLYLINE", e);
+  m_out.put(code::kSubclass, subclass);
+  m_out.putInt(code::kFollows, 1);
+  m_out.putPoint(code::kX, {});
+  m_out.putInt(code::kFlags, flags);
+}
+
+void EntityWriter::writeVertices(const OdDbEntity& e, const std::vector<OdGePoint3d>& points, const char* subclass,
+                                  int flags)
+{
+  for (const OdGePoint3d& p : points) {
+    entityHead("VERTEX", newHandle(), e, e.getHandle());
+    m_out.put(code::kSubclass, "AcDbVertex");
+    m_out.put(code::kSubclass, subclass);
+    m_out.putPoint(code::kX, p);
+    m_out.putInt(code::kFlags, flags);
+  }
+}
+
+void EntityWriter::write(const OdDb3dPolyline& e)
+{
+  polylineHead(e, "AcDb3dPolyline", k3dPolyline | (e.closed ? kClosed : 0));
+  writeVertices(e, e.vertices, "AcDb3dPolylineVertex", kVertex3d);
+  entityHead("SEQEND", newHandle(), e, e.getHandle());
+}
+
+void EntityWriter::write(const OdDbPolyFaceMesh& e)
+{
+  polylineHead(e, "AcDbPolyFaceMesh", kPolyface);
+  m_out.putInt(code::kInt2, static_cast<long long>(e.vertices.size()));
+  m_out.putInt(code::kInt3, static_cast<long long>(e.faces.size()));
+  const OdDbHandle polyline = e.getHandle();
+  writeVertices(e, e.vertices, "AcDbPolyFaceMeshVertex", kVertexMesh | kVertexPolyface);
+  for (const OdDbPolyFaceMesh::Face& f : e.faces) {
+    entityHead("VERTEX", newHandle(), e, polyline);
+    m_out.put(code::kSubclass, "AcDbFaceRecord");
+    m_out.putPoint(code::kX, {});
+    m_out.putInt(code::kFlags, kVertexMesh);
+    for (int i = 0; i < f.count(); ++i)
+      m_out.putInt(code::kInt2 + i, f.vertices[i] + 1);
+  }
+  entityHead("SEQEND", newHandle(), e, polyline);
+}
+
+void EntityWriter::write(const OdDbSpline& e)
+{
+  const bool rational = !e.weights.empty() && e.weights.size() == e.controlPoints.size();
+  entityHead("SPLINE", e);
+  m_out.put(code::kSubclass, "AcDbSpline");
+  m_out.putInt(code::kFlags, (e.closed ? kSplineClosed : 0) | (e.periodic ? kSplinePeriodic : 0) |
+                                 (rational ? kSplineRational : 0));
+  m_out.putInt(code::kInt2, e.degree);
+  m_out.putInt(code::kInt3, static_cast<long long>(e.knots.size()));
+  m_out.putInt(code::kInt4, static_cast<long long>(e.controlPoints.size()));
+  m_out.putInt(code::kInt5, 0); // no fit points
+  m_out.putReal(code::kReal3, 1e-10);
+  m_out.putReal(code::kScaleZ, 1e-10);
+  for (double knot : e.knots)
+    m_out.putReal(code::kReal, knot);
+  if (rational)
+    for (double weight : e.weights)
+      m_out.putReal(code::kRealAux, weight);
+  for (const OdGePoint3d& p : e.controlPoints)
+    m_out.putPoint(code::kX, p);
+}
+
+void EntityWriter::write(const OdDbText& e)
+{
+  entityHead("TEXT", e);
+  m_out.put(code::kSubclass, "AcDbText");
+  const Ocs ocs(e.normal);
+  m_out.putPoint(code::kX, ocs.fromWorld(e.position));
+  m_out.putReal(code::kReal, e.height);
+  m_out.putText(code::kText, e.text.str());
+  if (e.rotation != 0.0)
+    m_out.putReal(code::kAngle, toDegrees(e.rotation));
+  if (e.widthFactor != 1.0)
+    m_out.putReal(code::kRealAux, e.widthFactor);
+  m_out.put(code::kTextStyle, nameOf(m_names, e.textStyle, kStandard));
+  const bool aligned = e.horizontalMode != OdDb::kTextLeft || e.verticalMode != OdDb::kTextBase;
+  if (e.horizontalMode != OdDb::kTextLeft)
+    m_out.putInt(code::kInt3, e.horizontalMode);
+  if (aligned)
+    m_out.putPoint(code::kX2, ocs.fromWorld(e.alignmentPoint));
+  writeNormal(e.normal);
+  m_out.put(code::kSubclass, "AcDbText");
+  if (e.verticalMode != OdDb::kTextBase)
+    m_out.putInt(code::kInt4, e.verticalMode);
+}
+
+void EntityWriter::write(const OdDbMText& e)
+{
+  entityHead("MTEXT", e);
+  m_out.put(code::kSubclass, "AcDbMText");
+  m_out.putPoint(code::kX, e.location);
+  m_out.putReal(code::kReal, e.textHeight);
+  m_out.putReal(code::kRealAux, e.width);
+  m_out.putInt(code::kInt2, e.attachment);
+  m_out.putInt(code::kInt3, 1); // left to right
+  m_out.putMText(e.contents.str());
+  m_out.put(code::kTextStyle, nameOf(m_names, e.textStyle, kStandard));
+  writeNormal(e.normal);
+  // The direction is a world vector: the rotation turned into the text's plane.
+  if (e.rotation != 0.0 || !(e.normal == OdGeVector3d::zAxis())) {
+    const OdGePoint3d direction = Ocs(e.normal).toWorld({std::cos(e.rotation), std::sin(e.rotation), 0.0});
+    m_out.putVector(code::kX2, {direction.x, direction.y, direction.z});
+  }
+  m_out.putInt(code::kInt4, 1); // at least the spacing factor
+  m_out.putReal(code::kLineSpacing, e.lineSpacingFactor);
+}
+
+void EntityWriter::write(const OdDbBlockReference& e)
+{
+  if (!e.blockTableRecord.isValid() || !m_names.count(e.blockTableRecord.getHandle()))
+    return; // an INSERT needs the name of a block the file defines
+  entityHead("INSERT", e);
+  m_out.put(code::kSubclass, "AcDbBlockReference");
+  m_out.put(code::kName, nameOf(m_names, e.blockTableRecord, kLayerZero));
+  m_out.putPoint(code::kX, Ocs(e.normal).fromWorld(e.position));
+  if (e.scale.x != 1.0)
+    m_out.putReal(code::kRealAux, e.scale.x);
+  if (e.scale.y != 1.0)
+    m_out.putReal(code::kReal3, e.scale.y);
+  if (e.scale.z != 1.0)
+    m_out.putReal(code::kScaleZ, e.scale.z);
+  if (e.rotation != 0.0)
+    m_out.putReal(code::kAngle, toDegrees(e.rotation));
+  writeNormal(e.normal);
+}
+
+} // namespace dxf

@@ -1,0 +1,138 @@
+// Large blocks are written on several threads: the texts must still arrive whole, in their order,
+// with every handle where a one-thread writer would have put it, and in bounded memory.
+#include "DxfTestSupport.h"
+
+#include <ParallelInOrder.h>
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+using namespace dxftest;
+
+namespace {
+
+int threadsOfThisProcess()
+{
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("Threads:", 0) == 0)
+      return std::stoi(line.substr(8));
+  return -1;
+}
+
+} // namespace
+
+TEST(ParallelInOrder, HandsOnEveryTextInOrderWithinItsWindow)
+{
+  struct Case {
+    size_t count;
+    unsigned workers;
+    size_t window;
+  };
+  for (const Case c : {Case{0, 2, 4}, Case{1, 2, 4}, Case{5, 0, 2}, Case{1000, 1, 1}, Case{1000, 2, 3}, Case{3000, 4, 10}}) {
+    std::atomic<int> held{0}, mostHeld{0};
+    std::atomic<bool> badWorker{false};
+    std::vector<std::string> taken;
+    dxf::parallelInOrder(
+        c.count, c.workers, c.window,
+        [&](size_t item, unsigned worker, std::string& text) {
+          badWorker = badWorker || worker >= std::max(1u, c.workers);
+          text = std::to_string(item);
+          const int now = ++held;
+          for (int most = mostHeld; now > most && !mostHeld.compare_exchange_weak(most, now);) {
+          }
+        },
+        [&](const std::string& text) {
+          taken.push_back(text);
+          --held;
+        });
+    SCOPED_TRACE(::testing::Message() << c.count << " items, " << c.workers << " workers, window " << c.window);
+    ASSERT_EQ(taken.size(), c.count);
+    for (size_t i = 0; i < c.count; ++i)
+      ASSERT_EQ(taken[i], std::to_string(i));
+    EXPECT_LE(mostHeld.load(), int(std::max<size_t>(c.window, 1)));
+    EXPECT_FALSE(badWorker);
+  }
+}
+
+TEST(ParallelInOrder, AFailureOnEitherSideStopsTheRunAndLeavesNoThread)
+{
+  const int threadsBefore = threadsOfThisProcess();
+  for (const bool makerFails : {true, false}) {
+    size_t takenCount = 0;
+    const auto run = [&] {
+      dxf::parallelInOrder(
+          500, 2, 4,
+          [&](size_t item, unsigned, std::string& text) {
+            if (makerFails && item == 37)
+              throw std::runtime_error("make 37");
+            text = "x";
+          },
+          [&](const std::string&) {
+            if (!makerFails && takenCount == 11)
+              throw std::runtime_error("take 11");
+            ++takenCount;
+          });
+    };
+    EXPECT_THROW(run(), std::runtime_error);
+    EXPECT_LE(takenCount, makerFails ? 37u : 11u);
+    EXPECT_EQ(threadsOfThisProcess(), threadsBefore);
+  }
+}
+
+// Enough entities for several batches, in model space and in a block, with 3D polylines whose
+// VERTEX and SEQEND records take handles of their own between the batches.
+TEST(DxfBatches, ALargeDrawingHasItsEntitiesInOrderAndItsOwnHandlesInSequence)
+{
+  OdDbDatabasePtr db = OdRxObjectImpl<OdDbDatabase>::createObject();
+  OdDbBlockTableRecordPtr block = make<OdDbBlockTableRecord>();
+  addRecord(db->getBlockTableId(), block.get(), "Big");
+  OdDbBlockTableRecordPtr model = open<OdDbBlockTableRecord>(db->getModelSpaceId());
+  std::vector<OdDbHandle> expected; // entity handles in the order they were added
+  const auto fill = [&](OdDbBlockTableRecord& owner, int count) {
+    for (int i = 0; i < count; ++i) {
+      OdDbEntityPtr e;
+      if (i % 7 == 3) {
+        OdDb3dPolylinePtr pline = make<OdDb3dPolyline>();
+        for (int v = 0; v <= i % 5; ++v)
+          pline->vertices.push_back({double(i), double(v), 1.0});
+        e = pline;
+      } else {
+        OdDbLinePtr line = make<OdDbLine>();
+        line->end = {double(i), 0.5, 0.0};
+        e = line;
+      }
+      owner.appendOdDbEntity(e.get());
+      expected.push_back(e->getHandle());
+    }
+  };
+  fill(*block, 7000);
+  fill(*model, 9000);
+  OdDbBlockReferencePtr insert = make<OdDbBlockReference>();
+  insert->blockTableRecord = block->objectId();
+  model->appendOdDbEntity(insert.get());
+  expected.push_back(insert->getHandle());
+  OdStaticRxObject<MemoryStream> stream;
+  db->writeFile(&stream, OdDb::kDxf, OdDb::kDHL_1032);
+
+  // The records that are not database objects take handles from one counter, in file order.
+  std::istringstream in(stream.data);
+  std::string code, value, type;
+  std::vector<OdDbHandle> entities, own;
+  while (std::getline(in, code) && std::getline(in, value)) {
+    if (code == "0")
+      type = value;
+    else if (code == "5" && (type == "BLOCK" || type == "ENDBLK" || type == "VERTEX" || type == "SEQEND"))
+      own.push_back(std::stoull(value, nullptr, 16));
+    else if (code == "5" && (type == "LINE" || type == "POLYLINE" || type == "INSERT"))
+      entities.push_back(std::stoull(value, nullptr, 16));
+  }
+  EXPECT_EQ(entities, expected);
+  ASSERT_FALSE(own.empty());
+  for (size_t i = 1; i < own.size(); ++i)
+    ASSERT_EQ(own[i], own[i - 1] + 1) << "record " << i << " of those without an object";
+  EXPECT_GT(own.front(), db->handseed());
+}
