@@ -37,10 +37,8 @@ protected:
     dialog = std::make_unique<CDgnImportDlg>(&userIO, nullptr);
     dialog->show();
     child<QRadioButton>(*dialog, "rbBatch")->click();
-    answerNextFolderDialog(source);
-    child<QPushButton>(*dialog, "pbSourcePath")->click();
-    answerNextFolderDialog(destination);
-    child<QPushButton>(*dialog, "pbDestPath")->click();
+    pickFolder(*dialog, "pbSourcePath", source);
+    pickFolder(*dialog, "pbDestPath", destination);
     child<QCheckBox>(*dialog, "cbSelectAll")->click();
     threads = processThreads(); // with those its pickers started and keep
   }

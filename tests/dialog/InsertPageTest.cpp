@@ -29,14 +29,6 @@ protected:
       return edit->text();
     return child<QAbstractButton>(dialog, name)->text();
   }
-  static QStringList models(const CDgnImportDlg& dialog)
-  {
-    QStringList names;
-    auto* list = child<QListWidget>(dialog, "lwDesignModel");
-    for (int i = 0; i < list->count(); ++i)
-      names << list->item(i)->text();
-    return names;
-  }
 };
 
 TEST_F(InsertPageTest, TheFirstDialogOfAProcessAsksForAFileAndItsBoxesLeaveValuesForLater)

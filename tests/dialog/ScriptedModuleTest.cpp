@@ -28,8 +28,7 @@ TEST_F(ScriptedModuleTest, TheFirstNamesDefaultIsStoredAndEitherRowChangesIt)
   writeFile("SRC/site.dgn", "scripted\nSheet 0\nSHEET 0 sub\nPlan 0\n");
   dialog = std::make_unique<CDgnImportDlg>(&userIO, nullptr);
   child<QRadioButton>(*dialog, "rbBatch")->click();
-  answerNextFolderDialog(source);
-  child<QPushButton>(*dialog, "pbSourcePath")->click();
+  pickFolder(*dialog, "pbSourcePath", source);
   auto* tree = child<QTreeWidget>(*dialog, "treeWidget");
   ASSERT_EQ(tree->topLevelItemCount(), 1);
   tree->expandItem(tree->topLevelItem(0));
