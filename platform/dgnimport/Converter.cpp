@@ -141,12 +141,15 @@ OdDbBlockTableRecordPtr Converter::newBlock(const OdString& name, const char16_t
   if (base.empty())
     base = fallback;
   OdDbBlockTablePtr blocks = OdDbBlockTable::cast(m_db->getBlockTableId().openObject(OdDb::kForWrite).get());
-  std::u16string unique = base;
-  int& suffix = m_nameSuffixes[nameKey(OdString(base))];
-  while (blocks->has(OdString(unique))) {
-    const std::string digits = "_" + std::to_string(suffix++ + 2);
-    unique = base + std::u16string(digits.begin(), digits.end());
-  }
+  // Names taken before are not tried again: files of many cells of one name stay linear.
+  int& taken = m_nameSuffixes[nameKey(OdString(base))];
+  const auto candidate = [&base](int n) {
+    const std::string digits = n < 2 ? std::string() : "_" + std::to_string(n);
+    return base + std::u16string(digits.begin(), digits.end());
+  };
+  std::u16string unique = candidate(taken == 0 ? 1 : taken + 1);
+  for (taken = taken == 0 ? 1 : taken + 1; blocks->has(OdString(unique));)
+    unique = candidate(++taken);
   OdDbBlockTableRecordPtr block = OdRxObjectImpl<OdDbBlockTableRecord>::createObject();
   block->setName(OdString(unique));
   block->origin = origin;

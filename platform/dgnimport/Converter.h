@@ -115,7 +115,7 @@ private:
   OdDbBlockTableRecordPtr m_modelSpace;
   std::vector<Open> m_open;
   std::vector<OdGePoint3d> m_points; // reused per element
-  std::map<std::u16string, int> m_nameSuffixes;         // next suffix to try per block name
+  std::map<std::u16string, int> m_nameSuffixes;         // per block name, the last suffix taken (1: none)
   std::map<std::u16string, OdDbObjectId> m_definitions; // shared cell definitions by upper-case name
   std::vector<PendingInstance> m_pending;
   std::map<OdDbObjectId, std::vector<OdDbObjectId>> m_uses; // the blocks each block references

@@ -328,7 +328,7 @@ TEST_F(DgnBatchTest, AStopWritesNoReportAndNothingMoreArrives)
     writeFile("DEST/Report.txt", "older report");
     newWorker();
     owner->onProgress = nullptr;
-    const OdDgnImport* before = owner->getDgnImporter().get();
+    const OdDgnImportPtr before = owner->getDgnImporter(); // held, so a new one cannot take its place
     stop();
     runHere({"a.dgn", "b.dgn"});
     if (answer.joinable())
@@ -336,7 +336,7 @@ TEST_F(DgnBatchTest, AStopWritesNoReportAndNothingMoreArrives)
     EXPECT_EQ(owner->progress, (QList<int>{0, 1}));
     EXPECT_EQ(converted(), QStringList{"a_Default_m.dwg"});
     EXPECT_EQ(report(), "older report");
-    EXPECT_NE(owner->getDgnImporter().get(), before) << "the importer is renewed";
+    EXPECT_NE(owner->getDgnImporter().get(), before.get()) << "the importer is renewed";
     EXPECT_TRUE(batch->isProcessing()) << "an abandoned run keeps its flag";
     services.appServices.whileConverting = nullptr;
   }

@@ -4,9 +4,89 @@
 #include <cstdlib>
 #include <cstdint>
 #include <new>
+#include <thread>
+
+#ifndef __has_feature
+#define __has_feature(x) 0
+#endif
 
 namespace {
 std::atomic<long> g_liveBlocks{0};
+
+#if defined(__SANITIZE_ADDRESS__) || __has_feature(address_sanitizer)
+constexpr bool kPooled = false; // the address checker sees each block on its own
+#else
+constexpr bool kPooled = true;
+#endif
+
+// One pool a size, in steps of 8 bytes up to kLargest: a list of freed blocks, linked through
+// their first word, and the unused rest of the pool's newest slab. A spin lock suffices: a
+// block is taken or given back in a few instructions.
+class SizedPools {
+public:
+  static constexpr size_t kStep = 8, kLargest = 512, kSlab = 64 * 1024;
+
+  static bool fits(size_t size) { return kPooled && size > 0 && size <= kLargest; }
+
+  void* take(size_t size)
+  {
+    Pool& pool = m_pools[(size - 1) / kStep];
+    const size_t slot = ((size + kStep - 1) / kStep) * kStep;
+    Lock lock(pool.busy);
+    if (void* block = pool.freed) {
+      pool.freed = *static_cast<void**>(block);
+      return block;
+    }
+    if (size_t(pool.end - pool.next) < slot) {
+      char* slab = static_cast<char*>(std::malloc(kSlab)); // kept for the process's lifetime
+      if (!slab)
+        throw std::bad_alloc();
+      pool.next = slab;
+      pool.end = slab + kSlab;
+    }
+    void* block = pool.next;
+    pool.next += slot;
+    return block;
+  }
+
+  void give(void* block, size_t size)
+  {
+    Pool& pool = m_pools[(size - 1) / kStep];
+    Lock lock(pool.busy);
+    *static_cast<void**>(block) = pool.freed;
+    pool.freed = block;
+  }
+
+private:
+  struct Pool {
+    std::atomic_flag busy = ATOMIC_FLAG_INIT;
+    void* freed = nullptr;
+    char* next = nullptr;
+    char* end = nullptr;
+  };
+  class Lock {
+  public:
+    explicit Lock(std::atomic_flag& flag) : m_flag(flag)
+    {
+      while (m_flag.test_and_set(std::memory_order_acquire))
+        std::this_thread::yield();
+    }
+    ~Lock() { m_flag.clear(std::memory_order_release); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+
+  private:
+    std::atomic_flag& m_flag;
+  };
+  Pool m_pools[kLargest / kStep];
+};
+
+// Never destroyed: objects may be freed while static objects are torn down at exit.
+SizedPools& pools()
+{
+  static SizedPools* const instance = new SizedPools;
+  return *instance;
+}
 
 // Larger requests cannot be met on any machine; refuse them before the system allocator sees them.
 constexpr size_t kLargestRequest = size_t(PTRDIFF_MAX);
@@ -41,6 +121,25 @@ void odrxFree(void* block)
     return;
   g_liveBlocks.fetch_sub(1, std::memory_order_relaxed);
   std::free(block);
+}
+
+void* odrxAllocSized(size_t size)
+{
+  if (!SizedPools::fits(size))
+    return odrxAlloc(size);
+  void* p = pools().take(size);
+  g_liveBlocks.fetch_add(1, std::memory_order_relaxed);
+  return p;
+}
+
+void odrxFreeSized(void* block, size_t size)
+{
+  if (!block)
+    return;
+  if (!SizedPools::fits(size))
+    return odrxFree(block);
+  g_liveBlocks.fetch_sub(1, std::memory_order_relaxed);
+  pools().give(block, size);
 }
 
 long odrxLiveBlockCount()

@@ -80,50 +80,53 @@ void OdDbSymbolTableRecord::setName(const OdString& name)
     table->renamed(objectId(), previous, name);
 }
 
-std::u16string OdDbSymbolTable::key(const OdString& name)
+size_t OdDbSymbolTable::key(const OdString& name)
 {
   OdString folded(name);
-  return folded.makeUpper().str();
+  return std::hash<std::u16string>()(folded.makeUpper().str());
 }
 
 OdDbObjectId OdDbSymbolTable::getAt(const OdString& name, bool getErasedRecord) const
 {
-  const auto found = m_byName.find(key(name));
-  if (found == m_byName.end())
-    return OdDbObjectId();
-  for (const OdDbObjectId& id : found->second) {
+  return find(key(name), name, getErasedRecord);
+}
+
+// Of the records of that name, the first added that qualifies.
+OdDbObjectId OdDbSymbolTable::find(size_t nameKey, const OdString& name, bool getErasedRecord) const
+{
+  OdDbObjectId first;
+  const auto [begin, end] = m_byName.equal_range(nameKey);
+  for (auto it = begin; it != end; ++it) {
+    const OdDbObjectId id = it->second;
     OdDbSymbolTableRecordPtr record = OdDbSymbolTableRecord::cast(id.openObject(OdDb::kForRead, true).get());
-    if (record && (getErasedRecord || !record->isErased()))
-      return id;
+    if (record && (getErasedRecord || !record->isErased()) && record->getName().iCompare(name) == 0 &&
+        (first.isNull() || id < first))
+      first = id;
   }
-  return OdDbObjectId();
+  return first;
 }
 
 OdDbObjectId OdDbSymbolTable::add(OdDbSymbolTableRecord* record)
 {
   if (!record || !database())
     throw OdError(eInvalidInput);
-  if (has(record->getName()))
+  const size_t nameKey = key(record->getName());
+  if (!find(nameKey, record->getName(), false).isNull())
     throw OdError(eDuplicateKey, OdString("Duplicate record name: ") + record->getName());
   const OdDbObjectId id = database()->addObject(record, objectId());
   m_records.push_back(id);
-  m_byName[key(record->getName())].push_back(id);
+  m_byName.emplace(nameKey, id);
   return id;
 }
 
 void OdDbSymbolTable::renamed(OdDbObjectId id, const OdString& from, const OdString& to)
 {
-  auto found = m_byName.find(key(from));
-  if (found == m_byName.end())
+  const auto [begin, end] = m_byName.equal_range(key(from));
+  const auto at = std::find_if(begin, end, [id](const auto& entry) { return entry.second == id; });
+  if (at == end)
     return;
-  std::vector<OdDbObjectId>& ids = found->second;
-  const auto at = std::find(ids.begin(), ids.end(), id);
-  if (at == ids.end())
-    return;
-  ids.erase(at);
-  if (ids.empty())
-    m_byName.erase(found);
-  m_byName[key(to)].push_back(id);
+  m_byName.erase(at);
+  m_byName.emplace(key(to), id);
 }
 
 namespace {

@@ -141,7 +141,7 @@ public:
     }
   }
 
-  std::vector<OdGePoint2d> points;
+  std::vector<OdGePoint2d, OdrxAllocator<OdGePoint2d>> points;
 
 private:
   struct More {

@@ -37,13 +37,17 @@ public:
 
 private:
   friend class OdDbSymbolTableRecord;
-  static std::u16string key(const OdString& name);
+  static size_t key(const OdString& name);
+  OdDbObjectId find(size_t nameKey, const OdString& name, bool getErasedRecord) const;
   void renamed(OdDbObjectId id, const OdString& from, const OdString& to);
 
   std::vector<OdDbObjectId> m_records;
-  // Records by upper-cased name (erased ones too), so that look-ups stay constant-time in
-  // tables of many thousands of blocks.
-  std::unordered_map<std::u16string, std::vector<OdDbObjectId>> m_byName;
+  // Records by the hash of their upper-cased name (erased ones too), so that look-ups stay
+  // constant-time in tables of many thousands of blocks; a record's own name settles a match.
+  // Small entries from the SDK's pools: a drawing may hold a block for each of 250,000 cells.
+  std::unordered_multimap<size_t, OdDbObjectId, std::hash<size_t>, std::equal_to<size_t>,
+                          OdrxAllocator<std::pair<const size_t, OdDbObjectId>>>
+      m_byName;
 };
 typedef OdSmartPtr<OdDbSymbolTable> OdDbSymbolTablePtr;
 

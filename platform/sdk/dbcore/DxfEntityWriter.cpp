@@ -167,7 +167,7 @@ void EntityWriter::writeVertices(const OdDbEntity& e, const std::vector<OdGePoin
                                   int flags)
 {
   for (const OdGePoint3d& p : points) {
-    entityHead("VERTEX", newHandle(), e, e.getHandle());
+    entityHead("VERTEX", takeHandle(), e, e.getHandle());
     m_out.put(code::kSubclass, "AcDbVertex");
     m_out.put(code::kSubclass, subclass);
     m_out.putPoint(code::kX, p);
@@ -179,7 +179,7 @@ void EntityWriter::write(const OdDb3dPolyline& e)
 {
   polylineHead(e, "AcDb3dPolyline", k3dPolyline | (e.closed ? kClosed : 0));
   writeVertices(e, e.vertices, "AcDb3dPolylineVertex", kVertex3d);
-  entityHead("SEQEND", newHandle(), e, e.getHandle());
+  entityHead("SEQEND", takeHandle(), e, e.getHandle());
 }
 
 void EntityWriter::write(const OdDbPolyFaceMesh& e)
@@ -190,14 +190,14 @@ void EntityWriter::write(const OdDbPolyFaceMesh& e)
   const OdDbHandle polyline = e.getHandle();
   writeVertices(e, e.vertices, "AcDbPolyFaceMeshVertex", kVertexMesh | kVertexPolyface);
   for (const OdDbPolyFaceMesh::Face& f : e.faces) {
-    entityHead("VERTEX", newHandle(), e, polyline);
+    entityHead("VERTEX", takeHandle(), e, polyline);
     m_out.put(code::kSubclass, "AcDbFaceRecord");
     m_out.putPoint(code::kX, {});
     m_out.putInt(code::kFlags, kVertexMesh);
     for (int i = 0; i < f.count(); ++i)
       m_out.putInt(code::kInt2 + i, f.vertices[i] + 1);
   }
-  entityHead("SEQEND", newHandle(), e, polyline);
+  entityHead("SEQEND", takeHandle(), e, polyline);
 }
 
 void EntityWriter::write(const OdDbSpline& e)

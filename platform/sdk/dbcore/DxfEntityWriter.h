@@ -72,14 +72,13 @@ public:
     m_owner = owner;
     m_paper = paper;
   }
-  // The handle for the next record beyond an entity's own (see extraHandles).
+  // The handle for the next record beyond an entity's own (see extraHandles), and taking it.
   void setNextHandle(OdDbHandle next) { m_next = next; }
-  OdDbHandle nextHandle() const { return m_next; }
+  OdDbHandle takeHandle() { return m_next++; }
 
   void write(const OdDbEntity& e);
 
 private:
-  OdDbHandle newHandle() { return m_next++; }
   void entityHead(const char* type, OdDbHandle handle, const OdDbEntity& e, OdDbHandle owner);
   void entityHead(const char* type, const OdDbEntity& e) { entityHead(type, e.getHandle(), e, m_owner); }
   void writeColor(const OdCmColor& color);

@@ -235,9 +235,10 @@ char* GroupWriter::formatShortest(char* out, double value)
     whole /= 10000, decimals -= 4;
   while (decimals > 0 && whole % 10 == 0)
     whole /= 10, --decimals;
-  int count = 1;
-  while (count < 16 && whole >= kWholePowers[count])
-    ++count;
+  // Digits from the bit length (log10 2 is about 1233 / 4096), one comparison to settle it.
+  const int bits = 64 - __builtin_clzll(whole | 1);
+  int count = (bits * 1233) >> 12;
+  count += whole >= kWholePowers[count] ? 1 : 0;
   int significant = count; // an integer's trailing zeros are not significant
   if (decimals == 0)
     for (uint64_t rest = whole; significant > 1 && rest % 10 == 0; rest /= 10)
@@ -349,16 +350,23 @@ public:
   OdUInt64 length() override { return tell(); }
 };
 
-// Entities written in parallel go in batches of this many.
-constexpr size_t kBatchSize = 2048;
+// The BLOCKS and ENTITIES sections are written in pieces of about this many entities, side by
+// side on every core when there are several.
+constexpr size_t kPieceSize = 2048;
 
 struct Block {
   OdDbObjectPtr holder;
   const OdDbBlockTableRecord* record;
   std::string name;
   OdDbHandle layout; // 0 unless model or paper space
-  OdDbHandle extraHandles = 0; // the entities' records beyond their own (VERTEX, SEQEND)
-  std::vector<OdDbHandle> batchHandles; // of those, how many come before each batch
+};
+
+// Where a piece of a section starts: before entity `entity` of block `block` (in the BLOCKS
+// section, entity 0 means before the block's head), with the handles its records take beyond
+// the entities' own from `handle` on.
+struct Cut {
+  size_t block, entity;
+  OdDbHandle handle;
 };
 
 
@@ -519,7 +527,6 @@ public:
 
 private:
   OdDbHandle fixed(Fixed which) const { return m_base + which; }
-  OdDbHandle newHandle() { return m_next++; }
   const std::string& nameOf(OdDbObjectId id, const std::string& fallback) const;
   void collect();
   void collectNames(OdDbObjectId tableId);
@@ -538,21 +545,22 @@ private:
   void writeEmptyTable(const char* name, Fixed table);
   void writeDimStyles();
   void writeBlockRecords();
-  void writeBlocks();
-  void writeEntities();
+  // The BLOCKS section (blocks: true) or the ENTITIES section, piece by piece.
+  void writeSection(const char* name, const std::vector<Cut>& cuts, bool blocks);
+  void writePiece(const std::vector<Cut>& cuts, size_t piece, bool blocks, GroupWriter& out) const;
+  void blockEdge(GroupWriter& out, const Block& block, OdDbHandle handle, bool head) const;
   void writeObjects();
   void writeDictionary(OdDbHandle handle, OdDbHandle owner, std::initializer_list<std::pair<const char*, OdDbHandle>> entries);
   void writeLayout(OdDbHandle handle, const char* name, int flags, int tabOrder, OdDbHandle block);
 
-  void writeEntitiesOf(const Block& block, bool paper);
-  void writeBatches(const Block& block, bool paper);
 
   const OdDbDatabase& m_db;
   OdStreamBuf& m_stream;
   GroupWriter m_out;
   const int m_precision;
   const OdDbHandle m_base;
-  OdDbHandle m_next = 0, m_seed = 0;
+  OdDbHandle m_seed = 0;
+  std::vector<Cut> m_blockCuts, m_entityCuts;
   std::vector<Block> m_blocks;
   NameTable m_names; // layers, line types, styles, blocks
   Box m_extents;
@@ -582,7 +590,10 @@ void DrawingWriter::collect()
   collectNames(m_db.getLinetypeTableId());
   collectNames(m_db.getTextStyleTableId());
   collectNames(m_db.getBlockTableId());
-  OdDbHandle extra = kFixedCount;
+  OdDbHandle blockHandle = m_base + kFixedCount, entityHandle = 0; // the next, of each section
+  size_t blockRun = 0, entityRun = 0; // entities since the last cut
+  m_blockCuts = {{0, 0, blockHandle}};
+  m_entityCuts = {{0, 0, 0}};
   OdDbSymbolTablePtr blocks = OdDbSymbolTable::cast(m_db.getBlockTableId().safeOpenObject().get());
   for (OdDbObjectId id : blocks->recordIds()) {
     OdDbObjectPtr holder = id.safeOpenObject();
@@ -591,25 +602,34 @@ void DrawingWriter::collect()
       continue;
     const bool model = id == m_db.getModelSpaceId(), paper = id == m_db.getPaperSpaceId();
     std::string name = model ? kModelSpace : paper ? kPaperSpace : nameOf(id, m_layerZero);
-    m_blocks.push_back(Block{holder, record, std::move(name), model ? fixed(kModelLayout) : paper ? fixed(kPaperLayout) : 0, 0, {}});
-    extra += 2; // BLOCK and ENDBLK
-    Block& block = m_blocks.back();
+    m_blocks.push_back(Block{holder, record, std::move(name), model ? fixed(kModelLayout) : paper ? fixed(kPaperLayout) : 0});
+    // Handles beyond the objects' own are taken in file order: BLOCK, the entities' VERTEX and
+    // SEQEND records and ENDBLK of every block, then those of the model and paper space entities.
+    if (blockRun >= kPieceSize)
+      m_blockCuts.push_back({m_blocks.size() - 1, 0, blockHandle}), blockRun = 0;
+    ++blockHandle; // BLOCK
     const std::vector<OdDbObjectId>& ids = record->entityIds();
     for (size_t i = 0; i < ids.size(); ++i) {
-      if (i % kBatchSize == 0)
-        block.batchHandles.push_back(block.extraHandles);
       OdDbObjectPtr entity = ids[i].safeOpenObject();
       const OdDbEntity* e = as<OdDbEntity>(entity.get());
-      if (!e)
-        continue;
-      block.extraHandles += dxf::extraHandles(*e);
-      if (model)
+      const OdDbHandle extra = e ? dxf::extraHandles(*e) : 0;
+      if (model && e)
         extend(m_extents, *e);
+      if (model || paper) {
+        if (entityRun >= kPieceSize)
+          m_entityCuts.push_back({m_blocks.size() - 1, i, entityHandle}), entityRun = 0;
+        entityHandle += extra, ++entityRun;
+      } else {
+        if (i > 0 && blockRun >= kPieceSize)
+          m_blockCuts.push_back({m_blocks.size() - 1, i, blockHandle}), blockRun = 0;
+        blockHandle += extra, ++blockRun;
+      }
     }
-    extra += block.extraHandles;
+    ++blockHandle; // ENDBLK
   }
-  m_next = m_base + kFixedCount;
-  m_seed = m_base + extra;
+  for (Cut& cut : m_entityCuts)
+    cut.handle += blockHandle;
+  m_seed = blockHandle + entityHandle;
 }
 
 void DrawingWriter::write()
@@ -619,8 +639,8 @@ void DrawingWriter::write()
   section("CLASSES");
   endSection();
   writeTables();
-  writeBlocks();
-  writeEntities();
+  writeSection("BLOCKS", m_blockCuts, true);
+  writeSection("ENTITIES", m_entityCuts, false);
   writeObjects();
   m_out.put(code::kStructure, "EOF");
   m_out.flush();
@@ -831,45 +851,82 @@ void DrawingWriter::writeBlockRecords()
   m_out.put(code::kStructure, "ENDTAB");
 }
 
-void DrawingWriter::writeBlocks()
+void DrawingWriter::blockEdge(GroupWriter& out, const Block& block, OdDbHandle handle, bool head) const
 {
-  section("BLOCKS");
-  for (const Block& block : m_blocks) {
-    const bool paper = block.layout == fixed(kPaperLayout);
-    m_out.put(code::kStructure, "BLOCK");
-    m_out.putHandle(code::kHandle, newHandle());
-    m_out.putHandle(code::kOwner, block.record->getHandle());
-    m_out.put(code::kSubclass, "AcDbEntity");
-    if (paper)
-      m_out.putInt(code::kPaperSpace, 1);
-    m_out.put(code::kLayer, "0");
-    m_out.put(code::kSubclass, "AcDbBlockBegin");
-    m_out.put(code::kName, block.name);
-    m_out.putInt(code::kFlags, 0);
-    m_out.putPoint(code::kX, block.record->origin);
-    m_out.put(code::kMoreText, block.name);
-    m_out.put(code::kText, "");
-    // Layout contents belong to the ENTITIES section.
-    if (!block.layout)
-      writeEntitiesOf(block, false);
-    m_out.put(code::kStructure, "ENDBLK");
-    m_out.putHandle(code::kHandle, newHandle());
-    m_out.putHandle(code::kOwner, block.record->getHandle());
-    m_out.put(code::kSubclass, "AcDbEntity");
-    if (paper)
-      m_out.putInt(code::kPaperSpace, 1);
-    m_out.put(code::kLayer, "0");
-    m_out.put(code::kSubclass, "AcDbBlockEnd");
+  out.put(code::kStructure, head ? "BLOCK" : "ENDBLK");
+  out.putHandle(code::kHandle, handle);
+  out.putHandle(code::kOwner, block.record->getHandle());
+  out.put(code::kSubclass, "AcDbEntity");
+  if (block.layout == fixed(kPaperLayout))
+    out.putInt(code::kPaperSpace, 1);
+  out.put(code::kLayer, "0");
+  if (!head) {
+    out.put(code::kSubclass, "AcDbBlockEnd");
+    return;
   }
-  endSection();
+  out.put(code::kSubclass, "AcDbBlockBegin");
+  out.put(code::kName, block.name);
+  out.putInt(code::kFlags, 0);
+  out.putPoint(code::kX, block.record->origin);
+  out.put(code::kMoreText, block.name);
+  out.put(code::kText, "");
 }
 
-void DrawingWriter::writeEntities()
+// A piece runs from its cut to the next one. Layout contents belong to the ENTITIES section, the
+// other blocks' to the BLOCKS section, between their heads and ends.
+void DrawingWriter::writePiece(const std::vector<Cut>& cuts, size_t piece, bool blocks, GroupWriter& out) const
 {
-  section("ENTITIES");
-  for (const Block& block : m_blocks)
-    if (block.layout)
-      writeEntitiesOf(block, block.layout == fixed(kPaperLayout));
+  const Cut& from = cuts[piece];
+  const Cut to = piece + 1 < cuts.size() ? cuts[piece + 1] : Cut{m_blocks.size(), 0, 0};
+  EntityWriter writer(m_db, m_names, out);
+  writer.setNextHandle(from.handle);
+  for (size_t b = from.block, k = from.entity; b < to.block || (b == to.block && k < to.entity); ++b, k = 0) {
+    const Block& block = m_blocks[b];
+    const bool drawnHere = blocks == !block.layout, last = b == to.block;
+    if (blocks && k == 0)
+      blockEdge(out, block, writer.takeHandle(), true);
+    writer.setOwner(block.record->getHandle(), !blocks && block.layout == fixed(kPaperLayout));
+    const std::vector<OdDbObjectId>& ids = block.record->entityIds();
+    for (const size_t end = !drawnHere ? 0 : last ? to.entity : ids.size(); k < end; ++k) {
+      OdDbObjectPtr object = ids[k].safeOpenObject();
+      if (const OdDbEntity* entity = as<OdDbEntity>(object.get()))
+        writer.write(*entity);
+    }
+    if (last)
+      break;
+    if (blocks)
+      blockEdge(out, block, writer.takeHandle(), false);
+  }
+}
+
+// Pieces are written into buffers of their own on every core and joined in their order, a few
+// held at a time; a section of one or two pieces goes straight out.
+void DrawingWriter::writeSection(const char* name, const std::vector<Cut>& cuts, bool blocks)
+{
+  section(name);
+  const unsigned workers = std::min(std::thread::hardware_concurrency(), 8u);
+  if (cuts.size() <= 2 || workers < 2) {
+    for (size_t piece = 0; piece < cuts.size(); ++piece)
+      writePiece(cuts, piece, blocks, m_out);
+  } else {
+    struct Worker {
+      OdStaticRxObject<StringSink> sink;
+      std::unique_ptr<GroupWriter> out;
+    };
+    std::vector<Worker> perWorker(workers);
+    const auto make = [&](size_t piece, unsigned worker, std::string& text) {
+      Worker& w = perWorker[worker];
+      if (!w.out)
+        w.out = std::make_unique<GroupWriter>(w.sink, m_precision);
+      w.sink.target = &text;
+      writePiece(cuts, piece, blocks, *w.out);
+      w.out->flush();
+    };
+    m_out.flush();
+    parallelInOrder(cuts.size(), workers, 2 * workers + 2, make, [this](const std::string& text) {
+      m_stream.putBytes(text.data(), static_cast<OdUInt32>(text.size()));
+    });
+  }
   endSection();
 }
 
@@ -927,57 +984,6 @@ void DrawingWriter::writeObjects()
   writeLayout(fixed(kPaperLayout), "Layout1", 0, 1, m_db.getPaperSpaceId().getHandle());
   endSection();
 }
-
-void DrawingWriter::writeEntitiesOf(const Block& block, bool paper)
-{
-  if (block.batchHandles.size() > 2 && std::thread::hardware_concurrency() > 1)
-    return writeBatches(block, paper);
-  EntityWriter writer(m_db, m_names, m_out);
-  writer.setOwner(block.record->getHandle(), paper);
-  writer.setNextHandle(m_next);
-  for (OdDbObjectId id : block.record->entityIds()) {
-    OdDbObjectPtr object = id.safeOpenObject();
-    if (const OdDbEntity* entity = as<OdDbEntity>(object.get()))
-      writer.write(*entity);
-  }
-  m_next = writer.nextHandle();
-}
-
-// A large block's entities become text on every core, batch by batch, joined in their order;
-// each batch starts at the handles that the batches before it use.
-void DrawingWriter::writeBatches(const Block& block, bool paper)
-{
-  const unsigned workers = std::min(std::thread::hardware_concurrency(), 8u);
-  struct Worker {
-    OdStaticRxObject<StringSink> sink;
-    std::unique_ptr<GroupWriter> out;
-  };
-  std::vector<Worker> perWorker(workers);
-  const std::vector<OdDbObjectId>& ids = block.record->entityIds();
-  const OdDbHandle first = m_next;
-  const auto make = [&](size_t batch, unsigned worker, std::string& text) {
-    Worker& w = perWorker[worker];
-    if (!w.out)
-      w.out = std::make_unique<GroupWriter>(w.sink, m_precision);
-    w.sink.target = &text;
-    EntityWriter writer(m_db, m_names, *w.out);
-    writer.setOwner(block.record->getHandle(), paper);
-    writer.setNextHandle(first + block.batchHandles[batch]);
-    const size_t end = std::min(ids.size(), (batch + 1) * kBatchSize);
-    for (size_t i = batch * kBatchSize; i < end; ++i) {
-      OdDbObjectPtr object = ids[i].safeOpenObject();
-      if (const OdDbEntity* entity = as<OdDbEntity>(object.get()))
-        writer.write(*entity);
-    }
-    w.out->flush();
-  };
-  m_out.flush();
-  parallelInOrder(block.batchHandles.size(), workers, 2 * workers + 2, make, [this](const std::string& text) {
-    m_stream.putBytes(text.data(), static_cast<OdUInt32>(text.size()));
-  });
-  m_next = first + block.extraHandles;
-}
-
 
 } // namespace
 

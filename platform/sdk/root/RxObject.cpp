@@ -18,17 +18,17 @@ bool OdRxClass::isDerivedFrom(const OdRxClass* other) const
 
 void* OdRxObject::operator new(size_t size)
 {
-  void* p = odrxAlloc(size);
+  void* p = odrxAllocSized(size);
   g_liveObjects.fetch_add(1, std::memory_order_relaxed);
   return p;
 }
 
-void OdRxObject::operator delete(void* p)
+void OdRxObject::operator delete(void* p, size_t size)
 {
   if (!p)
     return;
   g_liveObjects.fetch_sub(1, std::memory_order_relaxed);
-  odrxFree(p);
+  odrxFreeSized(p, size);
 }
 
 OdRxClass* OdRxObject::desc()

@@ -79,9 +79,10 @@ public:
 
   static OdRxObjectPtr cast(const OdRxObject* pObj) { return OdRxObjectPtr(pObj); }
 
-  // SDK objects live on the SDK heap, where they are counted.
+  // SDK objects live on the SDK heap, where they are counted; their size comes back when they
+  // are deleted (the destructor is virtual), so they sit in pools by size.
   static void* operator new(size_t size);
-  static void operator delete(void* p);
+  static void operator delete(void* p, size_t size);
   static void* operator new(size_t, void* place) noexcept { return place; }
   static void operator delete(void*, void*) noexcept {}
 };

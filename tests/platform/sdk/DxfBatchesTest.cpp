@@ -83,8 +83,8 @@ TEST(ParallelInOrder, AFailureOnEitherSideStopsTheRunAndLeavesNoThread)
   }
 }
 
-// Enough entities for several batches, in model space and in a block, with 3D polylines whose
-// VERTEX and SEQEND records take handles of their own between the batches.
+// Enough entities for several pieces, in model space, in one large block and in many small ones,
+// with 3D polylines whose VERTEX and SEQEND records take handles of their own between the pieces.
 TEST(DxfBatches, ALargeDrawingHasItsEntitiesInOrderAndItsOwnHandlesInSequence)
 {
   OdDbDatabasePtr db = OdRxObjectImpl<OdDbDatabase>::createObject();
@@ -110,6 +110,11 @@ TEST(DxfBatches, ALargeDrawingHasItsEntitiesInOrderAndItsOwnHandlesInSequence)
     }
   };
   fill(*block, 7000);
+  for (int i = 0; i < 3000; ++i) {
+    OdDbBlockTableRecordPtr small = make<OdDbBlockTableRecord>();
+    addRecord(db->getBlockTableId(), small.get(), ("Small" + std::to_string(i)).c_str());
+    fill(*small, i % 3);
+  }
   fill(*model, 9000);
   OdDbBlockReferencePtr insert = make<OdDbBlockReference>();
   insert->blockTableRecord = block->objectId();
