@@ -86,12 +86,7 @@ protected:
   }
   QString sourceFile(const QString& name) { return QDir(source).filePath(name); }
   QString destinationFile(const QString& name) { return QDir(destination).filePath(name); }
-  void addPlan(const QString& name) { ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", sourceFile(name))); }
-  QByteArray report() const
-  {
-    QFile file(QDir(destination).filePath("Report.txt"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  }
+  void addPlan(const QString& name) { samplePlan("SRC/" + name); }
   // The report with its date and time taken out.
   QByteArray reportWithoutDate() const
   {

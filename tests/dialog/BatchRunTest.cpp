@@ -33,14 +33,12 @@ protected:
   void prepare(int count)
   {
     for (int i = 0; i < count; ++i)
-      ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", QDir(source).filePath(QString("p%1.dgn").arg(i))));
+      samplePlan(QString("SRC/p%1.dgn").arg(i));
     dialog = std::make_unique<CDgnImportDlg>(&userIO, nullptr);
     dialog->show();
     child<QRadioButton>(*dialog, "rbBatch")->click();
-    answerNextFolderDialog(source);
-    child<QPushButton>(*dialog, "pbSourcePath")->click();
-    answerNextFolderDialog(destination);
-    child<QPushButton>(*dialog, "pbDestPath")->click();
+    pickFolder(*dialog, "pbSourcePath", source);
+    pickFolder(*dialog, "pbDestPath", destination);
     child<QCheckBox>(*dialog, "cbSelectAll")->click();
     threads = processThreads(); // with those its pickers started and keep
   }
@@ -163,9 +161,7 @@ TEST_F(BatchRunTest, GoingToInsertModeStopsTheRunWithTheTotalsSoFar)
   EXPECT_EQ(question, "Cancel batch processing?");
   EXPECT_EQ(child<QStackedWidget>(*dialog, "swModes")->currentIndex(), 0);
   ASSERT_TRUE(reportWritten());
-  QFile report(QDir(destination).filePath("Report.txt"));
-  ASSERT_TRUE(report.open(QIODevice::ReadOnly));
-  const QByteArray text = report.readAll();
+  const QByteArray text = report();
   EXPECT_TRUE(text.contains("Total number of converted files: ")) << text.constData();
   EXPECT_FALSE(text.contains("Total number of converted files: 500"));
   waitUntil([] { return false; }, 1500);
@@ -231,9 +227,7 @@ TEST_F(BatchRunTest, AFolderOfManyFilesListsRunsAndReportsWhileTheWindowAnswers)
   start(&finished);
   ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty(); }, 600000));
   EXPECT_LT(longestGap, SOAK_ANSWER_MS);
-  QFile report(QDir(destination).filePath("Report.txt"));
-  ASSERT_TRUE(report.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(report.readAll().endsWith(QString("Design Model: %1\r\nTotal number of failed files: 0\r\n").arg(SOAK_FILES).toUtf8()));
+  EXPECT_TRUE(report().endsWith(QString("Design Model: %1\r\nTotal number of failed files: 0\r\n").arg(SOAK_FILES).toUtf8()));
   EXPECT_EQ(QDir(destination).entryList({"*.dwg"}, QDir::Files).size(), SOAK_FILES);
 }
 

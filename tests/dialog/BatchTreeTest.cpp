@@ -18,7 +18,7 @@ protected:
     DialogTest::SetUp();
     makeBatchFolders();
     for (const char* name : {"a.dgn", "B.DGN", "c.Dgn"})
-      ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", QDir(source).filePath(name)));
+      samplePlan(QString("SRC/") + name);
     writeFile("SRC/notes.txt", "not listed");
     dialog = std::make_unique<CDgnImportDlg>(&userIO, nullptr);
     child<QRadioButton>(*dialog, "rbBatch")->click();
@@ -30,16 +30,7 @@ protected:
     clearTempFolder();
     DialogTest::TearDown();
   }
-  void pickSource(const QString& path)
-  {
-    answerNextFolderDialog(path);
-    child<QPushButton>(*dialog, "pbSourcePath")->click();
-  }
-  void pickDestination()
-  {
-    answerNextFolderDialog(destination);
-    child<QPushButton>(*dialog, "pbDestPath")->click();
-  }
+  void pickSource(const QString& path) { pickFolder(*dialog, "pbSourcePath", path); }
   QStringList listed() const
   {
     QStringList names;
@@ -168,7 +159,7 @@ TEST_F(BatchTreeTest, GlobalSettingsHideEveryTableAndRefuseEditors)
 
 TEST_F(BatchTreeTest, StartNeedsBothFoldersAndACheckedFile)
 {
-  pickDestination();
+  pickFolder(*dialog, "pbDestPath", destination);
   EXPECT_FALSE(start()->isEnabled()) << "no source folder";
   pickSource(source);
   EXPECT_FALSE(start()->isEnabled()) << "nothing checked";

@@ -29,41 +29,20 @@ protected:
       return edit->text();
     return child<QAbstractButton>(dialog, name)->text();
   }
-  static QStringList models(const CDgnImportDlg& dialog)
-  {
-    QStringList names;
-    auto* list = child<QListWidget>(dialog, "lwDesignModel");
-    for (int i = 0; i < list->count(); ++i)
-      names << list->item(i)->text();
-    return names;
-  }
 };
 
 TEST_F(InsertPageTest, TheFirstDialogOfAProcessAsksForAFileAndItsBoxesLeaveValuesForLater)
 {
   const auto dialog = open();
-  EXPECT_EQ(dialog->windowTitle(), "DGN Import");
-  EXPECT_TRUE(dialog->isModal());
-  EXPECT_TRUE(child<QCheckBox>(*dialog, "cbPoint")->isChecked());
-  EXPECT_FALSE(child<QCheckBox>(*dialog, "cbScale")->isChecked());
-  EXPECT_FALSE(child<QCheckBox>(*dialog, "cbRotation")->isChecked());
-  for (const char* name : {"leX", "lblX", "leY", "lblY", "leZ", "lblZ"})
-    EXPECT_FALSE(child<QWidget>(*dialog, name)->isEnabled()) << name;
-  EXPECT_TRUE(child<QWidget>(*dialog, "leFactor")->isEnabled());
-  EXPECT_EQ(text(*dialog, "leFactor"), "1");
-  EXPECT_EQ(text(*dialog, "leAngle"), "0");
-  for (const char* name : {"leX", "leY", "leZ"})
-    EXPECT_EQ(text(*dialog, name), "0") << name;
-  EXPECT_EQ(text(*dialog, "leUnitFactor"), "1");
+  // Without a file there is nothing to accept and no unit to choose; the point is left for later.
   EXPECT_FALSE(button(*dialog, QDialogButtonBox::Ok)->isEnabled());
   EXPECT_TRUE(button(*dialog, QDialogButtonBox::Abort)->isHidden());
   EXPECT_FALSE(child<QWidget>(*dialog, "masterunits")->isEnabled());
   EXPECT_FALSE(child<QWidget>(*dialog, "subunits")->isEnabled());
-  EXPECT_EQ(child<QStackedWidget>(*dialog, "swModes")->currentIndex(), 0);
-  EXPECT_TRUE(child<QRadioButton>(*dialog, "rbInsert")->isChecked());
-  EXPECT_TRUE(models(*dialog).isEmpty());
-  EXPECT_TRUE(dialog->getDesignModel().isEmpty());
-  EXPECT_EQ(dialog->m_modelUnit, OdDb::kUnitsUndefined);
+  EXPECT_TRUE(child<QCheckBox>(*dialog, "cbPoint")->isChecked());
+  for (const char* name : {"leX", "lblX", "leY", "lblY", "leZ", "lblZ"})
+    EXPECT_FALSE(child<QWidget>(*dialog, name)->isEnabled()) << name;
+  EXPECT_TRUE(child<QWidget>(*dialog, "leFactor")->isEnabled());
   EXPECT_FALSE(dialog->getDgnImporter().isNull());
 
   // The specify-later boxes disable their fields and labels and keep their values.

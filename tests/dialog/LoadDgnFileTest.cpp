@@ -15,13 +15,6 @@ public:
     recorder->answer("IsValidDgnDatabase", [valid](OdVariant& v) { v.setBool(valid); });
     recorder->answer("DesignModelList", [models](OdVariant& v) { v.setString(OdString(models)); });
   }
-  QStringList listed() const
-  {
-    QStringList names;
-    for (int i = 0; i < ui.lwDesignModel->count(); ++i)
-      names << ui.lwDesignModel->item(i)->text();
-    return names;
-  }
   int currentRow() const { return ui.lwDesignModel->currentRow(); }
 };
 
@@ -39,7 +32,7 @@ TEST_F(LoadDgnFileTest, ListsTheModelsAndFollowsTheCurrentOnesUnitOrNamesAFileTh
   unit(OdDb::kUnitsMeters);
   child<CFxQtInsertComboBox>(dialog, "unitComboBox")->setCurrentUnit(OdDb::kUnitsMillimeters);
   EXPECT_TRUE(dialog.loadDgnFile("/plans/site.dgn"));
-  EXPECT_EQ(dialog.listed(), (QStringList{"Default", "Sheet"}));
+  EXPECT_EQ(models(dialog), (QStringList{"Default", "Sheet"}));
   EXPECT_EQ(dialog.currentRow(), 0);
   EXPECT_TRUE(services.shown.empty());
   EXPECT_EQ(dialog.recorder->log.front(), "put DgnPath=string:/plans/site.dgn");
@@ -52,7 +45,7 @@ TEST_F(LoadDgnFileTest, ListsTheModelsAndFollowsTheCurrentOnesUnitOrNamesAFileTh
 
   dialog.answerFile(true, "Default");
   EXPECT_TRUE(dialog.loadDgnFile("/plans/good.dgn"));
-  EXPECT_EQ(dialog.listed(), QStringList{"Default"}) << "a new file replaces the list";
+  EXPECT_EQ(models(dialog), QStringList{"Default"}) << "a new file replaces the list";
 
   dialog.answerFile(false, "");
   EXPECT_FALSE(dialog.loadDgnFile("/plans/bad file.dgn"));
@@ -62,7 +55,7 @@ TEST_F(LoadDgnFileTest, ListsTheModelsAndFollowsTheCurrentOnesUnitOrNamesAFileTh
             "corrupted \n - File has an earlier format that is not supported \n - File format is not supported");
   EXPECT_EQ(services.shown[0].caption, "Invalid file");
   EXPECT_EQ(services.shown[0].flags, 0x30u);
-  EXPECT_EQ(dialog.listed(), QStringList{"Default"});
+  EXPECT_EQ(models(dialog), QStringList{"Default"});
 
   dialog.answerFile(true, "");
   EXPECT_FALSE(dialog.loadDgnFile("/plans/empty.dgn"));
@@ -70,7 +63,7 @@ TEST_F(LoadDgnFileTest, ListsTheModelsAndFollowsTheCurrentOnesUnitOrNamesAFileTh
   EXPECT_EQ(services.shown[1].text, "/plans/empty.dgn\ncontains no Design Model.");
   EXPECT_EQ(services.shown[1].caption, "Information");
   EXPECT_EQ(services.shown[1].flags, 0x30u);
-  EXPECT_EQ(dialog.listed(), QStringList{"Default"});
+  EXPECT_EQ(models(dialog), QStringList{"Default"});
 
   dialog.dropImporter();
   EXPECT_FALSE(dialog.loadDgnFile("/plans/good.dgn"));

@@ -28,8 +28,7 @@ TEST_F(ScriptedModuleTest, TheFirstNamesDefaultIsStoredAndEitherRowChangesIt)
   writeFile("SRC/site.dgn", "scripted\nSheet 0\nSHEET 0 sub\nPlan 0\n");
   dialog = std::make_unique<CDgnImportDlg>(&userIO, nullptr);
   child<QRadioButton>(*dialog, "rbBatch")->click();
-  answerNextFolderDialog(source);
-  child<QPushButton>(*dialog, "pbSourcePath")->click();
+  pickFolder(*dialog, "pbSourcePath", source);
   auto* tree = child<QTreeWidget>(*dialog, "treeWidget");
   ASSERT_EQ(tree->topLevelItemCount(), 1);
   tree->expandItem(tree->topLevelItem(0));
@@ -79,9 +78,7 @@ TEST_F(ScriptedModuleTest, EveryFailedModelHasItsReportLineAndCounts)
   runWorker(batch);
   clearTempFolder();
 
-  QFile report(QDir(destination).filePath("Report.txt"));
-  ASSERT_TRUE(report.open(QIODevice::ReadOnly));
-  const QString text = QString::fromUtf8(report.readAll());
+  const QString text = QString::fromUtf8(report());
   const QString line = QStringLiteral("Failed DGN filename:%1    Model name:%2    Error type:%3\r\n");
   for (const auto& [model, error] : std::vector<std::pair<QString, QString>>{
          {"One", "Unknown Error."}, {"Two", "Invalid password."}, {"Three", "Cannot open file."}, {"Four", "Invalid file."},

@@ -51,8 +51,7 @@ class TranslatedPagesTest : public DialogTest {};
 TEST_F(TranslatedPagesTest, EveryPageShowsItsWholeTextsWithMnemonicsApart)
 {
   makeBatchFolders();
-  ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", source + "/plan.dgn"));
-  rememberedSettings().dgnPath = source + "/plan.dgn";
+  rememberedSettings().dgnPath = samplePlan("SRC/plan.dgn");
   rememberedSettings().sourceFolder = source;
   rememberedSettings().destinationFolder = destination;
   // The desktop's font and a screen that takes the dialog's own size, as in the README's pictures

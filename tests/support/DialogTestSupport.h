@@ -21,6 +21,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -268,7 +270,15 @@ protected:
   // A file named `name` in the test's folder holding `bytes`.
   QString writeFile(const QString& name, const QByteArray& bytes) { return writeBytes(folder.filePath(name), bytes); }
 
-  // A copy of the shipped sample (master units metres, sub units millimetres) named `name`.
+  // The batch run's report in the destination folder; empty when there is none.
+  QByteArray report() const
+  {
+    QFile file(QDir(destination).filePath("Report.txt"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+
+  // A copy of the shipped sample (master units metres, sub units millimetres) named `name` in the
+  // test's folder.
   QString samplePlan(const QString& name = QStringLiteral("plan.dgn"))
   {
     const QString path = folder.filePath(name);
@@ -284,6 +294,21 @@ public:
     auto* widget = dialog.findChild<Widget*>(QString::fromLatin1(name));
     EXPECT_NE(widget, nullptr) << name;
     return widget;
+  }
+  // Picks `folder` in the folder dialog that the button `button` opens.
+  static void pickFolder(const QObject& dialog, const char* button, const QString& folder)
+  {
+    answerNextFolderDialog(folder);
+    child<QPushButton>(dialog, button)->click();
+  }
+  // The design models the Insert page lists.
+  static QStringList models(const QObject& dialog)
+  {
+    QStringList names;
+    auto* list = child<QListWidget>(dialog, "lwDesignModel");
+    for (int i = 0; i < list->count(); ++i)
+      names << list->item(i)->text();
+    return names;
   }
 
 protected:

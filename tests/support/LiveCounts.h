@@ -1,9 +1,23 @@
 #pragma once
 #include <OdAlloc.h>
+#include <OdError.h>
 #include <RxObject.h>
 #include <ThreadsCounter.h>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+
+// The code of the SDK error `action` raises; eOk when it raises none.
+inline OdResult errorOf(const std::function<void()>& action)
+{
+  try {
+    action();
+  } catch (const OdError& e) {
+    return e.code();
+  }
+  return eOk;
+}
 
 // Fixture base: every test must leave as many SDK objects and heap blocks alive as it found, and
 // every thread registration with the SDK undone.

@@ -151,8 +151,7 @@ TEST(Dgninfo, ReportsWhatEachTypeBecameOfCurvesAndSurfacesThatEzdxfAndGdalRead)
   w.add(w.surface({2, 2, false, false, {{{0, 0, 0}, {10000, 0, 0}}, {{0, 10000, 0}, {10000, 10000, 0}}}, {}, {}, {},
                    {{{0.2, 0.2}, {0.8, 0.3}, {0.5, 0.9}}}}));
   w.add(w.cone(true, {90, {1, 0, 0}}, {0, 0, 0}, 20000, {0, -50000, 0}, 0));
-  V7Writer::Symbology rule;
-  rule.properties = 4;
+  const V7Writer::Symbology rule = V7Writer::Symbology::rule();
   w.add(w.swept(19, 1, 1, {w.vertices(6, {{100, 0, 0}, {200, 0, 0}, {200, 0, 90}, {100, 0, 0}}),
                            w.vertices(6, {{0, 100, 0}, {0, 200, 0}, {0, 200, 90}, {0, 100, 0}}),
                            w.arc(0, 90, 100, 100, 0, 0, rule), w.arc(0, 90, 200, 200, 0, 0, rule)}));

@@ -256,12 +256,6 @@ struct Drawing {
   Box extents;      // as the drawing's header gives them
 };
 
-P point(const QJsonValue& v)
-{
-  const QJsonArray a = v.toArray();
-  return {a[0].toDouble(), a[1].toDouble(), a[2].toDouble()};
-}
-
 Points pointList(const QJsonValue& v) // x, y, z, x, y, z...
 {
   const QJsonArray a = v.toArray();
@@ -271,39 +265,27 @@ Points pointList(const QJsonValue& v) // x, y, z, x, y, z...
   return points;
 }
 
-// Every point an entity draws (conics sampled); a text's insertion point.
-Points drawnPoints(const Entity& e)
+P point(const QJsonValue& v)
 {
-  if (e.isText())
-    return {e.insert};
-  if (!e.isConic())
-    return e.stroke();
-  Points points;
-  const double span = e.span() > 0 ? e.span() : 2 * M_PI;
-  for (int i = 0; i <= 32; ++i)
-    points.push_back(e.at(e.start + span * i / 32));
-  return points;
+  const Points one = pointList(v);
+  return one.empty() ? P{} : one.front();
 }
 
 Entity::Entity(const QJsonObject& o, double tol)
+  : kind(o["kind"].toString()), layer(o["layer"].toString()), rgb(o["rgb"].toString()), points(pointList(o["points"])),
+    flat(pointList(o["flat"])), closed(o["closed"].toBool()), center(point(o["center"])), major(point(o["major"])),
+    minor(point(o["minor"])), start(o["start"].toDouble()), end(o["end"].toDouble()), insert(point(o["insert"])),
+    dir(point(o["dir"])), height(o["height"].toDouble()), text(o["text"].toString())
 {
-  const auto get = [&](const char* key) { return o.value(QLatin1String(key)); };
-  kind = get("kind").toString();
-  layer = get("layer").toString();
-  rgb = get("rgb").toString();
-  points = pointList(get("points"));
-  flat = pointList(get("flat"));
-  closed = get("closed").toBool();
-  center = point(get("center"));
-  major = point(get("major"));
-  minor = point(get("minor"));
-  start = get("start").toDouble();
-  end = get("end").toDouble();
-  insert = point(get("insert"));
-  dir = point(get("dir"));
-  height = get("height").toDouble();
-  text = get("text").toString();
-  drawn = Path(drawnPoints(*this), tol);
+  // Every point it draws (conics sampled); a text's insertion point.
+  Points sampled = isText() ? Points{insert} : stroke();
+  if (isConic()) {
+    sampled.clear();
+    const double sweep = span() > 0 ? span() : 2 * M_PI;
+    for (int i = 0; i <= 32; ++i)
+      sampled.push_back(at(start + sweep * i / 32));
+  }
+  drawn = Path(sampled, tol);
 }
 
 std::vector<Entity> entities(const QJsonArray& list, double tol)
@@ -329,8 +311,7 @@ Drawing readDrawing(const QString& dxf, double tol)
   for (auto it = blocks.begin(); it != blocks.end(); ++it)
     d.blocks[it.key()] = entities(it.value().toArray(), tol);
   d.inserts = o["inserts"].toInt(-1);
-  const Points corners = pointList(o["extents"]);
-  d.extents = boxOf(corners);
+  d.extents = boxOf(pointList(o["extents"]));
   return d;
 }
 
@@ -677,11 +658,10 @@ void checkConversion(const QString& dgn, const QByteArray& bytes)
   // the stroke of a curve.
   const Box& ours = drawing.extents;
   const double side = 0.01 * features.size();
+  const auto box = [](const Box& b) { return str({b.minX, b.minY}) + " - " + str({b.maxX, b.maxY}); };
   EXPECT_TRUE(std::fabs(ours.minX - features.minX) <= side && std::fabs(ours.maxX - features.maxX) <= side &&
               std::fabs(ours.minY - features.minY) <= side && std::fabs(ours.maxY - features.maxY) <= side)
-    << "the drawing's extents " << str({ours.minX, ours.minY}) << " - " << str({ours.maxX, ours.maxY})
-    << " are not those of GDAL's features " << str({features.minX, features.minY}) << " - "
-    << str({features.maxX, features.maxY});
+    << "the drawing's extents " << box(ours) << " are not those of GDAL's features " << box(features);
 
   int cells = 0;
   for (const Element& e : elements)

@@ -22,9 +22,11 @@ protected:
     odrxDynamicLinker()->setModuleFolder(OdString(DGN_BIN_DIR));
     m_module = OdDgnImportModule::cast(odrxDynamicLinker()->loadModule(OdString("TD_DgnImport")).get());
     ASSERT_FALSE(m_module.isNull()) << odrxDynamicLinker()->lastError().toUtf8();
+    importer = m_module->create();
   }
   void TearDown() override
   {
+    importer = nullptr;
     m_module = nullptr;
     odrxDynamicLinker()->unloadAll();
     odrxDynamicLinker()->setModuleFolder(m_folder);
@@ -38,37 +40,27 @@ protected:
     m_files.push_back(::testing::TempDir() + std::to_string(::getpid()) + "_" + name);
     return m_files.back();
   }
-  std::string save(const V7Writer& w, const std::string& name, bool endMarker = true)
+  std::string save(const V7Writer& w, const std::string& name)
   {
     const std::string path = tempFile(name);
-    EXPECT_TRUE(w.save(path, endMarker));
+    EXPECT_TRUE(w.save(path));
     return path;
   }
 
-  static void put(OdDgnImport& importer, const char* key, void (*set)(OdVariant&, const void*), const void* value)
+  // Puts a fresh variant under `key`, as the product does: `set` is the variant's setter.
+  template <class T>
+  static void put(OdDgnImport& importer, const char* key, OdVariant& (OdVariant::*set)(T), T value)
   {
     OdSmartPtr<OdRxVariant> v = OdRxObjectImpl<OdRxVariant>::createObject();
-    set(*v, value);
+    (v.get()->*set)(value);
     importer.properties()->putAt(OdString(key), v.get());
   }
   static void putString(OdDgnImport& i, const char* key, const std::string& value)
   {
-    OdSmartPtr<OdRxVariant> v = OdRxObjectImpl<OdRxVariant>::createObject();
-    v->setString(OdString(value.c_str()));
-    i.properties()->putAt(OdString(key), v.get());
+    put<const OdString&>(i, key, &OdVariant::setString, OdString(value.c_str()));
   }
-  static void putBool(OdDgnImport& i, const char* key, bool value)
-  {
-    OdSmartPtr<OdRxVariant> v = OdRxObjectImpl<OdRxVariant>::createObject();
-    v->setBool(value);
-    i.properties()->putAt(OdString(key), v.get());
-  }
-  static void putU8(OdDgnImport& i, const char* key, OdUInt8 value)
-  {
-    OdSmartPtr<OdRxVariant> v = OdRxObjectImpl<OdRxVariant>::createObject();
-    v->setUInt8(value);
-    i.properties()->putAt(OdString(key), v.get());
-  }
+  static void putBool(OdDgnImport& i, const char* key, bool value) { put(i, key, &OdVariant::setBool, value); }
+  static void putU8(OdDgnImport& i, const char* key, OdUInt8 value) { put(i, key, &OdVariant::setUInt8, value); }
   static OdRxVariantPtr get(OdDgnImport& i, const char* key)
   {
     return OdRxVariant::cast(i.properties()->getAt(OdString(key)).get());
@@ -91,7 +83,11 @@ protected:
     return out;
   }
 
+  // What the last run of `importer` counted, as its "ElementStatistics" says.
+  std::string statistics() { return get(*importer, "ElementStatistics")->getString().toUtf8(); }
+
   OdDgnImportModulePtr m_module;
+  OdDgnImportPtr importer; // a fresh one for each test
 
 private:
   OdString m_folder;

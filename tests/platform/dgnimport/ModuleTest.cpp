@@ -19,7 +19,6 @@ V7Writer::Units mmUnits()
 
 TEST_F(DgnModuleTest, AnswersComputedKeysFromTheCurrentPath)
 {
-  OdDgnImportPtr importer = m_module->create();
   ASSERT_FALSE(importer.isNull());
   EXPECT_NE(importer.get(), m_module->create().get()) << "each create() is a new importer";
 
@@ -61,7 +60,6 @@ TEST_F(DgnModuleTest, AnswersComputedKeysFromTheCurrentPath)
 
 TEST_F(DgnModuleTest, RunsAndReportsResults)
 {
-  OdDgnImportPtr importer = m_module->create();
   const std::string garbage = tempFile("garbage.dgn");
   std::ofstream(garbage) << "not a design file at all";
   int r = -1;
@@ -92,15 +90,8 @@ TEST_F(DgnModuleTest, RunsAndReportsResults)
 TEST_F(DgnModuleTest, DecodesElementKinds)
 {
   V7Writer w(false, mmUnits());
-  V7Writer::Symbology red;
-  red.color = 3;
-  red.level = 5;
-  red.style = 2;
-  red.weight = 3;
-  V7Writer::Symbology deleted;
-  deleted.deleted = true;
-  V7Writer::Symbology invisible;
-  invisible.properties = 0x0080;
+  // Symbologies by level, colour, weight, style, properties and the deleted bit.
+  const V7Writer::Symbology red{5, 3, 3, 2}, deleted{1, 0, 0, 0, 0, true}, invisible{1, 0, 0, 0, 0x0080};
   std::vector<uint32_t> colors(256, 0);
   colors[4] = 0x102030; // index 3 is the fourth triple after the background
   w.add(w.colorTable(colors));
@@ -121,7 +112,6 @@ TEST_F(DgnModuleTest, DecodesElementKinds)
   w.add(w.vertices(4, {{0, 0}, {1, 1}}));
   const std::string path = save(w, "kinds.dgn");
 
-  OdDgnImportPtr importer = m_module->create();
   auto all = import(*importer, path);
   EXPECT_EQ(ofType<OdDbPoint>(all).size(), 1u);
   EXPECT_EQ(ofType<OdDbCircle>(all).size(), 1u);
@@ -156,7 +146,7 @@ TEST_F(DgnModuleTest, DecodesElementKinds)
   EXPECT_NEAR(ellipse->majorAxis.y, 0.1, 1e-12) << "major axis rotated by 90 degrees";
   EXPECT_NEAR(ellipse->radiusRatio, 0.5, 1e-12);
 
-  EXPECT_NE(get(*importer, "ElementStatistics")->getString().toUtf8().find(";3=4+1;"), std::string::npos)
+  EXPECT_NE(statistics().find(";3=4+1;"), std::string::npos)
     << "the deleted line is counted apart";
 
   putBool(*importer, "ExplodeTextNodes", true);
@@ -231,8 +221,7 @@ TEST_F(DgnModuleTest, SurvivesDamagedCopiesOfGeneratedAndRealFiles)
   w.add(w.sharedCellInstance("S", {5, 5, 5}, {2, 0, 0, 0, 2, 0, 0, 0, 2}));
   w.add(w.complex(14, {w.vertices(4, {{0, 0, 0}, {1000, 0, 0}}), w.arc(0, 180, 500, 500, 500, 0),
                        w.vertices(11, {{0, 0, 0}, {1, 0, 0}, {2, 5, 0}, {3, 0, 0}, {4, 5, 0}, {5, 0, 0}, {6, 0, 0}})}));
-  V7Writer::Symbology rule;
-  rule.properties = 4;
+  const V7Writer::Symbology rule = V7Writer::Symbology::rule();
   w.add(w.surface({3, 2, true, false, {{{0, 0, 0}, {900, 0, 0}, {900, 900, 0}, {0, 900, 9}}, {{0, 0, 90}, {900, 0, 90}, {900, 900, 90}, {0, 900, 99}}},
                    {{1, 0.5, 1, 0.5}, {1, 0.5, 1, 0.5}}, {0.2, 0.3, 0.7}, {}, {{{0.1, 0.1}, {0.9, 0.2}, {0.5, 0.9}}}}));
   w.add(w.swept(19, 1, 1, {w.vertices(4, {{100, 0, 0}, {200, 0, 50}}), w.vertices(4, {{0, 100, 0}, {0, 200, 50}}),
@@ -251,7 +240,6 @@ TEST_F(DgnModuleTest, SurvivesDamagedCopiesOfGeneratedAndRealFiles)
     copies.insert(copies.end(), damaged.begin(), damaged.end());
   }
   ASSERT_GE(copies.size(), 1000u);
-  OdDgnImportPtr importer = m_module->create();
   const std::string path = tempFile("damaged.dgn");
   for (size_t i = 0; i < copies.size(); ++i) {
     std::ofstream(path, std::ios::binary | std::ios::trunc)
@@ -277,16 +265,13 @@ TEST_F(DgnModuleTest, SharedCellsAreBlocksPlacedByTheirInstancesAndNeverDrawnAlo
   w.add(w.cell("BOX", {0, 0}, {w.line({0, 0}, {1, 1})})); // takes the name first
   w.add(w.sharedCellDefinition("BOX", {w.line({0, 0}, {10000, 0}), w.sharedCellInstance("LATE", {0, 0}, {1, 0, 0, 1})}));
   w.add(w.sharedCellDefinition("LATE", {w.line({0, 0}, {0, 10000})}));
-  V7Writer::Symbology red;
-  red.color = 3;
-  red.level = 7;
+  const V7Writer::Symbology red{7, 3}; // level 7, colour 3
   w.add(w.sharedCellInstance("box", {11000, 20000}, {0, -2, 2, 0}, red)); // twice the size, a quarter turn
   w.add(w.sharedCellInstance("NOWHERE", {0, 0}, {1, 0, 0, 1}));
   const V7Writer::Bytes loop = w.sharedCellInstance("LOOP", {}, {1, 0, 0, 1});
   w.add(w.sharedCellDefinition("LOOP", {loop, w.cell("IN", {}, {loop})})); // would hold itself
   const std::string path = save(w, "shared.dgn");
 
-  OdDgnImportPtr importer = m_module->create();
   const auto all = import(*importer, path);
   EXPECT_TRUE(ofType<OdDbLine>(all).empty()) << "definitions are not drawn in model space";
   const auto refs = ofType<OdDbBlockReference>(all);
@@ -310,9 +295,8 @@ TEST_F(DgnModuleTest, SharedCellsAreBlocksPlacedByTheirInstancesAndNeverDrawnAlo
   const OdDbBlockReferencePtr nested = OdDbBlockReference::cast(inside[1].openObject().get());
   EXPECT_EQ(definitionOf(nested)->getName().toUtf8(), "LATE");
   EXPECT_DOUBLE_EQ(nested->position.x, 0.0) << "a nested instance lies in the definition's coordinates";
-  const std::string statistics = get(*importer, "ElementStatistics")->getString().toUtf8();
-  EXPECT_NE(statistics.find("malformed elements=2;shared cells without definition=1;"), std::string::npos)
-    << statistics << ": both instances of LOOP within itself are left out";
+  EXPECT_NE(statistics().find("malformed elements=2;shared cells without definition=1;"), std::string::npos)
+    << statistics() << ": both instances of LOOP within itself are left out";
 }
 
 TEST_F(DgnModuleTest, ThreeDimensionalRotationsTurnAsInMicroStation)
@@ -324,7 +308,6 @@ TEST_F(DgnModuleTest, ThreeDimensionalRotationsTurnAsInMicroStation)
   w.add(w.sharedCellDefinition("S", {w.line({0, 0, 0}, {10000, 0, 0})}));
   const double c = std::cos(M_PI / 6), s = std::sin(M_PI / 6);
   w.add(w.sharedCellInstance("S", {1000, 0, 0}, {c, -s, 0, s, c, 0, 0, 0, 1}));
-  OdDgnImportPtr importer = m_module->create();
   const auto all = import(*importer, save(w, "rotated3d.dgn"));
 
   const auto texts = ofType<OdDbText>(all);
@@ -365,7 +348,6 @@ TEST_F(DgnModuleTest, TextComesOutAsUnicodeWhateverItsBytes)
   };
   const char* savedLocale = std::getenv("LC_ALL");
   const std::string saved = savedLocale ? savedLocale : "";
-  OdDgnImportPtr importer = m_module->create();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ::setenv("LC_ALL", c.lang, 1);
@@ -386,12 +368,8 @@ TEST_F(DgnModuleTest, TextComesOutAsUnicodeWhateverItsBytes)
 TEST_F(DgnModuleTest, ColoursComeFromMicroStationsDefaultTableWhenTheFileHasNone)
 {
   V7Writer w(false, mmUnits());
-  for (int color : {1, 0, 6, 255}) {
-    V7Writer::Symbology s;
-    s.color = color;
-    w.add(w.line({0, 0}, {1000, 1000}, s));
-  }
-  OdDgnImportPtr importer = m_module->create();
+  for (int color : {1, 0, 6, 255})
+    w.add(w.line({0, 0}, {1000, 1000}, {1, color}));
   const auto lines = ofType<OdDbLine>(import(*importer, save(w, "colours.dgn")));
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0]->color(), OdCmColor::fromIndex(5)) << "colour 1 is blue";
@@ -409,7 +387,6 @@ TEST_F(DgnModuleTest, ChainsKeepTrueArcsDrawNoLineAcrossGapsAndCurvesAreSplines)
   w.add(w.complex(12, {w.line({0, 50000}, {10000, 50000}), w.line({30000, 50000}, {40000, 50000})})); // a gap
   w.add(w.complex(14, {w.line({0, 0}, {10000, 0}), w.arc(0, 180, 5000, 5000, 5000, 0)}));        // a closed half disc
   w.add(w.vertices(11, {{0, 0}, {1000, 0}, {2000, 1000}, {3000, 0}, {4000, 1000}, {5000, 0}, {6000, 0}}));
-  OdDgnImportPtr importer = m_module->create();
   const auto all = import(*importer, save(w, "chains.dgn"));
 
   const auto polylines = ofType<OdDbPolyline>(all);
@@ -465,9 +442,7 @@ TEST_F(DgnModuleTest, SurfacesSolidsAndConesBecomeMeshesOnTheExactSurface)
 {
   V7Writer w(true, V7Writer::Units{});
   const double h = std::sqrt(0.5);
-  V7Writer::Symbology rule, outsideRemoved;
-  rule.properties = 4; // the class of rule elements
-  outsideRemoved.properties = 0x8000;
+  const V7Writer::Symbology rule = V7Writer::Symbology::rule(), outsideRemoved{1, 0, 0, 0, 0x8000};
   std::vector<std::pair<double, double>> circle; // 64 points of a radius of 0.25 about the middle, in parameters
   for (int i = 0; i < 64; ++i)
     circle.push_back({0.5 + 0.25 * std::cos(i * M_PI / 32), 0.5 + 0.25 * std::sin(i * M_PI / 32)});
@@ -535,7 +510,6 @@ TEST_F(DgnModuleTest, SurfacesSolidsAndConesBecomeMeshesOnTheExactSurface)
      },
      15 * M_PI + 12},
   };
-  OdDgnImportPtr importer = m_module->create();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     V7Writer file(true, V7Writer::Units{});
@@ -595,7 +569,6 @@ TEST_F(DgnModuleTest, BadCurvesAndSurfacesAreCountedAndConvertedAsFarAsTheyGo)
     {"an ellipse of no width is a line", w.ellipse(1000, 0, {}, 0, 0), "LINE"},
     {"a cone of no radius is its axis", w.cone(false, {}, {0, 0, 0}, 0, {0, 0, 1000}, 0), "LINE"},
   };
-  OdDgnImportPtr importer = m_module->create();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     V7Writer file(true, V7Writer::Units{});
@@ -603,8 +576,7 @@ TEST_F(DgnModuleTest, BadCurvesAndSurfacesAreCountedAndConvertedAsFarAsTheyGo)
     putString(*importer, "DgnPath", "");
     const auto all = import(*importer, save(file, "bad.dgn"));
     ASSERT_EQ(all.size(), 1u);
-    const std::string statistics = get(*importer, "ElementStatistics")->getString().toUtf8();
-    EXPECT_NE(statistics.find(std::string("->") + c.entity + "=1;"), std::string::npos) << statistics;
-    EXPECT_NE(statistics.find("malformed elements=1;"), std::string::npos) << statistics;
+    EXPECT_NE(statistics().find(std::string("->") + c.entity + "=1;"), std::string::npos) << statistics();
+    EXPECT_NE(statistics().find("malformed elements=1;"), std::string::npos) << statistics();
   }
 }

@@ -48,35 +48,37 @@ TEST(DgnElement, DecodesMiddleEndianIntegersAndVaxDoubles)
 
 TEST(DgnUnits, NamesAreMappedAndCheckedAgainstTheRatio)
 {
-  EXPECT_EQ(unitFromName("M"), OdDb::kUnitsMeters);
-  EXPECT_EQ(unitFromName("mm"), OdDb::kUnitsMillimeters);
-  EXPECT_EQ(unitFromName("FT"), OdDb::kUnitsFeet);
-  EXPECT_EQ(unitFromName("\""), OdDb::kUnitsInches);
-  EXPECT_EQ(unitFromName("'"), OdDb::kUnitsFeet);
-  EXPECT_EQ(unitFromName("um"), OdDb::kUnitsMicrons);
+  for (const auto& [name, unit] : {std::pair<const char*, OdDb::UnitsValue>{"M", OdDb::kUnitsMeters},
+                                   {"mm", OdDb::kUnitsMillimeters}, {"FT", OdDb::kUnitsFeet}, {"\"", OdDb::kUnitsInches},
+                                   {"'", OdDb::kUnitsFeet}, {"um", OdDb::kUnitsMicrons}})
+    EXPECT_EQ(unitFromName(name), unit) << name;
   for (const char* unnamed : {"MU", "SU", "mu", "Su", " mU ", "zz"})
     EXPECT_EQ(unitFromName(unnamed), OdDb::kUnitsUndefined) << unnamed << ": a placeholder, or no unit at all";
 
-  FileUnits u = resolveUnits(control("m", "mm", 1000));
-  EXPECT_EQ(u.master, OdDb::kUnitsMeters);
-  EXPECT_EQ(u.sub, OdDb::kUnitsMillimeters);
-  u = resolveUnits(control("ft", "in", 12));
-  EXPECT_EQ(u.master, OdDb::kUnitsFeet);
-  EXPECT_EQ(u.sub, OdDb::kUnitsInches);
-  // "mm" under a master metre with a ratio of 100 contradicts: the ratio says centimetres.
-  u = resolveUnits(control("m", "mm", 100));
-  EXPECT_EQ(u.master, OdDb::kUnitsMeters);
-  EXPECT_EQ(u.sub, OdDb::kUnitsCentimeters);
-  // No unit is 1000 metres but a kilometre; read from the sub unit, the ratio says km.
-  u = resolveUnits(control("xx", "m", 1000));
-  EXPECT_EQ(u.master, OdDb::kUnitsUndefined) << "an unknown name stays unknown";
-  u = resolveUnits(control("ft", "m", 1000));
-  EXPECT_EQ(u.master, OdDb::kUnitsKilometers) << "the master name fits no unit with that ratio";
-  EXPECT_EQ(u.sub, OdDb::kUnitsMeters);
-
-  EXPECT_TRUE(resolveUnits(control("m", "mm", 1000)).defaultIsMaster());
-  EXPECT_TRUE(resolveUnits(control("MU", "SU", 10)).defaultIsMaster());
-  EXPECT_FALSE(resolveUnits(control("MU", "mm", 10)).defaultIsMaster()) << "only the sub unit is known";
+  struct Case {
+    const char *master, *sub;
+    int32_t ratio;
+    OdDb::UnitsValue expectMaster, expectSub;
+    bool defaultIsMaster;
+  } cases[] = {
+    {"m", "mm", 1000, OdDb::kUnitsMeters, OdDb::kUnitsMillimeters, true},
+    {"ft", "in", 12, OdDb::kUnitsFeet, OdDb::kUnitsInches, true},
+    // "mm" under a master metre with a ratio of 100 contradicts: the ratio says centimetres.
+    {"m", "mm", 100, OdDb::kUnitsMeters, OdDb::kUnitsCentimeters, true},
+    // An unknown name stays unknown; with only the sub unit known, sub units are the default.
+    {"xx", "m", 1000, OdDb::kUnitsUndefined, OdDb::kUnitsMeters, false},
+    // No unit is 1000 metres but a kilometre: the master name fits no unit with that ratio.
+    {"ft", "m", 1000, OdDb::kUnitsKilometers, OdDb::kUnitsMeters, true},
+    {"MU", "SU", 10, OdDb::kUnitsUndefined, OdDb::kUnitsUndefined, true},
+    {"MU", "mm", 10, OdDb::kUnitsUndefined, OdDb::kUnitsMillimeters, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.master) + "/" + c.sub);
+    const FileUnits u = resolveUnits(control(c.master, c.sub, c.ratio));
+    EXPECT_EQ(u.master, c.expectMaster);
+    EXPECT_EQ(u.sub, c.expectSub);
+    EXPECT_EQ(u.defaultIsMaster(), c.defaultIsMaster);
+  }
 }
 
 TEST(DgnInspection, AcceptsDesignFilesAndRejectsEverythingElse)

@@ -350,17 +350,16 @@ V7Writer::Bytes V7Writer::cone(bool surface, const Rotation& rotation, const std
   return e;
 }
 
-V7Writer::Bytes V7Writer::bytes(bool endMarker) const
+V7Writer::Bytes V7Writer::bytes() const
 {
   Bytes b = m_file;
-  if (endMarker)
-    b.insert(b.end(), {0xFF, 0xFF});
+  b.insert(b.end(), {0xFF, 0xFF});
   return b;
 }
 
-bool V7Writer::save(const std::string& path, bool endMarker) const
+bool V7Writer::save(const std::string& path) const
 {
-  const Bytes b = bytes(endMarker);
+  const Bytes b = bytes();
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
   return bool(out);

@@ -12,6 +12,8 @@ struct V7Symbology {
   int level = 1, color = 0, weight = 0, style = 0;
   unsigned properties = 0;
   bool deleted = false;
+  // Of the class of rule elements, which join the boundaries of 3D surfaces and solids.
+  static V7Symbology rule() { return {1, 0, 0, 0, 4}; }
 };
 struct V7Point {
   int32_t x = 0, y = 0, z = 0;
@@ -81,15 +83,15 @@ public:
              const std::vector<double>& center2, double radius2, const Symbology& s = {}) const;
 
   void add(const Bytes& element) { m_file.insert(m_file.end(), element.begin(), element.end()); }
-  // The file so far, closed with the end-of-design marker unless told otherwise.
-  Bytes bytes(bool endMarker = true) const;
-  bool save(const std::string& path, bool endMarker = true) const;
+  // The file so far, closed with the end-of-design marker.
+  Bytes bytes() const;
+  bool save(const std::string& path) const;
 
   static void putI32(Bytes& b, size_t at, int32_t v);
   static void putF64(Bytes& b, size_t at, double v);
-  static uint16_t radix50(const std::string& three);
 
 private:
+  static uint16_t radix50(const std::string& three);
   Bytes header(int type, size_t bytes, const Symbology& s) const;
   void putPoint(Bytes& b, size_t at, P p) const;
   void putRotation(Bytes& b, size_t at, const Rotation& rotation) const;

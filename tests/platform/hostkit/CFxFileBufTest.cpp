@@ -1,5 +1,5 @@
 #include <CFxFileBuf.h>
-#include <OdError.h>
+#include <LiveCounts.h>
 #include <TestFiles.h>
 
 #include <QDir>
@@ -16,16 +16,6 @@ QByteArray readAll(const QString& path)
 {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-OdResult errorOf(const std::function<void()>& action)
-{
-  try {
-    action();
-  } catch (const OdError& e) {
-    return e.code();
-  }
-  return eOk;
 }
 
 } // namespace

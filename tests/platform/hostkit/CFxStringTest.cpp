@@ -2,19 +2,14 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-std::vector<QString> split(const char* text)
+TEST(CFxString, SplitKeepsInnerEmptyPiecesDropsTheTextAfterAFinalSeparatorAndConversionsLoseNothing)
 {
-  std::vector<QString> out;
-  for (const CFxString& piece : CFxString(text).SplitW(u';'))
-    out.push_back(piece.toQString());
-  return out;
-}
-} // namespace
-
-TEST(CFxStringSplitW, KeepsInnerEmptyPiecesAndDropsTheTextAfterAFinalSeparator)
-{
-  EXPECT_EQ(split("Default;Sheet"), (std::vector<QString>{"Default", "Sheet"}));
+  const auto split = [](const char* text) {
+    std::vector<QString> out;
+    for (const CFxString& piece : CFxString(text).SplitW(u';'))
+      out.push_back(piece.toQString());
+    return out;
+  };
   EXPECT_EQ(split("_-INSERTBLOCK;/tmp/a b.dwg;_Scale;2;"),
             (std::vector<QString>{"_-INSERTBLOCK", "/tmp/a b.dwg", "_Scale", "2"}));
   EXPECT_EQ(split("a;;b"), (std::vector<QString>{"a", "", "b"}));
@@ -22,10 +17,7 @@ TEST(CFxStringSplitW, KeepsInnerEmptyPiecesAndDropsTheTextAfterAFinalSeparator)
   EXPECT_EQ(split(";"), (std::vector<QString>{""}));
   EXPECT_TRUE(split("").empty());
   EXPECT_EQ(split("single"), (std::vector<QString>{"single"}));
-}
 
-TEST(CFxStringConversions, RoundTripThroughQStringAndOdStringWithoutLoss)
-{
   const QString text = QString::fromUtf8("Zürich \xF0\x9F\x93\x90 plan.dgn");
   const CFxString fx(text);
   const OdString od = fx;
@@ -34,18 +26,10 @@ TEST(CFxStringConversions, RoundTripThroughQStringAndOdStringWithoutLoss)
   EXPECT_EQ(CFxString(od.c_str()).toQString(), text);
   EXPECT_EQ(CFxString("Zürich").toQString(), QString::fromUtf8("Zürich"));
   EXPECT_EQ(std::u16string(fx.c_str()), od.str());
-}
 
-TEST(CFxStringComparison, CaseAndConcatenation)
-{
   EXPECT_EQ(CFxString("dgn").compareNoCase(CFxString("DGN")), 0);
   EXPECT_TRUE(CFxString("Dgn").equalNoCase(CFxString("dGN")));
   EXPECT_NE(CFxString("dgn").compare(CFxString("DGN")), 0);
-  EXPECT_LT(CFxString("a").compare(CFxString("b")), 0);
   EXPECT_GT(CFxString("b").compareNoCase(CFxString("A")), 0);
-  CFxString s("plan");
-  s += CFxString("_Default");
-  EXPECT_EQ((s + CFxString("_m")).toQString(), QString("plan_Default_m"));
-  EXPECT_EQ(s.makeUpper().toQString(), QString("PLAN_DEFAULT"));
-  EXPECT_TRUE(CFxString().isEmpty());
+  EXPECT_EQ(CFxString("plan_Default").makeUpper().toQString(), QString("PLAN_DEFAULT"));
 }

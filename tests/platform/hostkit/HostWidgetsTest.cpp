@@ -20,73 +20,53 @@
 #include <cmath>
 #include <deque>
 
-namespace {
-
-// The field's validity and value after the user typed `text`.
-std::pair<bool, double> typed(CFxQtUnitLineEdit& field, const QString& text)
+TEST(UnitLineEdit, AcceptsNumbersAsCadUsersTypeThemWithinEachFieldsRules)
 {
-  field.setText(text);
-  return {field.isValid(), field.getValue()};
-}
+  CFxQtUnitLineEdit plain, scale, angle, length;
+  scale.setUnitType(CFxQtUnitLineEdit::kScale);
+  scale.setValue(1.0, true);
+  scale.setDefaultValue(1.0);
+  scale.setRejectZero(true);
+  scale.setRejectNegative(true);
+  scale.setRange(1e-7, 1e7);
+  scale.validate();
+  EXPECT_EQ(scale.text(), "1");
+  angle.setUnitType(CFxQtUnitLineEdit::kAngle); // typed in degrees, reported in radians
+  struct Case {
+    CFxQtUnitLineEdit& field;
+    const char* text;
+    bool valid;
+    double value; // an invalid text has none: 0
+  } cases[] = {
+    {plain, "2", true, 2},     {plain, "2.5", true, 2.5},  {plain, "1e3", true, 1000}, {plain, "-0.5", true, -0.5},
+    {plain, "+3", true, 3},    {plain, ".5", true, 0.5},   {plain, "  7  ", true, 7},  {plain, "abc", false, 0},
+    {plain, "2,5", false, 0},  {plain, "1.2.3", false, 0}, {plain, "nan", false, 0},   {plain, "inf", false, 0},
+    {plain, "2 m", false, 0},  {plain, "1,000", false, 0}, {plain, "", false, 0}, // empty without a default value
+    {scale, "", true, 1},      {scale, "0", false, 0},     {scale, "-2", false, 0},    {scale, "1e8", false, 0},
+    {scale, "1e-8", false, 0}, {scale, "1e7", true, 1e7},  {scale, "1e-7", true, 1e-7}, // the limits belong to it
+    {angle, "30", true, M_PI / 6}, {angle, "90d", true, M_PI / 2},
+  };
+  for (const Case& c : cases) {
+    c.field.setText(c.text);
+    EXPECT_EQ(c.field.isValid(), c.valid) << c.text;
+    EXPECT_NEAR(c.field.getValue(), c.value, 1e-15) << c.text;
+  }
+  EXPECT_FALSE(plain.errorText().isEmpty());
 
-} // namespace
-
-TEST(UnitLineEdit, AcceptsNumbersAsCadUsersTypeThem)
-{
-  CFxQtUnitLineEdit field;
-  for (const char* good : {"2", "2.5", "1e3", "-0.5", "+3", ".5", "  7  "})
-    EXPECT_TRUE(typed(field, good).first) << good;
-  EXPECT_EQ(typed(field, "1e3").second, 1000.0);
-  EXPECT_EQ(typed(field, "-0.5").second, -0.5);
-  for (const char* bad : {"abc", "2,5", "1.2.3", "nan", "inf", "2 m", "1,000"})
-    EXPECT_FALSE(typed(field, bad).first) << bad;
-  EXPECT_EQ(field.getValue(), 0.0) << "an invalid text has no value";
-  EXPECT_FALSE(field.errorText().isEmpty());
-  EXPECT_FALSE(typed(field, "").first) << "empty without a default value";
-}
-
-TEST(UnitLineEdit, ScaleFieldsCheckZeroSignAndRange)
-{
-  CFxQtUnitLineEdit field;
-  field.setUnitType(CFxQtUnitLineEdit::kScale);
-  field.setValue(1.0, true);
-  field.setDefaultValue(1.0);
-  field.setRejectZero(true);
-  field.setRejectNegative(true);
-  field.setRange(1e-7, 1e7);
-  field.validate();
-  EXPECT_EQ(field.text(), "1");
-  EXPECT_EQ(typed(field, ""), std::make_pair(true, 1.0)) << "empty means the default";
-  EXPECT_FALSE(typed(field, "0").first);
-  EXPECT_FALSE(typed(field, "-2").first);
-  EXPECT_FALSE(typed(field, "1e8").first);
-  EXPECT_FALSE(typed(field, "1e-8").first);
-  EXPECT_TRUE(typed(field, "1e7").first) << "the limits belong to the range";
-  EXPECT_TRUE(typed(field, "1e-7").first);
-
-  QSignalSpy changes(&field, &CFxQtUnitLineEdit::validityChanged);
-  field.setText("x");
-  field.setText("y");
-  field.setText("3");
+  QSignalSpy changes(&scale, &CFxQtUnitLineEdit::validityChanged);
+  for (const char* text : {"x", "y", "3"})
+    scale.setText(text);
   EXPECT_EQ(changes.count(), 2) << "once to invalid, once back";
-  field.setText("x");
-  field.showError(false);
-  EXPECT_FALSE(field.styleSheet().isEmpty());
-  field.setText("4");
-  EXPECT_TRUE(field.styleSheet().isEmpty()) << "a valid value clears the mark";
-}
+  scale.setText("x");
+  scale.showError(false);
+  EXPECT_FALSE(scale.styleSheet().isEmpty());
+  scale.setText("4");
+  EXPECT_TRUE(scale.styleSheet().isEmpty()) << "a valid value clears the mark";
 
-TEST(UnitLineEdit, AnglesAreTypedInDegreesAndReportedInRadians)
-{
-  CFxQtUnitLineEdit field;
-  field.setUnitType(CFxQtUnitLineEdit::kAngle);
-  EXPECT_NEAR(typed(field, "30").second, M_PI / 6, 1e-15);
-  EXPECT_NEAR(typed(field, "90d").second, M_PI / 2, 1e-15);
-  field.setValue(M_PI / 4, true);
-  EXPECT_EQ(field.text(), "45");
-  field.setValue(0.785398163, true);
-  EXPECT_EQ(field.text(), "45") << "six decimals at most";
-  CFxQtUnitLineEdit length;
+  angle.setValue(M_PI / 4, true);
+  EXPECT_EQ(angle.text(), "45");
+  angle.setValue(0.785398163, true);
+  EXPECT_EQ(angle.text(), "45") << "six decimals at most";
   length.setValue(1500000.0, true);
   EXPECT_EQ(length.text(), "1500000") << "no exponent for ordinary sizes";
 }

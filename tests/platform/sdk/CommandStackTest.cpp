@@ -67,12 +67,7 @@ TEST_F(CommandStack, RefusesASecondCommandOfTheSameNameInAGroup)
   OdEdCommandStackPtr stack = odedRegCmds();
   stack->addCommand(&importer);
   OdStaticRxObject<NamedCommand> twin("_importtest", "X");
-  try {
-    stack->addCommand(&twin);
-    FAIL() << "duplicate accepted";
-  } catch (const OdError& e) {
-    EXPECT_EQ(e.code(), eDuplicateKey);
-  }
+  EXPECT_EQ(errorOf([&] { stack->addCommand(&twin); }), eDuplicateKey);
   EXPECT_THROW(stack->addCommand(nullptr), OdError);
   OdStaticRxObject<NamedCommand> otherGroup("_IMPORTTEST", "Y", "ELSEWHERE");
   EXPECT_NO_THROW(stack->addCommand(&otherGroup));

@@ -1,73 +1,95 @@
+// The drawing database: symbol tables looked up by name, handles, and inserting one drawing into
+// another as a block.
+#include "DxfTestSupport.h"
 #include "LiveCounts.h"
-
-#include <DbDatabase.h>
-#include <OdError.h>
-#include <RxObjectImpl.h>
 
 #include <chrono>
 #include <string>
 
+using namespace dxftest;
+
 namespace {
 
-class Database : public LiveCountsTest {};
+class Database : public LiveCountsTest {
+protected:
+  void SetUp() override
+  {
+    LiveCountsTest::SetUp();
+    db = newDrawing();
+  }
+  void TearDown() override
+  {
+    db = nullptr;
+    LiveCountsTest::TearDown();
+  }
 
-OdDbBlockTablePtr blockTable(const OdDbDatabasePtr& db)
-{
-  return OdDbBlockTablePtr(db->getBlockTableId().openObject(OdDb::kForRead));
-}
+  static OdDbDatabasePtr newDrawing() { return OdStaticRxObject<OdDbHostAppServices>().createDatabase(); }
+  template <class Record = OdDbBlockTableRecord>
+  static OdDbObjectId add(OdDbObjectId table, const char* name)
+  {
+    return addRecord(table, make<Record>().get(), name);
+  }
+  static OdDbObjectId addBlock(const OdDbDatabasePtr& to, const char* name) { return add(to->getBlockTableId(), name); }
+  template <class Entity>
+  static OdSmartPtr<Entity> append(OdDbObjectId block)
+  {
+    OdSmartPtr<Entity> entity = make<Entity>();
+    open<OdDbBlockTableRecord>(block)->appendOdDbEntity(entity.get());
+    return entity;
+  }
+  OdDbObjectId lookUp(const char* name, bool erased = false) const
+  {
+    return open<OdDbSymbolTable>(db->getBlockTableId())->getAt(OdString(name), erased);
+  }
 
-OdDbObjectId addBlock(const OdDbDatabasePtr& db, const char* name)
-{
-  OdDbBlockTableRecordPtr block = OdRxObjectImpl<OdDbBlockTableRecord>::createObject();
-  block->setName(OdString(name));
-  return OdDbBlockTablePtr(db->getBlockTableId().openObject(OdDb::kForWrite))->add(block.get());
-}
+  OdDbDatabasePtr db;
+};
 
 } // namespace
 
-TEST_F(Database, ANewDrawingHasModelAndPaperSpace)
+TEST_F(Database, NamesIgnoreCaseSkipErasedRecordsFollowRenamesAndRefuseDuplicates)
 {
-  OdDbDatabasePtr db = OdStaticRxObject<OdDbHostAppServices>().createDatabase();
-  OdDbBlockTablePtr blocks = blockTable(db);
-  EXPECT_EQ(blocks->getAt(OdString("*Model_Space")), db->getModelSpaceId());
-  EXPECT_EQ(blocks->getAt(OdString("*MODEL_SPACE")), db->getModelSpaceId()) << "names ignore case";
-  EXPECT_EQ(blocks->getAt(OdString("*Paper_Space")), db->getPaperSpaceId());
-  EXPECT_TRUE(db->getModelSpaceId().isValid());
+  EXPECT_EQ(lookUp("*MODEL_SPACE"), db->getModelSpaceId());
+  EXPECT_EQ(lookUp("*Paper_Space"), db->getPaperSpaceId());
   EXPECT_EQ(db->getModelSpaceId().database(), db.get());
   EXPECT_EQ(OdDbObjectPtr(db->getModelSpaceId().openObject())->ownerId(), db->getBlockTableId());
-}
 
-TEST_F(Database, LookUpSkipsErasedRecordsUnlessAskedFor)
-{
-  OdDbDatabasePtr db = OdStaticRxObject<OdDbHostAppServices>().createDatabase();
   const OdDbObjectId id = addBlock(db, "plan_Default_m");
-  EXPECT_EQ(blockTable(db)->getAt(OdString("plan_Default_m")), id);
-  EXPECT_TRUE(blockTable(db)->getAt(OdString("plan_Default_mm")).isNull());
-  EXPECT_FALSE(blockTable(db)->getAt(OdString("missing")).isValid());
-
+  EXPECT_EQ(lookUp("plan_Default_m"), id);
+  EXPECT_TRUE(lookUp("plan_Default_mm").isNull());
+  EXPECT_THROW(addBlock(db, "PLAN_default_M"), OdError);
   id.openObject(OdDb::kForWrite)->erase();
-  EXPECT_TRUE(blockTable(db)->getAt(OdString("plan_Default_m")).isNull());
-  EXPECT_EQ(blockTable(db)->getAt(OdString("plan_Default_m"), true), id);
-  EXPECT_FALSE(id.isValid());
-  EXPECT_TRUE(id.isErased());
+  EXPECT_TRUE(lookUp("plan_Default_m").isNull());
+  EXPECT_EQ(lookUp("plan_Default_m", true), id);
+  EXPECT_TRUE(id.isErased() && !id.isValid());
   EXPECT_THROW(id.openObject(), OdError);
   EXPECT_TRUE(id.safeOpenObject().isNull());
   EXPECT_TRUE(id.openObject(OdDb::kForRead, true)->isErased());
-
   const OdDbObjectId again = addBlock(db, "plan_Default_m"); // an erased name may be reused
   EXPECT_NE(again, id);
-  EXPECT_EQ(blockTable(db)->getAt(OdString("plan_Default_m")), again);
+  EXPECT_EQ(lookUp("plan_Default_m"), again);
+
+  open<OdDbBlockTableRecord>(again)->setName(OdString("Cell_B"));
+  EXPECT_TRUE(lookUp("plan_Default_m").isNull());
+  EXPECT_EQ(lookUp("CELL_b"), again);
+  EXPECT_NO_THROW(addBlock(db, "plan_Default_m")) << "the old name is free again";
+  EXPECT_THROW(addBlock(db, "cell_b"), OdError);
+  EXPECT_EQ(errorOf([] { OdDbObjectId().openObject(); }), eNullObjectId);
 }
 
-TEST_F(Database, RenamedRecordsAreFoundByTheirNewNameOnly)
+TEST_F(Database, HandlesFindTheirObjectsAndInsertionUnitsKeepOnlyKnownValues)
 {
-  OdDbDatabasePtr db = OdStaticRxObject<OdDbHostAppServices>().createDatabase();
-  const OdDbObjectId id = addBlock(db, "cell_A");
-  OdDbBlockTableRecordPtr(id.openObject(OdDb::kForWrite))->setName(OdString("Cell_B"));
-  EXPECT_TRUE(blockTable(db)->getAt(OdString("cell_A")).isNull());
-  EXPECT_EQ(blockTable(db)->getAt(OdString("CELL_b")), id);
-  EXPECT_NO_THROW(addBlock(db, "cell_A")) << "the old name is free again";
-  EXPECT_THROW(addBlock(db, "cell_b"), OdError);
+  const OdDbObjectId a = addBlock(db, "A"), b = addBlock(db, "B");
+  EXPECT_NE(a.getHandle(), b.getHandle());
+  EXPECT_EQ(db->getOdDbObjectId(a.getHandle()), a);
+  EXPECT_TRUE(db->getOdDbObjectId(0).isNull());
+  EXPECT_TRUE(db->getOdDbObjectId(db->handseed()).isNull());
+
+  EXPECT_EQ(db->getInsertionUnits(), OdDb::kUnitsUndefined);
+  db->setInsertionUnits(OdDb::kUnitsMillimeters);
+  EXPECT_THROW(db->setInsertionUnits(static_cast<OdDb::UnitsValue>(22)), OdError);
+  EXPECT_THROW(db->setInsertionUnits(static_cast<OdDb::UnitsValue>(-1)), OdError);
+  EXPECT_EQ(db->getInsertionUnits(), OdDb::kUnitsMillimeters);
 }
 
 TEST_F(Database, ManyBlocksAreAddedInLinearTime)
@@ -76,49 +98,73 @@ TEST_F(Database, ManyBlocksAreAddedInLinearTime)
   // take about four times as long (sixteen if each addition looked at all before it), however
   // fast or busy the machine.
   const auto secondsFor = [](int blocks) {
-    OdDbDatabasePtr db = OdStaticRxObject<OdDbHostAppServices>().createDatabase();
+    OdDbDatabasePtr many = newDrawing();
     const auto started = std::chrono::steady_clock::now();
     for (int i = 0; i < blocks; ++i)
-      addBlock(db, ("cell_" + std::to_string(i)).c_str());
-    EXPECT_FALSE(blockTable(db)->getAt(OdString(("CELL_" + std::to_string(blocks - 1)).c_str())).isNull());
+      addBlock(many, ("cell_" + std::to_string(i)).c_str());
+    EXPECT_FALSE(open<OdDbSymbolTable>(many->getBlockTableId())
+                   ->getAt(OdString(("CELL_" + std::to_string(blocks - 1)).c_str()))
+                   .isNull());
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   };
   const double few = secondsFor(5000), many = secondsFor(20000);
   EXPECT_LT(many, 8 * few + 0.05) << few << " s for 5,000 blocks, " << many << " s for 20,000";
 }
 
-TEST_F(Database, DuplicateNamesAndNullIdsAreRefused)
+TEST_F(Database, InsertMakesModelSpaceABlockWithTheRecordsItUsesAndCopiesALoopOnce)
 {
-  OdDbDatabasePtr db = OdStaticRxObject<OdDbHostAppServices>().createDatabase();
-  addBlock(db, "A");
-  EXPECT_THROW(addBlock(db, "a"), OdError);
-  try {
-    OdDbObjectId().openObject();
-    FAIL();
-  } catch (const OdError& e) {
-    EXPECT_EQ(e.code(), eNullObjectId);
-  }
-  EXPECT_FALSE(OdDbObjectId::kNull.isValid());
-}
+  OdDbDatabasePtr source = newDrawing();
+  const OdDbObjectId dashed = add<OdDbLinetypeTableRecord>(source->getLinetypeTableId(), "DASHED");
+  const OdDbObjectId walls = add<OdDbLayerTableRecord>(source->getLayerTableId(), "Walls");
+  const OdDbObjectId doors = add<OdDbLayerTableRecord>(source->getLayerTableId(), "Doors");
+  open<OdDbLayerTableRecord>(doors)->linetype = dashed;
+  const OdDbObjectId door = addBlock(source, "Door");
+  append<OdDbCircle>(door)->radius = 0.45;
+  append<OdDbBlockReference>(door)->blockTableRecord = door; // a block that holds itself
+  OdDbPolylinePtr swing = append<OdDbPolyline>(door);
+  swing->addVertex({0.0, 0.0});
+  swing->addVertex({1.0, 0.0}, 0.4142);
+  swing->addVertex({0.0, 1.0});
+  swing->setPlane(-2.0, {0.0, 1.0, 0.0});
+  OdDbLinePtr line = append<OdDbLine>(source->getModelSpaceId());
+  line->setLayer(walls);
+  line->end = OdGePoint3d{3, 4, 0};
+  OdDbBlockReferencePtr reference = append<OdDbBlockReference>(source->getModelSpaceId());
+  reference->blockTableRecord = door;
+  reference->setLayer(doors);
+  append<OdDbPoint>(source->getModelSpaceId())->erase();
 
-TEST_F(Database, HandlesAreUniqueAndFindTheirObjects)
-{
-  OdDbDatabasePtr db = OdStaticRxObject<OdDbHostAppServices>().createDatabase();
-  const OdDbObjectId a = addBlock(db, "A");
-  const OdDbObjectId b = addBlock(db, "B");
-  EXPECT_NE(a.getHandle(), b.getHandle());
-  EXPECT_EQ(db->getOdDbObjectId(a.getHandle()), a);
-  EXPECT_TRUE(db->getOdDbObjectId(0).isNull());
-  EXPECT_TRUE(db->getOdDbObjectId(db->handseed()).isNull());
-}
+  const OdDbObjectId ownWalls = add<OdDbLayerTableRecord>(db->getLayerTableId(), "WALLS");
+  OdDbBlockTableRecordPtr block = open<OdDbBlockTableRecord>(db->insert(OdString("plan"), source.get()));
+  EXPECT_EQ(block->getName(), OdString("plan"));
+  ASSERT_EQ(block->entityIds().size(), 2u) << "erased entities stay behind";
+  OdDbLinePtr copiedLine = open<OdDbLine>(block->entityIds()[0]);
+  ASSERT_FALSE(copiedLine.isNull());
+  EXPECT_EQ(copiedLine->end.y, 4.0);
+  EXPECT_EQ(copiedLine->layerId(), ownWalls) << "a layer the drawing has is used as it is";
+  OdDbBlockReferencePtr copiedReference = open<OdDbBlockReference>(block->entityIds()[1]);
+  ASSERT_FALSE(copiedReference.isNull());
+  OdDbLayerTableRecordPtr copiedDoors = open<OdDbLayerTableRecord>(copiedReference->layerId());
+  EXPECT_EQ(copiedDoors->database(), db.get());
+  EXPECT_EQ(copiedDoors->getName(), OdString("Doors"));
+  EXPECT_EQ(open<OdDbLinetypeTableRecord>(copiedDoors->linetype)->getName(), OdString("DASHED"));
+  OdDbBlockTableRecordPtr copiedDoor = open<OdDbBlockTableRecord>(copiedReference->blockTableRecord);
+  EXPECT_EQ(copiedDoor->database(), db.get());
+  EXPECT_EQ(copiedDoor->getName(), OdString("Door"));
+  ASSERT_EQ(copiedDoor->entityIds().size(), 3u);
+  EXPECT_EQ(open<OdDbCircle>(copiedDoor->entityIds()[0])->radius, 0.45);
+  EXPECT_EQ(open<OdDbBlockReference>(copiedDoor->entityIds()[1])->blockTableRecord, copiedReference->blockTableRecord)
+    << "the loop is copied once and points at its copy";
+  swing->setBulgeAt(1, 0.0);
+  swing->setPlane(0.0, OdGeVector3d::zAxis());
+  OdDbPolylinePtr copiedSwing = open<OdDbPolyline>(copiedDoor->entityIds()[2]);
+  ASSERT_FALSE(copiedSwing.isNull());
+  EXPECT_EQ(copiedSwing->points.size(), 3u);
+  EXPECT_EQ(copiedSwing->bulgeAt(0), 0.0);
+  EXPECT_EQ(copiedSwing->bulgeAt(1), 0.4142) << "the copy keeps its own bulges, plane and points";
+  EXPECT_EQ(copiedSwing->elevation(), -2.0);
+  EXPECT_EQ(copiedSwing->normal(), (OdGeVector3d{0.0, 1.0, 0.0}));
 
-TEST_F(Database, InsertionUnitsKeepOnlyKnownValues)
-{
-  OdDbDatabasePtr db = OdStaticRxObject<OdDbHostAppServices>().createDatabase();
-  EXPECT_EQ(db->getInsertionUnits(), OdDb::kUnitsUndefined);
-  db->setInsertionUnits(OdDb::kUnitsMillimeters);
-  EXPECT_EQ(db->getInsertionUnits(), OdDb::kUnitsMillimeters);
-  EXPECT_THROW(db->setInsertionUnits(static_cast<OdDb::UnitsValue>(22)), OdError);
-  EXPECT_THROW(db->setInsertionUnits(static_cast<OdDb::UnitsValue>(-1)), OdError);
-  EXPECT_EQ(db->getInsertionUnits(), OdDb::kUnitsMillimeters);
+  EXPECT_EQ(open<OdDbBlockTableRecord>(source->getModelSpaceId())->entityIds().size(), 3u) << "the source is kept";
+  EXPECT_THROW(db->insert(OdString("PLAN"), source.get()), OdError);
 }

@@ -32,178 +32,42 @@ std::vector<OdDbObjectPtr> entitiesOf(OdDbObjectId blockId)
   return entities;
 }
 
-OdDbObjectId find(OdDbObjectId tableId, const OdString& name)
-{
-  return open<OdDbSymbolTable>(tableId)->getAt(name);
-}
-
-void expectNear(const OdGePoint3d& a, const OdGePoint3d& b)
-{
-  EXPECT_NEAR(a.x, b.x, 1e-12);
-  EXPECT_NEAR(a.y, b.y, 1e-12);
-  EXPECT_NEAR(a.z, b.z, 1e-12);
-}
-
-void expectSameEntity(const OdDbEntity& a, const OdDbEntity& b)
-{
-  ASSERT_EQ(a.isA(), b.isA());
-  EXPECT_EQ(nameOf(a.layerId()), nameOf(b.layerId()));
-  EXPECT_EQ(a.linetypeId().isNull(), b.linetypeId().isNull());
-  if (!a.linetypeId().isNull()) {
-    EXPECT_EQ(nameOf(a.linetypeId()), nameOf(b.linetypeId()));
-  }
-  EXPECT_TRUE(a.color() == b.color());
-  EXPECT_EQ(a.lineWeight(), b.lineWeight());
-  EXPECT_EQ(a.isVisible(), b.isVisible());
-  if (auto x = OdDbLine::cast(&a)) {
-    auto y = OdDbLine::cast(&b);
-    EXPECT_EQ(x->start, y->start);
-    EXPECT_EQ(x->end, y->end);
-  } else if (auto x = OdDbPoint::cast(&a)) {
-    EXPECT_EQ(x->position, OdDbPoint::cast(&b)->position) << "shortest reals read back exactly";
-  } else if (auto x = OdDbCircle::cast(&a)) {
-    auto y = OdDbCircle::cast(&b);
-    EXPECT_EQ(x->center, y->center);
-    EXPECT_EQ(x->radius, y->radius);
-  } else if (auto x = OdDbArc::cast(&a)) {
-    auto y = OdDbArc::cast(&b);
-    expectNear(x->center, y->center); // through the arc's own plane and back
-    EXPECT_EQ(x->normal, y->normal);
-    EXPECT_NEAR(x->startAngle, y->startAngle, 1e-14);
-    EXPECT_NEAR(x->endAngle, y->endAngle, 1e-14);
-  } else if (auto x = OdDbEllipse::cast(&a)) {
-    auto y = OdDbEllipse::cast(&b);
-    EXPECT_EQ(x->center, y->center);
-    EXPECT_EQ(x->majorAxis, y->majorAxis);
-    EXPECT_EQ(x->radiusRatio, y->radiusRatio);
-    EXPECT_EQ(x->startParam, y->startParam);
-    EXPECT_EQ(x->endParam, y->endParam);
-  } else if (auto x = OdDbPolyline::cast(&a)) {
-    auto y = OdDbPolyline::cast(&b);
-    ASSERT_EQ(x->points.size(), y->points.size());
-    for (size_t i = 0; i < x->points.size(); ++i) {
-      EXPECT_EQ(x->points[i].x, y->points[i].x);
-      EXPECT_EQ(x->points[i].y, y->points[i].y);
-      EXPECT_EQ(x->bulgeAt(i), y->bulgeAt(i));
-    }
-    EXPECT_EQ(x->closed, y->closed);
-    EXPECT_EQ(x->elevation(), y->elevation());
-    EXPECT_EQ(x->normal(), y->normal());
-  } else if (auto x = OdDb3dPolyline::cast(&a)) {
-    EXPECT_EQ(x->vertices, OdDb3dPolyline::cast(&b)->vertices);
-  } else if (auto x = OdDbPolyFaceMesh::cast(&a)) {
-    auto y = OdDbPolyFaceMesh::cast(&b);
-    EXPECT_EQ(x->vertices, y->vertices);
-    ASSERT_EQ(x->faces.size(), y->faces.size());
-    for (size_t i = 0; i < x->faces.size(); ++i)
-      EXPECT_TRUE(std::equal(x->faces[i].vertices, x->faces[i].vertices + 4, y->faces[i].vertices)) << "face " << i;
-  } else if (auto x = OdDbSpline::cast(&a)) {
-    auto y = OdDbSpline::cast(&b);
-    EXPECT_EQ(x->degree, y->degree);
-    EXPECT_EQ(x->knots, y->knots);
-    EXPECT_EQ(x->weights, y->weights);
-    EXPECT_EQ(x->controlPoints, y->controlPoints);
-  } else if (auto x = OdDbText::cast(&a)) {
-    auto y = OdDbText::cast(&b);
-    EXPECT_EQ(x->text, y->text) << "control characters and carets come back";
-    expectNear(x->position, y->position); // through the text's own plane and back
-    expectNear(x->alignmentPoint, y->alignmentPoint);
-    EXPECT_EQ(x->normal, y->normal);
-    EXPECT_EQ(x->horizontalMode, y->horizontalMode);
-    EXPECT_EQ(x->verticalMode, y->verticalMode);
-    EXPECT_NEAR(x->rotation, y->rotation, 1e-14);
-    EXPECT_EQ(x->widthFactor, y->widthFactor);
-    EXPECT_EQ(nameOf(x->textStyle), nameOf(y->textStyle));
-  } else if (auto x = OdDbMText::cast(&a)) {
-    auto y = OdDbMText::cast(&b);
-    EXPECT_EQ(x->contents, y->contents) << "pieces joined without splitting characters";
-    EXPECT_EQ(x->location, y->location);
-    EXPECT_EQ(x->attachment, y->attachment);
-    EXPECT_EQ(x->width, y->width);
-    EXPECT_EQ(x->lineSpacingFactor, y->lineSpacingFactor);
-    EXPECT_NEAR(x->rotation, y->rotation, 1e-14);
-    EXPECT_EQ(x->normal, y->normal);
-    EXPECT_EQ(nameOf(x->textStyle), nameOf(y->textStyle));
-  } else if (auto x = OdDbBlockReference::cast(&a)) {
-    auto y = OdDbBlockReference::cast(&b);
-    EXPECT_EQ(nameOf(x->blockTableRecord), nameOf(y->blockTableRecord));
-    expectNear(x->position, y->position);
-    EXPECT_EQ(x->scale, y->scale);
-    EXPECT_NEAR(x->rotation, y->rotation, 1e-14);
-  } else {
-    ADD_FAILURE() << "unexpected entity kind";
-  }
-}
-
-void expectSameEntities(OdDbObjectId a, OdDbObjectId b)
-{
-  const auto x = entitiesOf(a), y = entitiesOf(b);
-  ASSERT_EQ(x.size(), y.size());
-  for (size_t i = 0; i < x.size(); ++i)
-    expectSameEntity(*OdDbEntity::cast(x[i].get()), *OdDbEntity::cast(y[i].get()));
-}
-
 } // namespace
 
+// Every entity kind, table record and header value the writer writes comes back: writing what was
+// read gives the same file, but for the last bits of reals that went through a tilted plane.
 TEST_F(DxfReader, ReadsBackWhatTheWriterWrote)
 {
   SampleDrawing drawing;
   const std::string written = drawing.write();
   OdDbDatabasePtr db = readBack(written);
-  EXPECT_EQ(db->getInsertionUnits(), drawing.db->getInsertionUnits());
-
-  expectSameEntities(drawing.db->getModelSpaceId(), db->getModelSpaceId());
-  expectSameEntities(drawing.db->getPaperSpaceId(), db->getPaperSpaceId());
-  for (const char* block : {"Door", "Wing"}) {
-    const OdDbObjectId original = find(drawing.db->getBlockTableId(), OdString(block));
-    const OdDbObjectId read = find(db->getBlockTableId(), OdString(block));
-    ASSERT_FALSE(read.isNull()) << block;
-    expectSameEntities(original, read);
-    EXPECT_EQ(open<OdDbBlockTableRecord>(original)->origin, open<OdDbBlockTableRecord>(read)->origin);
-  }
-
-  for (OdDbObjectId id : open<OdDbSymbolTable>(drawing.db->getLayerTableId())->recordIds()) {
-    OdDbLayerTableRecordPtr a = open<OdDbLayerTableRecord>(id);
-    OdDbLayerTableRecordPtr b = open<OdDbLayerTableRecord>(find(db->getLayerTableId(), a->getName()));
-    ASSERT_TRUE(b) << a->getName().toUtf8();
-    EXPECT_TRUE(a->color == b->color);
-    EXPECT_EQ(a->isOff, b->isOff);
-    EXPECT_EQ(a->isFrozen, b->isFrozen);
-    EXPECT_EQ(a->lineWeight, b->lineWeight);
-    EXPECT_EQ(a->linetype.isNull() ? OdString("Continuous") : nameOf(a->linetype),
-              b->linetype.isNull() ? OdString("Continuous") : nameOf(b->linetype));
-  }
-  OdDbLinetypeTableRecordPtr dashed = open<OdDbLinetypeTableRecord>(drawing.dashed);
-  OdDbLinetypeTableRecordPtr readDashed = open<OdDbLinetypeTableRecord>(find(db->getLinetypeTableId(), dashed->getName()));
-  ASSERT_TRUE(readDashed);
-  EXPECT_EQ(readDashed->dashes, dashed->dashes);
-  EXPECT_EQ(readDashed->description, dashed->description);
-  OdDbTextStyleTableRecordPtr italic = open<OdDbTextStyleTableRecord>(drawing.italic);
-  OdDbTextStyleTableRecordPtr readItalic = open<OdDbTextStyleTableRecord>(find(db->getTextStyleTableId(), italic->getName()));
-  ASSERT_TRUE(readItalic);
-  EXPECT_EQ(readItalic->fileName, italic->fileName);
-  EXPECT_EQ(readItalic->xScale, italic->xScale);
-
-  std::string crlf; // as Windows tools save it
-  for (char c : written)
-    crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  EXPECT_EQ(entitiesOf(readBack(crlf)->getModelSpaceId()).size(), entitiesOf(db->getModelSpaceId()).size());
-
-  // Writing what was read gives the same file, but for the last bits of reals that went through
-  // a tilted plane: nothing is lost or added on the way.
   OdStaticRxObject<MemoryStream> again;
   db->writeFile(&again, OdDb::kDxf, OdDb::kDHL_1032);
   std::istringstream first(written), second(again.data);
   std::string a, b;
-  int lines = 0;
-  while (std::getline(first, a)) {
-    ASSERT_TRUE(std::getline(second, b)) << "shorter at line " << lines;
-    if (a != b) {
-      EXPECT_NEAR(std::stod(a), std::stod(b), 1e-12 * std::max(1.0, std::fabs(std::stod(a)))) << "line " << lines;
+  for (int line = 0; std::getline(first, a); ++line) {
+    ASSERT_TRUE(std::getline(second, b)) << "shorter at line " << line;
+    if (a == b)
+      continue;
+    size_t endA = 0, endB = 0;
+    double x = 0, y = 0;
+    try {
+      x = std::stod(a, &endA);
+      y = std::stod(b, &endB);
+    } catch (const std::exception&) {
     }
-    ++lines;
+    ASSERT_TRUE(endA == a.size() && endB == b.size()) << "line " << line << ": \"" << b << "\" for \"" << a << "\"";
+    EXPECT_NEAR(x, y, 1e-12 * std::max(1.0, std::fabs(x))) << "line " << line;
   }
   EXPECT_FALSE(std::getline(second, b)) << "longer";
+  EXPECT_EQ(entitiesOf(db->getModelSpaceId()).size(), entitiesOf(drawing.db->getModelSpaceId()).size());
+
+  std::string crlf; // as Windows tools save it
+  for (char c : written)
+    crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  OdStaticRxObject<MemoryStream> fromCrlf;
+  readBack(crlf)->writeFile(&fromCrlf, OdDb::kDxf, OdDb::kDHL_1032);
+  EXPECT_EQ(fromCrlf.data, again.data);
 }
 
 TEST_F(DxfReader, ReadsWhatEzdxfAndGdalWrite)

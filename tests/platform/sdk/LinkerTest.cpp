@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -71,34 +72,29 @@ TEST_F(Linker, UnloadingUninitialisesAndAReloadMakesANewModule)
   EXPECT_FALSE(odedRegCmds()->lookupCmd(OdString("_SAMPLE")).isNull());
 }
 
-TEST_F(Linker, RefusesAModuleBuiltForAnotherRelease)
+TEST_F(Linker, RefusesModulesOfAnotherReleaseWithoutEntryPointNotLibrariesAndMissingFiles)
 {
-  EXPECT_TRUE(odrxDynamicLinker()->loadModule(OdString("OldVersion")).isNull());
-  const OdString why = odrxDynamicLinker()->lastError();
-  EXPECT_TRUE(contains(why, "\"OldVersion.tx\"")) << why.toUtf8();
-  EXPECT_TRUE(contains(why, "22.0")) << why.toUtf8();
+  const std::string garbage = ::testing::TempDir() + "/Garbage.tx";
+  std::ofstream(garbage) << "this is not a shared library\n";
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+    {"OldVersion", {"\"OldVersion.tx\"", "22.0"}},
+    {"NoEntryPoint", {"odrxCreateModuleObject"}},
+    {garbage, {"not a loadable library"}},
+    {"NoSuchModule", {"\"NoSuchModule.tx\"", "no such module file"}},
+  };
+  for (const auto& [name, parts] : cases) {
+    EXPECT_TRUE(odrxDynamicLinker()->loadModule(OdString(name.c_str())).isNull()) << name;
+    const OdString why = odrxDynamicLinker()->lastError();
+    for (const std::string& part : parts)
+      EXPECT_TRUE(contains(why, part)) << why.toUtf8();
+  }
+  std::remove(garbage.c_str());
   EXPECT_TRUE(odrxDynamicLinker()->loadedModules().empty());
   try {
     odrxDynamicLinker()->loadModule(OdString("OldVersion"), false);
     FAIL() << "a loud load must raise";
   } catch (const OdError& e) {
     EXPECT_EQ(e.code(), eDLLNotFound);
-    EXPECT_EQ(e.description(), why);
+    EXPECT_TRUE(contains(e.description(), "22.0")) << e.description().toUtf8();
   }
-}
-
-TEST_F(Linker, RefusesFilesThatAreNotModulesOrNotLibrariesAndMissingFiles)
-{
-  EXPECT_TRUE(odrxDynamicLinker()->loadModule(OdString("NoEntryPoint")).isNull());
-  EXPECT_TRUE(contains(odrxDynamicLinker()->lastError(), "odrxCreateModuleObject"));
-
-  const std::string garbage = ::testing::TempDir() + "/Garbage.tx";
-  std::ofstream(garbage) << "this is not a shared library\n";
-  EXPECT_TRUE(odrxDynamicLinker()->loadModule(OdString(garbage.c_str())).isNull());
-  EXPECT_TRUE(contains(odrxDynamicLinker()->lastError(), "not a loadable library"));
-  std::remove(garbage.c_str());
-
-  EXPECT_TRUE(odrxDynamicLinker()->loadModule(OdString("NoSuchModule")).isNull());
-  EXPECT_TRUE(contains(odrxDynamicLinker()->lastError(), "\"NoSuchModule.tx\""));
-  EXPECT_TRUE(contains(odrxDynamicLinker()->lastError(), "no such module file"));
 }
