@@ -6,7 +6,7 @@ run of dgnhost's IMPORTDGN) against `ogr2ogr -f DXF` on the same DGN files, in o
 
 The files are made once with GDAL's `ogr2ogr -f DGN` from generated geometry and kept in
 BUILD/bench/corpus; the real files of ../shared/dgn-corpus are used where that folder exists.
-Each case prints its wall time (the best of three), MB of DGN a second, peak memory (from
+Each case prints its wall time (the best of five; one run of ogr2ogr), MB of DGN a second, peak memory (from
 /usr/bin/time) and the ratio to ogr2ogr's time, as a table.
 """
 import math
@@ -69,7 +69,7 @@ def mixed(count, seed):
                    % (x, y, x + 5, y, x + 5, y + 5, x, y + 5, x, y, x + 1, y + 1, x + 2, y + 1, x + 2, y + 2, x + 1, y + 1)), ""
 
 
-def timed(command, repeats=3):
+def timed(command, repeats=5):
     """The best wall time of `command` and the peak memory (MB) of that run."""
     best, peak = math.inf, 0.0
     for _ in range(repeats):
