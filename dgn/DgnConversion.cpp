@@ -65,11 +65,16 @@ QString conversionFolderPath()
   return root + QDir::separator() + QStringLiteral("DGNImport_temp");
 }
 
-QString convertedFileName(const QString& dgnPath, const QString& modelName, OdDb::UnitsValue units)
+QString convertedBaseName(const QString& dgnPath, const QString& modelName, OdDb::UnitsValue units)
 {
   const QString base = QFileInfo(dgnPath).fileName().split(QLatin1Char('.'), Qt::KeepEmptyParts, Qt::CaseSensitive).first();
   const QString unitLabel = CFxUtils::GetStringForUnitScalingFactorShort(units);
-  return base + QLatin1Char('_') + modelName + QLatin1Char('_') + unitLabel + QStringLiteral(".dwg");
+  return base + QLatin1Char('_') + modelName + QLatin1Char('_') + unitLabel;
+}
+
+QString convertedFileName(const QString& dgnPath, const QString& modelName, OdDb::UnitsValue units)
+{
+  return convertedBaseName(dgnPath, modelName, units) + QStringLiteral(".dwg");
 }
 
 bool ensureTempFolder()

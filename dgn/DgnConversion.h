@@ -22,5 +22,7 @@ void clearTempFolder();
 // The conversion folder: "DGNImport_temp" in the temporary-files location; relative when the
 // system names no such location.
 QString conversionFolderPath();
-// "BASE_MODEL_UNIT.dwg": BASE is the DGN file's name up to its first dot.
+// "BASE_MODEL_UNIT": BASE is the DGN file's name up to its first dot. The converted drawing is
+// named so, with ".dwg", and the block that the host inserts from it too.
+QString convertedBaseName(const QString& dgnPath, const QString& modelName, OdDb::UnitsValue units);
 QString convertedFileName(const QString& dgnPath, const QString& modelName, OdDb::UnitsValue units);

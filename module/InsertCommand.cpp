@@ -1,8 +1,6 @@
 #include "InsertCommand.h"
 
-#include <CFxUtils.h>
-
-#include <QFileInfo>
+#include <DgnConversion.h>
 
 namespace {
 QString number(const QString& format, double value)
@@ -13,10 +11,7 @@ QString number(const QString& format, double value)
 
 CFxString makeBlockName(const CFxString& dgnPath, const CFxString& modelName, OdDb::UnitsValue modelUnit)
 {
-  const QString base =
-    QFileInfo(dgnPath).fileName().split(QLatin1Char('.'), Qt::KeepEmptyParts, Qt::CaseSensitive).first();
-  return CFxString(base) + CFxString("_") + modelName + CFxString("_") +
-         CFxUtils::GetStringForUnitScalingFactorShort(modelUnit);
+  return CFxString(convertedBaseName(dgnPath.toQString(), modelName.toQString(), modelUnit));
 }
 
 CFxString makeInsertCommand(const CFxString& dwgPath, const InsertPointChoice& point, const InsertValueChoice& rotation,
