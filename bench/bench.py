@@ -69,10 +69,12 @@ def mixed(count, seed):
                    % (x, y, x + 5, y, x + 5, y + 5, x, y + 5, x, y, x + 1, y + 1, x + 2, y + 1, x + 2, y + 2, x + 1, y + 1)), ""
 
 
-def timed(command, repeats=5):
-    """The best wall time of `command` and the peak memory (MB) of that run."""
+def timed(command, repeats=5, before=lambda: None):
+    """The best wall time of `command` and the peak memory (MB) of that run; `before` runs ahead of
+    each, untimed: every run writes new files, as ogr2ogr does into its fresh folder."""
     best, peak = math.inf, 0.0
     for _ in range(repeats):
+        before()
         start = time.perf_counter()
         run = subprocess.run(["/usr/bin/time", "-v"] + command, capture_output=True, text=True, errors="replace",
                              env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
@@ -114,7 +116,7 @@ def main():
     rows = []
 
     def one_file(name, dgn):
-        ours, ours_mb = timed([dgninfo, dgn, "--convert", out])
+        ours, ours_mb = timed([dgninfo, dgn, "--convert", out], before=lambda: os.path.exists(out) and os.remove(out))
         gdal, gdal_mb = timed(["ogr2ogr", "-f", "DXF", fresh(os.path.join(WORK, "g")) + "/out.dxf", dgn], 1)
         rows.append((name, os.path.getsize(dgn), ours, ours_mb, gdal, gdal_mb))
 
@@ -122,7 +124,7 @@ def main():
         source, dest = fresh(os.path.join(WORK, "src")), fresh(os.path.join(WORK, "dst"))
         for f in files:
             shutil.copy(f, source)
-        ours, ours_mb = timed([dgnhost, "--script", batch_script(source, dest)])
+        ours, ours_mb = timed([dgnhost, "--script", batch_script(source, dest)], before=lambda: fresh(dest))
         ours -= BATCH_PAUSE
         start = time.perf_counter()
         for f in files:

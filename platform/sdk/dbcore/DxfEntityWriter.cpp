@@ -55,7 +55,11 @@ void EntityWriter::entityHead(const char* type, OdDbHandle handle, const OdDbEnt
   m_out.put(code::kSubclass, "AcDbEntity");
   if (m_paper)
     m_out.putInt(code::kPaperSpace, 1);
-  m_out.put(code::kLayer, nameOf(m_names, e.layerId(), kLayerZero));
+  if (e.layerId() != m_layer || !m_layerName) { // runs of entities share a layer
+    m_layer = e.layerId();
+    m_layerName = &nameOf(m_names, m_layer, kLayerZero);
+  }
+  m_out.put(code::kLayer, *m_layerName);
   if (!e.linetypeId().isNull() && e.linetypeId() != m_db.getLinetypeByLayerId())
     m_out.put(code::kLinetype, nameOf(m_names, e.linetypeId(), byLayer));
   writeColor(e.color());

@@ -105,6 +105,8 @@ private:
   OdDbHandle m_next = 0;
   OdDbHandle m_owner = 0;
   bool m_paper = false;
+  OdDbObjectId m_layer; // of the entity before, and its name
+  const std::string* m_layerName = nullptr;
 };
 
 } // namespace dxf

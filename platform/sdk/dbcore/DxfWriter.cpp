@@ -298,8 +298,12 @@ void GroupWriter::putHandle(int code, OdDbHandle handle)
 {
   putCode(code);
   char* at = room(kLongestNumber);
-  char* end = std::to_chars(at, at + kLongestNumber, handle, 16).ptr;
-  std::transform(at, end, at, [](char c) { return c >= 'a' ? char(c - 'a' + 'A') : c; });
+  int digits = 1;
+  while (digits < 16 && (handle >> (4 * digits)) != 0)
+    ++digits;
+  char* end = at + digits;
+  for (char* p = end; p != at; handle >>= 4)
+    *--p = "0123456789ABCDEF"[handle & 0xF];
   *end++ = '\n';
   m_used = size_t(end - m_buffer.get());
 }
