@@ -361,8 +361,8 @@ constexpr size_t kPieceSize = 2048;
 struct Block {
   OdDbObjectPtr holder;
   const OdDbBlockTableRecord* record;
-  std::string name;
-  OdDbHandle layout; // 0 unless model or paper space
+  const std::string* name; // among the collected names, or a layout's fixed one
+  OdDbHandle layout;       // 0 unless model or paper space
 };
 
 // Where a piece of a section starts: before entity `entity` of block `block` (in the BLOCKS
@@ -568,7 +568,7 @@ private:
   std::vector<Block> m_blocks;
   NameTable m_names; // layers, line types, styles, blocks
   Box m_extents;
-  const std::string m_layerZero{"0"}, m_standard{"Standard"};
+  const std::string m_layerZero{"0"}, m_standard{"Standard"}, m_modelSpace{kModelSpace}, m_paperSpace{kPaperSpace};
 };
 
 const std::string& DrawingWriter::nameOf(OdDbObjectId id, const std::string& fallback) const
@@ -581,6 +581,7 @@ void DrawingWriter::collectNames(OdDbObjectId tableId)
   OdDbSymbolTablePtr table = OdDbSymbolTable::cast(tableId.safeOpenObject().get());
   if (!table)
     return;
+  m_names.reserve(m_names.size() + table->recordIds().size());
   for (OdDbObjectId id : table->recordIds()) {
     if (OdDbSymbolTableRecordPtr record = OdDbSymbolTableRecord::cast(id.safeOpenObject().get()))
       m_names.emplace(id.getHandle(), safeName(record->getName()));
@@ -599,14 +600,15 @@ void DrawingWriter::collect()
   m_blockCuts = {{0, 0, blockHandle}};
   m_entityCuts = {{0, 0, 0}};
   OdDbSymbolTablePtr blocks = OdDbSymbolTable::cast(m_db.getBlockTableId().safeOpenObject().get());
+  m_blocks.reserve(blocks->recordIds().size()); // a drawing may hold a block for each of many cells
   for (OdDbObjectId id : blocks->recordIds()) {
     OdDbObjectPtr holder = id.safeOpenObject();
     const OdDbBlockTableRecord* record = as<OdDbBlockTableRecord>(holder.get());
     if (!record)
       continue;
     const bool model = id == m_db.getModelSpaceId(), paper = id == m_db.getPaperSpaceId();
-    std::string name = model ? kModelSpace : paper ? kPaperSpace : nameOf(id, m_layerZero);
-    m_blocks.push_back(Block{holder, record, std::move(name), model ? fixed(kModelLayout) : paper ? fixed(kPaperLayout) : 0});
+    const std::string* name = model ? &m_modelSpace : paper ? &m_paperSpace : &nameOf(id, m_layerZero);
+    m_blocks.push_back(Block{holder, record, name, model ? fixed(kModelLayout) : paper ? fixed(kPaperLayout) : 0});
     // Handles beyond the objects' own are taken in file order: BLOCK, the entities' VERTEX and
     // SEQEND records and ENDBLK of every block, then those of the model and paper space entities.
     if (blockRun >= kPieceSize)
@@ -846,7 +848,7 @@ void DrawingWriter::writeBlockRecords()
   tableHead("BLOCK_RECORD", table, int(m_blocks.size()));
   for (const Block& block : m_blocks) {
     recordHead("BLOCK_RECORD", block.record->getHandle(), table, "AcDbBlockTableRecord");
-    m_out.put(code::kName, block.name);
+    m_out.put(code::kName, *block.name);
     m_out.putHandle(code::kSoftPointer, block.layout);
     m_out.putInt(code::kFlags, m_db.getInsertionUnits());
     m_out.putInt(280, 1); // explodable
@@ -869,10 +871,10 @@ void DrawingWriter::blockEdge(GroupWriter& out, const Block& block, OdDbHandle h
     return;
   }
   out.put(code::kSubclass, "AcDbBlockBegin");
-  out.put(code::kName, block.name);
+  out.put(code::kName, *block.name);
   out.putInt(code::kFlags, 0);
   out.putPoint(code::kX, block.record->origin);
-  out.put(code::kMoreText, block.name);
+  out.put(code::kMoreText, *block.name);
   out.put(code::kText, "");
 }
 
