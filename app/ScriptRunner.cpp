@@ -17,13 +17,13 @@ namespace {
 
 enum class Rest { None, Optional, Required };
 
-struct ActionSpec {
+struct ActionSyntax {
   const char* name;
   int words; // single words after the action name
   Rest rest; // then the rest of the line, spaces and all
 };
 
-constexpr ActionSpec kActions[] = {
+constexpr ActionSyntax kActions[] = {
   {"click", 1, Rest::None},       {"set", 1, Rest::Optional},       {"check", 2, Rest::None},
   {"select", 1, Rest::Required},  {"expand", 1, Rest::Required},    {"checkitem", 1, Rest::Required},
   {"combo", 1, Rest::Required},   {"key", 1, Rest::None},           {"file", 0, Rest::Required},
@@ -31,18 +31,18 @@ constexpr ActionSpec kActions[] = {
   {"wait-close", 0, Rest::None},  {"dump", 1, Rest::None},          {"grab", 0, Rest::Required},
 };
 
-const ActionSpec* specOf(const QString& name)
+const ActionSyntax* syntaxOf(const QString& name)
 {
-  for (const ActionSpec& spec : kActions)
-    if (name == QLatin1String(spec.name))
-      return &spec;
+  for (const ActionSyntax& syntax : kActions)
+    if (name == QLatin1String(syntax.name))
+      return &syntax;
   return nullptr;
 }
 
-// Splits an action's arguments as its spec says; false when they do not fit.
-bool splitArguments(const ActionSpec& spec, QString text, QStringList& args)
+// Splits an action's arguments as its syntax says; false when they do not fit.
+bool splitArguments(const ActionSyntax& syntax, QString text, QStringList& args)
 {
-  for (int i = 0; i < spec.words; ++i) {
+  for (int i = 0; i < syntax.words; ++i) {
     text = text.trimmed();
     const int space = text.indexOf(QLatin1Char(' '));
     const QString word = space < 0 ? text : text.left(space);
@@ -52,9 +52,9 @@ bool splitArguments(const ActionSpec& spec, QString text, QStringList& args)
     text = space < 0 ? QString() : text.mid(space + 1);
   }
   text = text.trimmed();
-  if (spec.rest == Rest::None)
+  if (syntax.rest == Rest::None)
     return text.isEmpty();
-  if (spec.rest == Rest::Required && text.isEmpty())
+  if (syntax.rest == Rest::Required && text.isEmpty())
     return false;
   args << text;
   return true;
@@ -111,12 +111,12 @@ std::optional<std::vector<ScriptRunner::Item>> ScriptRunner::parse(const QString
     const int space = body.indexOf(QLatin1Char(' '));
     item.action = space < 0 ? body : body.left(space);
     item.text = space < 0 ? QString() : body.mid(space + 1).trimmed();
-    const ActionSpec* spec = specOf(item.action);
-    if (!spec) {
+    const ActionSyntax* syntax = syntaxOf(item.action);
+    if (!syntax) {
       *error = QStringLiteral("line %1: unknown action \"@%2\"").arg(item.line).arg(item.action);
       return std::nullopt;
     }
-    if (!splitArguments(*spec, item.text, item.args) || !takeSwitch(item.action, item.args)) {
+    if (!splitArguments(*syntax, item.text, item.args) || !takeSwitch(item.action, item.args)) {
       *error = QStringLiteral("line %1: wrong arguments for \"@%2\"").arg(item.line).arg(item.action);
       return std::nullopt;
     }
