@@ -147,8 +147,9 @@ OdDbBlockTableRecordPtr Converter::newBlock(const OdString& name, const char16_t
     const std::string digits = n < 2 ? std::string() : "_" + std::to_string(n);
     return base + std::u16string(digits.begin(), digits.end());
   };
-  std::u16string unique = candidate(taken == 0 ? 1 : taken + 1);
-  for (taken = taken == 0 ? 1 : taken + 1; blocks->has(OdString(unique));)
+  taken = taken == 0 ? 1 : taken + 1;
+  std::u16string unique = candidate(taken);
+  while (blocks->has(OdString(unique)))
     unique = candidate(++taken);
   OdDbBlockTableRecordPtr block = OdRxObjectImpl<OdDbBlockTableRecord>::createObject();
   block->setName(OdString(unique));

@@ -2,6 +2,8 @@
 // What the dialog tests share: host services and a command line that record what the dialog
 // shows and answer its prompts, a document to work on, and a fixture that starts every test
 // from a freshly loaded module's remembered settings.
+#include "ProcessThreads.h"
+
 #include <CDgnImportDlg.h>
 #include <DgnBatch.h>
 #include <DgnImportSettings.h>
@@ -190,12 +192,6 @@ inline QString nearLimitFolder(QString root)
     root += "/" + QString(200, 'd');
   EXPECT_TRUE(QDir().mkpath(root));
   return root;
-}
-
-// The threads of this process, as the system counts them.
-inline int processThreads()
-{
-  return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
 }
 
 // Runs the event loop until `done` holds or `ms` have passed; whether it holds.

@@ -38,4 +38,3 @@ struct OdrxAllocator {
   template <class U>
   bool operator!=(const OdrxAllocator<U>&) const noexcept { return false; }
 };
-

@@ -2,28 +2,15 @@
 // with every handle where a one-thread writer would have put it, and in bounded memory.
 #include "DxfTestSupport.h"
 
+#include "ProcessThreads.h"
+
 #include <ParallelInOrder.h>
 
 #include <atomic>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 using namespace dxftest;
-
-namespace {
-
-int threadsOfThisProcess()
-{
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("Threads:", 0) == 0)
-      return std::stoi(line.substr(8));
-  return -1;
-}
-
-} // namespace
 
 TEST(ParallelInOrder, HandsOnEveryTextInOrderWithinItsWindow)
 {
@@ -60,7 +47,7 @@ TEST(ParallelInOrder, HandsOnEveryTextInOrderWithinItsWindow)
 
 TEST(ParallelInOrder, AFailureOnEitherSideStopsTheRunAndLeavesNoThread)
 {
-  const int threadsBefore = threadsOfThisProcess();
+  const int threadsBefore = processThreads();
   for (const bool makerFails : {true, false}) {
     size_t takenCount = 0;
     const auto run = [&] {
@@ -79,7 +66,7 @@ TEST(ParallelInOrder, AFailureOnEitherSideStopsTheRunAndLeavesNoThread)
     };
     EXPECT_THROW(run(), std::runtime_error);
     EXPECT_LE(takenCount, makerFails ? 37u : 11u);
-    EXPECT_EQ(threadsOfThisProcess(), threadsBefore);
+    EXPECT_EQ(processThreads(), threadsBefore);
   }
 }
 
