@@ -21,20 +21,6 @@ namespace {
 
 const QString kDgninfo = QStringLiteral(DGN_BIN_DIR "/dgninfo");
 
-struct UnitSystem {
-  const char* master;
-  const char* sub;
-  int subPerMaster;
-  const char* expectMaster;
-  const char* expectSub;
-};
-
-QString writeDgn(const QTemporaryDir& dir, const UnitSystem& units)
-{
-  return writeGdalDgn(dir.path(), QString("%1_%2.dgn").arg(units.master, units.sub), units.master, units.sub,
-                      units.subPerMaster);
-}
-
 // Each feature's vertices as GDAL reads them: repeated vertices and a closing vertex dropped, so
 // that a line of no length compares with a point and a closed polyline with a polygon ring.
 std::vector<std::vector<double>> featureCoordinates(const QString& path)
@@ -86,13 +72,15 @@ TEST(Dgninfo, ReportsGdalFilesUnitsAndConvertsTheirGeometryExactly)
 {
   if (!haveGdal())
     GTEST_SKIP() << "GDAL's ogr2ogr and ogrinfo are not installed";
-  const UnitSystem systems[] = {{"m", "mm", 1000, "6 m", "4 mm"},
-                                {"ft", "in", 12, "2 ft", "1 in"},
-                                {"km", "m", 1000, "7 km", "6 m"}};
-  for (const UnitSystem& units : systems) {
+  const struct {
+    const char *master, *sub;
+    int subPerMaster;
+    const char *expectMaster, *expectSub;
+  } systems[] = {{"m", "mm", 1000, "6 m", "4 mm"}, {"ft", "in", 12, "2 ft", "1 in"}, {"km", "m", 1000, "7 km", "6 m"}};
+  for (const auto& units : systems) {
     SCOPED_TRACE(std::string(units.master) + "/" + units.sub);
     QTemporaryDir dir;
-    const QString dgn = writeDgn(dir, units);
+    const QString dgn = writeGdalDgn(dir.path(), "units.dgn", units.master, units.sub, units.subPerMaster);
     const ProcessRun info = runProcess(kDgninfo, {dgn});
     ASSERT_EQ(info.code, 0) << info.err.toStdString();
     const QStringList lines = info.out.split('\n');
@@ -195,11 +183,7 @@ for e in doc.modelspace():
 TEST(Dgninfo, RefusesWhatIsNotADesignFileAndBadUsage)
 {
   QTemporaryDir dir;
-  const QString garbage = dir.filePath("garbage.dgn");
-  QFile file(garbage);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(QByteArray(5000, '\x5a'));
-  file.close();
+  const QString garbage = writeBytes(dir.filePath("garbage.dgn"), QByteArray(5000, '\x5a'));
   for (const QString& path : {garbage, dir.filePath("missing.dgn")}) {
     const ProcessRun info = runProcess(kDgninfo, {path});
     EXPECT_EQ(info.code, 1) << path.toStdString();

@@ -87,76 +87,49 @@ TEST_F(DgnModuleTest, RunsAndReportsResults)
   EXPECT_DOUBLE_EQ(lines[0]->end.y, 2100.0);
 }
 
-TEST_F(DgnModuleTest, DecodesElementKinds)
+// What the real files of the corpus test do not hold or do not show: a colour table, weights,
+// text nodes kept whole, B-spline knots, deleted elements, and the options that leave things out.
+TEST_F(DgnModuleTest, DecodesWhatTheCorpusLeavesOutAndHonoursTheOptions)
 {
   V7Writer w(false, mmUnits());
-  // Symbologies by level, colour, weight, style, properties and the deleted bit.
   const V7Writer::Symbology red{5, 3, 3, 2}, deleted{1, 0, 0, 0, 0, true}, invisible{1, 0, 0, 0, 0x0080};
   std::vector<uint32_t> colors(256, 0);
   colors[4] = 0x102030; // index 3 is the fourth triple after the background
   w.add(w.colorTable(colors));
-  w.add(w.line({5000, 5000}, {5000, 5000}));                                  // a point
-  w.add(w.vertices(4, {{1000, 1000}, {2000, 1000}, {2000, 3000}}, red));      // line string
-  w.add(w.vertices(6, {{1000, 1000}, {2000, 1000}, {2000, 2000}, {1000, 1000}})); // shape
-  w.add(w.ellipse(500, 500, {0}, 11000, 1000));                                 // circle
-  w.add(w.ellipse(1000, 500, {90}, 11000, 1000));                               // ellipse
-  w.add(w.arc(0, 90, 1000, 1000, 1000, 1000));                                // arc
-  w.add(w.text("HELLO", {1000, 1000}, 1000));
+  w.add(w.vertices(4, {{1000, 1000}, {2000, 1000}, {2000, 3000}}, red));
+  w.add(w.ellipse(1000, 500, {90}, 11000, 1000));
+  w.add(w.arc(0, 90, 1000, 1000, 1000, 1000));
   w.add(w.textNode({w.text("one", {1000, 1000}, 1000), w.text("two", {1000, 0}, 1000)}, {1000, 1000}, 0, 6));
-  w.add(w.complex(12, {w.vertices(4, {{0, 0}, {10000, 0}}), w.vertices(4, {{10000, 0}, {10000, 10000}})}));
-  w.add(w.cell("DOOR", {1000, 1000}, {w.line({1000, 1000}, {2000, 2000}),
-                                      w.cell("KNOB", {1000, 1000}, {w.line({1000, 1000}, {1500, 1500})})}));
   w.add(w.spline(4, false, {{1000, 1000}, {2000, 3000}, {3000, 3000}, {4000, 1000}, {5000, 0}}, {0.5}));
   w.add(w.line({0, 0}, {1, 1}, deleted));
   w.add(w.line({0, 0}, {2, 2}, invisible));
-  w.add(w.vertices(4, {{0, 0}, {1, 1}}));
   const std::string path = save(w, "kinds.dgn");
 
   auto all = import(*importer, path);
-  EXPECT_EQ(ofType<OdDbPoint>(all).size(), 1u);
-  EXPECT_EQ(ofType<OdDbCircle>(all).size(), 1u);
-  EXPECT_EQ(ofType<OdDbEllipse>(all).size(), 1u);
-  EXPECT_EQ(ofType<OdDbArc>(all).size(), 1u);
-  EXPECT_EQ(ofType<OdDbText>(all).size(), 1u);
   EXPECT_EQ(ofType<OdDbLine>(all).size(), 1u) << "the invisible line is kept by default, the deleted one never";
-  auto mtexts = ofType<OdDbMText>(all);
+  EXPECT_NE((";" + statistics()).find(";3=1+1;"), std::string::npos) << statistics() << ": the deleted line counted apart";
+  const auto polylines = ofType<OdDbPolyline>(all);
+  ASSERT_EQ(polylines.size(), 1u);
+  EXPECT_EQ(polylines[0]->color().rgb(), 0x102030u);
+  EXPECT_EQ(polylines[0]->lineWeight(), 30);
+  const auto mtexts = ofType<OdDbMText>(all);
   ASSERT_EQ(mtexts.size(), 1u);
   EXPECT_EQ(mtexts[0]->contents.toUtf8(), "one\\Ptwo");
   EXPECT_NEAR(mtexts[0]->lineSpacingFactor, 1.2, 1e-12) << "a gap of one height: two heights from line to line";
-  auto polylines = ofType<OdDbPolyline>(all);
-  ASSERT_EQ(polylines.size(), 4u);
-  EXPECT_EQ(polylines[0]->points.size(), 3u);
-  EXPECT_EQ(polylines[0]->color().rgb(), 0x102030u);
-  EXPECT_EQ(polylines[0]->lineWeight(), 30);
-  EXPECT_TRUE(polylines[1]->closed);
-  EXPECT_EQ(polylines[1]->points.size(), 3u);
-  EXPECT_EQ(polylines[2]->points.size(), 3u) << "a chain joins its components";
-  auto refs = ofType<OdDbBlockReference>(all);
-  ASSERT_EQ(refs.size(), 1u);
-  OdDbBlockTableRecordPtr door = OdDbBlockTableRecord::cast(refs[0]->blockTableRecord.openObject().get());
-  EXPECT_EQ(door->getName().toUtf8(), "DOOR");
-  EXPECT_EQ(door->entityIds().size(), 2u) << "a line and the nested cell's reference";
-  auto splines = ofType<OdDbSpline>(all);
+  const auto splines = ofType<OdDbSpline>(all);
   ASSERT_EQ(splines.size(), 1u);
   EXPECT_EQ(splines[0]->degree, 3);
   EXPECT_EQ(splines[0]->knots.size(), 9u);
   EXPECT_NEAR(splines[0]->knots[4], 0.5, 1e-9);
 
-  auto ellipse = ofType<OdDbEllipse>(all)[0];
-  EXPECT_NEAR(ellipse->majorAxis.y, 0.1, 1e-12) << "major axis rotated by 90 degrees";
-  EXPECT_NEAR(ellipse->radiusRatio, 0.5, 1e-12);
-
-  EXPECT_NE(statistics().find(";3=4+1;"), std::string::npos)
-    << "the deleted line is counted apart";
-
   putBool(*importer, "ExplodeTextNodes", true);
   putBool(*importer, "DontImportInvisibleElements", true);
   putU8(*importer, "2dEllipseImportMode", 1);
   all = import(*importer, path);
-  EXPECT_EQ(ofType<OdDbText>(all).size(), 3u);
+  EXPECT_EQ(ofType<OdDbText>(all).size(), 2u);
   EXPECT_EQ(ofType<OdDbMText>(all).size(), 0u);
   EXPECT_EQ(ofType<OdDbLine>(all).size(), 0u);
-  EXPECT_EQ(ofType<OdDbEllipse>(all).size() + ofType<OdDbCircle>(all).size() + ofType<OdDbArc>(all).size(), 0u);
+  EXPECT_EQ(ofType<OdDbEllipse>(all).size() + ofType<OdDbArc>(all).size(), 0u);
 }
 
 namespace {
