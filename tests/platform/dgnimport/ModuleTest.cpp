@@ -169,13 +169,10 @@ std::vector<V7Writer::Bytes> damagedCopies(const V7Writer::Bytes& good, int flip
   return copies;
 }
 
-std::vector<V7Writer::Bytes> filesIn(const std::string& folder, const std::vector<std::string>& names)
+V7Writer::Bytes fileBytes(const std::filesystem::path& path)
 {
-  std::vector<V7Writer::Bytes> files;
-  for (const std::string& name : names)
-    if (std::ifstream in{folder + "/" + name, std::ios::binary})
-      files.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return files;
+  std::ifstream in{path, std::ios::binary};
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 } // namespace
@@ -201,17 +198,13 @@ TEST_F(DgnModuleTest, SurvivesDamagedCopiesOfGeneratedAndRealFiles)
                            w.arc(0, 90, 100, 100, 0, 0, rule)}));
   w.add(w.cone(false, {30}, {0, 0, 0}, 500, {0, 0, 900}, 100));
   std::vector<V7Writer::Bytes> copies = damagedCopies(w.bytes(), 700);
-  const std::string regressions = DGN_SOURCE_DIR "/tests/platform/dgnimport/fuzz/regressions";
-  std::vector<std::string> found;
-  for (const auto& entry : std::filesystem::directory_iterator(regressions))
-    found.push_back(entry.path().filename().string());
-  for (const auto& file : filesIn(regressions, found))
-    copies.push_back(file);
-  for (const auto& file : filesIn(DGN_SOURCE_DIR "/../shared/dgn-corpus",
-                                  {"gdal_smalltest.dgn", "gvsig_prueba.dgn", "dgnlib_seed.dgn", "tika_testDGN7.dgn"})) {
-    const auto damaged = damagedCopies(file, 100);
-    copies.insert(copies.end(), damaged.begin(), damaged.end());
-  }
+  for (const auto& entry : std::filesystem::directory_iterator(DGN_SOURCE_DIR "/tests/platform/dgnimport/fuzz/regressions"))
+    copies.push_back(fileBytes(entry.path()));
+  for (const char* name : {"gdal_smalltest.dgn", "gvsig_prueba.dgn", "dgnlib_seed.dgn", "tika_testDGN7.dgn"})
+    if (const V7Writer::Bytes file = fileBytes(DGN_SOURCE_DIR "/../shared/dgn-corpus/" + std::string(name)); !file.empty()) {
+      const auto damaged = damagedCopies(file, 100);
+      copies.insert(copies.end(), damaged.begin(), damaged.end());
+    }
   ASSERT_GE(copies.size(), 1000u);
   const std::string path = tempFile("damaged.dgn");
   for (size_t i = 0; i < copies.size(); ++i) {
