@@ -1,9 +1,6 @@
 #include <DialogTestSupport.h>
 #include <GdalDgn.h>
 
-#include <DgnBatch.h>
-#include <DgnConversion.h>
-
 #include <QDateTime>
 #include <QProgressBar>
 
@@ -72,7 +69,6 @@ protected:
     services.appServices.whileConverting = nullptr;
     batch.reset();
     owner.reset();
-    clearTempFolder();
     DialogTest::TearDown();
   }
   void newWorker(bool masterUnits = true)
@@ -198,10 +194,8 @@ TEST_F(DgnBatchTest, AwkwardNamesAndPathsNearTheLimitConvertOrFailCleanly)
   }
   batch->setSourcePath(deep);
   runHere(names);
-  QStringList arrived = converted();
-  EXPECT_EQ(arrived.size(), drawings.size());
-  for (const QString& drawing : drawings)
-    EXPECT_TRUE(arrived.contains(drawing)) << drawing.toStdString();
+  drawings.sort();
+  EXPECT_EQ(converted(), drawings);
   const QByteArray text = report();
   EXPECT_TRUE(text.contains(("Failed DGN filename:" + deep + "/" + names.last() +
                              "    Model name:Default    Error type:Unknown Error.\r\n").toUtf8()));

@@ -53,29 +53,16 @@ TEST_F(DgnConversionTest, WritesTheOptionsInOrderThenRunsAndWritesTheDrawing)
   CFxString output;
   EXPECT_EQ(convertDesignModel(recorder, dgn, CFxString("Default"), output, true, false), 0);
 
-  EXPECT_EQ(recorder->log, (std::vector<std::string>{
-                             "put DesignModel=string:Default",
-                             "put MasterUnit=bool:0",
-                             "get MeasurementUnits",
-                             "put XRefImportMode=u8:1",
-                             "put ImportActiveModelToModelSpace=bool:0",
-                             "put ImportPaperSpaceModels=bool:1",
-                             "put ExplodeTextNodes=bool:1",
-                             "put RecomputeDimensionsAfterImport=bool:0",
-                             "put MS_SYMBRSRC=strings:0",
-                             "put DontImportInvisibleElements=bool:0",
-                             "put ImportViewIndex=u8:255",
-                             "put 3dEllipseImportMode=u8:0",
-                             "put 2dEllipseImportMode=u8:0",
-                             "put 3dShapeImportMode=u8:1",
-                             "put 2dShapeImportMode=u8:0",
-                             "put 3dClosedBSplineCurveImportMode=u8:1",
-                             "put shxFontsPath=string:",
-                             "put BreakDimensionAssociation=bool:0",
-                             "put Database=null",
-                             "run",
-                             "get Database",
-                           }));
+  EXPECT_EQ(recorder->log,
+            (std::vector<std::string>{
+              "put DesignModel=string:Default", "put MasterUnit=bool:0", "get MeasurementUnits",
+              "put XRefImportMode=u8:1", "put ImportActiveModelToModelSpace=bool:0",
+              "put ImportPaperSpaceModels=bool:1", "put ExplodeTextNodes=bool:1",
+              "put RecomputeDimensionsAfterImport=bool:0", "put MS_SYMBRSRC=strings:0",
+              "put DontImportInvisibleElements=bool:0", "put ImportViewIndex=u8:255", "put 3dEllipseImportMode=u8:0",
+              "put 2dEllipseImportMode=u8:0", "put 3dShapeImportMode=u8:1", "put 2dShapeImportMode=u8:0",
+              "put 3dClosedBSplineCurveImportMode=u8:1", "put shxFontsPath=string:",
+              "put BreakDimensionAssociation=bool:0", "put Database=null", "run", "get Database"}));
   EXPECT_EQ(output.toQString(), folder() + "/plan_Default_mm.dwg");
   EXPECT_TRUE(QFileInfo(output).isFile());
   EXPECT_GT(QFileInfo(output).size(), 0);

@@ -20,8 +20,8 @@ TEST_F(DgnImporterTest, DesignModelListsNeedAnExistingFileAndLeaveThePathSet)
   std::vector<CFxString> models;
   EXPECT_EQ(getDesignModelList(recorder, dgn, models), 2);
   EXPECT_EQ(models, (std::vector<CFxString>{"Default", "Sheet"}));
-  EXPECT_EQ(recorder->putKeys(), (std::vector<std::string>{"Services", "DgnPath"}));
-  EXPECT_EQ(recorder->log.back(), "get DesignModelList");
+  EXPECT_EQ(recorder->log, (std::vector<std::string>{"put Services=object", "put DgnPath=string:" + dgn.toStdString(),
+                                                     "get DesignModelList"}));
 
   const size_t logged = recorder->log.size();
   EXPECT_EQ(getDesignModelList(recorder, dir.filePath("gone.dgn"), models), 0);

@@ -3,10 +3,7 @@
 // the build (SOAK_...): the sanitizers make every step slower, so their build runs fewer.
 #include "DialogTestSupport.h"
 
-#include <DgnConversion.h>
-
 #include <QProgressBar>
-#include <QTest>
 #include <QTreeWidget>
 
 namespace {
@@ -24,8 +21,6 @@ protected:
   void TearDown() override
   {
     EXPECT_TRUE(waitUntil([this] { return processThreads() <= threads; }, 5000)) << "no thread left";
-    dialog.reset();
-    clearTempFolder();
     DialogTest::TearDown();
   }
   // `count` copies of the sample, then a dialog on the Batch page with both folders and every
@@ -34,18 +29,13 @@ protected:
   {
     for (int i = 0; i < count; ++i)
       samplePlan(QString("SRC/p%1.dgn").arg(i));
-    dialog = std::make_unique<CDgnImportDlg>(&userIO, nullptr);
-    dialog->show();
-    child<QRadioButton>(*dialog, "rbBatch")->click();
+    openBatchPage();
     pickFolder(*dialog, "pbSourcePath", source);
     pickFolder(*dialog, "pbDestPath", destination);
     child<QCheckBox>(*dialog, "cbSelectAll")->click();
     threads = processThreads(); // with those its pickers started and keep
   }
-  QPushButton* button(QDialogButtonBox::StandardButton which) const
-  {
-    return child<QDialogButtonBox>(*dialog, "buttonBox")->button(which);
-  }
+  QPushButton* button(QDialogButtonBox::StandardButton which) const { return DialogTest::button(*dialog, which); }
   QProgressBar* bar() const { return child<QProgressBar>(*dialog, "progressBar"); }
   bool reportWritten() const { return QFile::exists(QDir(destination).filePath("Report.txt")); }
   // Starts a run; `finished` receives the end message once the run has been announced.
@@ -68,7 +58,6 @@ protected:
     return waitUntil([this] { return bar()->value() >= 1; });
   }
 
-  std::unique_ptr<CDgnImportDlg> dialog;
   int threads = 0;
 };
 
@@ -250,9 +239,7 @@ TEST_F(BatchRunTest, StartAndAbortAgainAndAgainInOneDialogThenStartAndEscapeInNe
     // The dialog has closed; the next one opens on the same folders.
     rememberedSettings().sourceFolder = source;
     rememberedSettings().destinationFolder = destination;
-    dialog = std::make_unique<CDgnImportDlg>(&userIO, nullptr);
-    dialog->show();
-    child<QRadioButton>(*dialog, "rbBatch")->click();
+    openBatchPage();
     child<QCheckBox>(*dialog, "cbSelectAll")->click();
   }
   EXPECT_FALSE(reportWritten());

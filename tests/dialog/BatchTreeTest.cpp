@@ -1,12 +1,9 @@
 #include "DialogTestSupport.h"
 
 #include <CFxDGNTableView.h>
-#include <DgnConversion.h>
 
 #include <QComboBox>
 #include <QHeaderView>
-#include <QFileDialog>
-#include <QStandardItemModel>
 #include <QTreeWidget>
 
 namespace {
@@ -20,15 +17,8 @@ protected:
     for (const char* name : {"a.dgn", "B.DGN", "c.Dgn"})
       samplePlan(QString("SRC/") + name);
     writeFile("SRC/notes.txt", "not listed");
-    dialog = std::make_unique<CDgnImportDlg>(&userIO, nullptr);
-    child<QRadioButton>(*dialog, "rbBatch")->click();
+    openBatchPage();
     tree = child<QTreeWidget>(*dialog, "treeWidget");
-  }
-  void TearDown() override
-  {
-    dialog.reset();
-    clearTempFolder();
-    DialogTest::TearDown();
   }
   void pickSource(const QString& path) { pickFolder(*dialog, "pbSourcePath", path); }
   QStringList listed() const
@@ -52,9 +42,8 @@ protected:
     tree->expandItem(item);
     return qobject_cast<CFxDGNTableView*>(tree->itemWidget(item->child(0), 0));
   }
-  QPushButton* start() const { return child<QDialogButtonBox>(*dialog, "buttonBox")->button(QDialogButtonBox::Ok); }
+  QPushButton* start() const { return button(*dialog, QDialogButtonBox::Ok); }
 
-  std::unique_ptr<CDgnImportDlg> dialog;
   QTreeWidget* tree = nullptr;
 };
 
@@ -115,7 +104,6 @@ TEST_F(BatchTreeTest, AFilesModelsAreLoadedOnceIntoATableWhoseEditorChangesTheSt
 TEST_F(BatchTreeTest, ClicksInAModelTableSelectItsFileKeepItsSelectionAndOpenTheEditor)
 {
   pickSource(source);
-  dialog->show();
   CFxDGNTableView* table = expand(0);
   ASSERT_NE(table, nullptr);
   tree->setCurrentItem(tree->topLevelItem(1));

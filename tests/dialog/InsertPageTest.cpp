@@ -1,69 +1,61 @@
 #include "DialogTestSupport.h"
 #include "GdalDgn.h"
 
-#include <DgnConversion.h>
-
 #include <RxVariant.h>
-
-#include <QTest>
 
 namespace {
 
 class InsertPageTest : public DialogTest {
 protected:
-  void TearDown() override
+  // A fresh dialog as the command makes it, once the last one has gone.
+  void open()
   {
-    clearTempFolder(); // a file prompt makes the conversion folder
-    DialogTest::TearDown();
+    dialog.reset();
+    dialog = std::make_unique<CDgnImportDlg>(&userIO, nullptr);
   }
-  // A fresh dialog as the command makes it.
-  std::unique_ptr<CDgnImportDlg> open() { return std::make_unique<CDgnImportDlg>(&userIO, nullptr); }
-
-  static QPushButton* button(const CDgnImportDlg& dialog, QDialogButtonBox::StandardButton which)
+  QString text(const char* name) const
   {
-    return child<QDialogButtonBox>(dialog, "buttonBox")->button(which);
-  }
-  static QString text(const CDgnImportDlg& dialog, const char* name)
-  {
-    if (auto* edit = dialog.findChild<QLineEdit*>(QString::fromLatin1(name)))
+    if (auto* edit = dialog->findChild<QLineEdit*>(QString::fromLatin1(name)))
       return edit->text();
-    return child<QAbstractButton>(dialog, name)->text();
+    return child<QAbstractButton>(*dialog, name)->text();
+  }
+  // Those of the widgets `names` that are enabled.
+  QStringList enabled(std::initializer_list<const char*> names) const
+  {
+    QStringList result;
+    for (const char* name : names)
+      if (child<QWidget>(*dialog, name)->isEnabled())
+        result << name;
+    return result;
   }
 };
 
 TEST_F(InsertPageTest, TheFirstDialogOfAProcessAsksForAFileAndItsBoxesLeaveValuesForLater)
 {
-  const auto dialog = open();
+  open();
   // Without a file there is nothing to accept and no unit to choose; the point is left for later.
   EXPECT_FALSE(button(*dialog, QDialogButtonBox::Ok)->isEnabled());
   EXPECT_TRUE(button(*dialog, QDialogButtonBox::Abort)->isHidden());
-  EXPECT_FALSE(child<QWidget>(*dialog, "masterunits")->isEnabled());
-  EXPECT_FALSE(child<QWidget>(*dialog, "subunits")->isEnabled());
-  EXPECT_TRUE(child<QCheckBox>(*dialog, "cbPoint")->isChecked());
-  for (const char* name : {"leX", "lblX", "leY", "lblY", "leZ", "lblZ"})
-    EXPECT_FALSE(child<QWidget>(*dialog, name)->isEnabled()) << name;
-  EXPECT_TRUE(child<QWidget>(*dialog, "leFactor")->isEnabled());
+  EXPECT_EQ(enabled({"masterunits", "subunits", "leX", "lblX", "leY", "lblY", "leZ", "lblZ", "leFactor"}),
+            QStringList{"leFactor"});
   EXPECT_FALSE(dialog->getDgnImporter().isNull());
 
   // The specify-later boxes disable their fields and labels and keep their values.
   auto* point = child<QCheckBox>(*dialog, "cbPoint");
-  auto* x = child<QLineEdit>(*dialog, "leX");
+  ASSERT_TRUE(point->isChecked());
   point->click();
-  EXPECT_TRUE(x->isEnabled());
+  EXPECT_EQ(enabled({"leX", "lblZ"}), (QStringList{"leX", "lblZ"}));
   setField(*dialog, "leX", "12.5");
   point->click();
-  EXPECT_FALSE(x->isEnabled());
-  EXPECT_FALSE(child<QWidget>(*dialog, "lblZ")->isEnabled());
+  EXPECT_EQ(enabled({"leX", "lblZ"}), QStringList());
   point->click();
-  EXPECT_EQ(x->text(), "12.5");
+  EXPECT_EQ(text("leX"), "12.5");
 
   child<QCheckBox>(*dialog, "cbRotation")->click();
-  EXPECT_FALSE(child<QWidget>(*dialog, "leAngle")->isEnabled());
-  EXPECT_FALSE(child<QWidget>(*dialog, "lblAngle")->isEnabled());
+  EXPECT_EQ(enabled({"leAngle", "lblAngle", "leFactor"}), QStringList{"leFactor"});
   child<QCheckBox>(*dialog, "cbScale")->click();
-  EXPECT_FALSE(child<QWidget>(*dialog, "leFactor")->isEnabled());
-  EXPECT_FALSE(child<QWidget>(*dialog, "lblFactor")->isEnabled());
-  EXPECT_TRUE(child<QWidget>(*dialog, "unitComboBox")->isEnabled()) << "the unit does not depend on the scale box";
+  EXPECT_EQ(enabled({"leFactor", "lblFactor", "unitComboBox"}), QStringList{"unitComboBox"})
+    << "the unit does not depend on the scale box";
 }
 
 TEST_F(InsertPageTest, ARememberedFileIsReloadedWhileItExistsAndOnEveryReturnToInsert)
@@ -72,62 +64,59 @@ TEST_F(InsertPageTest, ARememberedFileIsReloadedWhileItExistsAndOnEveryReturnToI
   rememberedSettings().dgnPath = plan;
   rememberedSettings().masterUnits = false;
   document->database()->setInsertionUnits(OdDb::kUnitsInches);
-  const auto noFileShown = [](const CDgnImportDlg& dialog) {
-    return models(dialog).isEmpty() && child<QLabel>(dialog, "lblDgnName")->text().isEmpty() &&
-           !button(dialog, QDialogButtonBox::Ok)->isEnabled();
+  const auto noFileShown = [this] {
+    return models(*dialog).isEmpty() && child<QLabel>(*dialog, "lblDgnName")->text().isEmpty() &&
+           !button(*dialog, QDialogButtonBox::Ok)->isEnabled();
   };
-  {
-    const auto dialog = open();
-    EXPECT_EQ(child<QLabel>(*dialog, "lblDgnName")->toolTip(), "plan.dgn");
-    EXPECT_EQ(child<QLabel>(*dialog, "lblDgnPath")->toolTip(), QFileInfo(plan).absolutePath());
-    EXPECT_EQ(models(*dialog), QStringList{"Default"});
-    EXPECT_TRUE(button(*dialog, QDialogButtonBox::Ok)->isEnabled());
-    EXPECT_TRUE(child<QRadioButton>(*dialog, "subunits")->isChecked());
-    EXPECT_TRUE(child<QWidget>(*dialog, "masterunits")->isEnabled());
-    EXPECT_EQ(text(*dialog, "masterunits"), "&Master units [m]");
-    EXPECT_EQ(text(*dialog, "subunits"), "S&ub units [mm]");
-    EXPECT_EQ(dialog->m_modelUnit, OdDb::kUnitsMillimeters);
-    EXPECT_EQ(dialog->getDesignModel(), CFxString("Default"));
-    EXPECT_EQ(dialog->getDgnFile(), CFxString(plan));
-    EXPECT_EQ(dialog->getSelectedUnits(), OdDb::kUnitsInches) << "the drawing's insertion units";
+  const auto mode = [this](const char* name) { child<QRadioButton>(*dialog, name)->click(); };
+  open();
+  EXPECT_EQ(child<QLabel>(*dialog, "lblDgnName")->toolTip(), "plan.dgn");
+  EXPECT_EQ(child<QLabel>(*dialog, "lblDgnPath")->toolTip(), QFileInfo(plan).absolutePath());
+  EXPECT_EQ(models(*dialog), QStringList{"Default"});
+  EXPECT_TRUE(button(*dialog, QDialogButtonBox::Ok)->isEnabled());
+  EXPECT_TRUE(child<QRadioButton>(*dialog, "subunits")->isChecked());
+  EXPECT_TRUE(child<QWidget>(*dialog, "masterunits")->isEnabled());
+  EXPECT_EQ(text("masterunits"), "&Master units [m]");
+  EXPECT_EQ(text("subunits"), "S&ub units [mm]");
+  EXPECT_EQ(dialog->m_modelUnit, OdDb::kUnitsMillimeters);
+  EXPECT_EQ(dialog->getDesignModel(), CFxString("Default"));
+  EXPECT_EQ(dialog->getDgnFile(), CFxString(plan));
+  EXPECT_EQ(dialog->getSelectedUnits(), OdDb::kUnitsInches) << "the drawing's insertion units";
 
-    auto* list = child<QListWidget>(*dialog, "lwDesignModel");
-    list->setCurrentRow(-1);
-    child<QRadioButton>(*dialog, "rbBatch")->click();
-    EXPECT_EQ(child<QStackedWidget>(*dialog, "swModes")->currentIndex(), 1);
-    EXPECT_EQ(button(*dialog, QDialogButtonBox::Ok)->text(), "Start");
-    EXPECT_FALSE(button(*dialog, QDialogButtonBox::Ok)->isEnabled());
-    EXPECT_EQ(button(*dialog, QDialogButtonBox::Cancel)->text(), "Close");
-    EXPECT_EQ(button(*dialog, QDialogButtonBox::Abort)->text(), "Cancel");
-    EXPECT_FALSE(button(*dialog, QDialogButtonBox::Abort)->isHidden());
-    child<QRadioButton>(*dialog, "rbInsert")->click();
-    EXPECT_EQ(child<QStackedWidget>(*dialog, "swModes")->currentIndex(), 0);
-    EXPECT_EQ(list->currentRow(), 0) << "the first model is current again";
-    EXPECT_EQ(button(*dialog, QDialogButtonBox::Ok)->text(), "OK");
-    EXPECT_TRUE(button(*dialog, QDialogButtonBox::Ok)->isEnabled());
-    EXPECT_TRUE(button(*dialog, QDialogButtonBox::Abort)->isHidden());
+  auto* list = child<QListWidget>(*dialog, "lwDesignModel");
+  list->setCurrentRow(-1);
+  mode("rbBatch");
+  EXPECT_EQ(child<QStackedWidget>(*dialog, "swModes")->currentIndex(), 1);
+  EXPECT_EQ(button(*dialog, QDialogButtonBox::Ok)->text(), "Start");
+  EXPECT_FALSE(button(*dialog, QDialogButtonBox::Ok)->isEnabled());
+  EXPECT_EQ(button(*dialog, QDialogButtonBox::Cancel)->text(), "Close");
+  EXPECT_EQ(button(*dialog, QDialogButtonBox::Abort)->text(), "Cancel");
+  EXPECT_FALSE(button(*dialog, QDialogButtonBox::Abort)->isHidden());
+  mode("rbInsert");
+  EXPECT_EQ(child<QStackedWidget>(*dialog, "swModes")->currentIndex(), 0);
+  EXPECT_EQ(list->currentRow(), 0) << "the first model is current again";
+  EXPECT_EQ(button(*dialog, QDialogButtonBox::Ok)->text(), "OK");
+  EXPECT_TRUE(button(*dialog, QDialogButtonBox::Ok)->isEnabled());
+  EXPECT_TRUE(button(*dialog, QDialogButtonBox::Abort)->isHidden());
 
-    child<QRadioButton>(*dialog, "rbBatch")->click();
-    ASSERT_TRUE(QFile::remove(plan));
-    child<QRadioButton>(*dialog, "rbInsert")->click();
-    EXPECT_TRUE(noFileShown(*dialog)) << "a file that has gone empties the page";
-  }
-  {
-    const auto dialog = open();
-    EXPECT_TRUE(noFileShown(*dialog));
-    EXPECT_FALSE(child<QWidget>(*dialog, "masterunits")->isEnabled());
-    EXPECT_TRUE(services.shown.empty()) << "a file that has gone is not an error";
-    EXPECT_EQ(rememberedSettings().dgnPath, plan) << "the setting changes only at the next OK";
-  }
+  mode("rbBatch");
+  ASSERT_TRUE(QFile::remove(plan));
+  mode("rbInsert");
+  EXPECT_TRUE(noFileShown()) << "a file that has gone empties the page";
+  open();
+  EXPECT_TRUE(noFileShown());
+  EXPECT_FALSE(child<QWidget>(*dialog, "masterunits")->isEnabled());
+  EXPECT_TRUE(services.shown.empty()) << "a file that has gone is not an error";
+  EXPECT_EQ(rememberedSettings().dgnPath, plan) << "the setting changes only at the next OK";
 
   // A file that exists but does not load now is kept, and checked again on going back to Insert.
   writeFile("plan.dgn", "half copied");
-  const auto dialog = open();
-  EXPECT_EQ(services.shown.size(), 1u) << "it says why";
-  EXPECT_TRUE(noFileShown(*dialog));
+  open();
+  EXPECT_EQ(services.shown.size(), 1) << "it says why";
+  EXPECT_TRUE(noFileShown());
   samplePlan();
-  child<QRadioButton>(*dialog, "rbBatch")->click();
-  child<QRadioButton>(*dialog, "rbInsert")->click();
+  mode("rbBatch");
+  mode("rbInsert");
   EXPECT_EQ(models(*dialog), QStringList{"Default"});
   EXPECT_TRUE(button(*dialog, QDialogButtonBox::Ok)->isEnabled());
 }
@@ -135,25 +124,25 @@ TEST_F(InsertPageTest, ARememberedFileIsReloadedWhileItExistsAndOnEveryReturnToI
 TEST_F(InsertPageTest, TheUnitFactorConvertsTheModelUnitToTheInsertionUnit)
 {
   rememberedSettings().dgnPath = samplePlan();
-  const auto dialog = open();
+  open();
   auto* units = child<CFxQtInsertComboBox>(*dialog, "unitComboBox");
   units->setCurrentUnit(OdDb::kUnitsMillimeters);
-  EXPECT_EQ(text(*dialog, "leUnitFactor"), "1000");
+  EXPECT_EQ(text("leUnitFactor"), "1000");
   setField(*dialog, "leFactor", "2");
   EXPECT_DOUBLE_EQ(dialog->getScale().value, 2000.0);
 
   child<QRadioButton>(*dialog, "subunits")->click();
   EXPECT_FALSE(dialog->m_bMasterUnits);
   EXPECT_EQ(dialog->m_modelUnit, OdDb::kUnitsMillimeters);
-  EXPECT_EQ(text(*dialog, "leUnitFactor"), "1");
-  EXPECT_EQ(text(*dialog, "subunits"), "S&ub units [mm]") << "the texts always show both units";
+  EXPECT_EQ(text("leUnitFactor"), "1");
+  EXPECT_EQ(text("subunits"), "S&ub units [mm]") << "the texts always show both units";
 
   child<QRadioButton>(*dialog, "masterunits")->click();
   units->setCurrentUnit(OdDb::kUnitsUndefined);
-  EXPECT_EQ(text(*dialog, "leUnitFactor"), "1") << "an undefined unit converts nothing";
+  EXPECT_EQ(text("leUnitFactor"), "1") << "an undefined unit converts nothing";
   EXPECT_DOUBLE_EQ(dialog->getScale().value, 2.0);
   units->setCurrentUnit(OdDb::kUnitsKilometers);
-  EXPECT_EQ(text(*dialog, "leUnitFactor"), "0.001");
+  EXPECT_EQ(text("leUnitFactor"), "0.001");
 
   child<QLineEdit>(*dialog, "leUnitFactor")->setText("not a number");
   EXPECT_DOUBLE_EQ(dialog->getScale().value, 2.0) << "no factor leaves the user's scale";
@@ -163,43 +152,40 @@ TEST_F(InsertPageTest, OnlyOkWithValidFieldsRemembersTheChoices)
 {
   const QString plan = samplePlan();
   rememberedSettings().dgnPath = plan;
-  {
-    const auto dialog = open();
-    setField(*dialog, "leFactor", "3");
-    child<QCheckBox>(*dialog, "cbRotation")->click();
-    button(*dialog, QDialogButtonBox::Cancel)->click();
-    EXPECT_EQ(dialog->result(), 0);
-  }
+  open();
+  setField(*dialog, "leFactor", "3");
+  child<QCheckBox>(*dialog, "cbRotation")->click();
+  button(*dialog, QDialogButtonBox::Cancel)->click();
+  EXPECT_EQ(dialog->result(), 0);
   EXPECT_EQ(rememberedSettings().scaleFactor, 1.0);
   EXPECT_EQ(rememberedSettings().specifyLaterFlags, 1u);
-  {
-    const auto dialog = open();
-    EXPECT_EQ(text(*dialog, "leFactor"), "1");
-    setField(*dialog, "leFactor", "abc");
-    child<QCheckBox>(*dialog, "cbScale")->click();
-    button(*dialog, QDialogButtonBox::Ok)->click();
-    EXPECT_EQ(dialog->result(), 0) << "an invalid field refuses OK, even a disabled one";
-    setField(*dialog, "leFactor", "1e8");
-    button(*dialog, QDialogButtonBox::Ok)->click();
-    EXPECT_EQ(dialog->result(), 0) << "a scale beyond 1e7 is refused";
-    EXPECT_EQ(rememberedSettings().scaleFactor, 1.0) << "nothing remembered";
-    setField(*dialog, "leFactor", "3");
-    setField(*dialog, "leAngle", "30");
-    child<QCheckBox>(*dialog, "cbPoint")->click();
-    setField(*dialog, "leY", "-0.5");
-    child<QRadioButton>(*dialog, "subunits")->click();
-    child<QCheckBox>(*dialog, "cbExplodeTextNode")->click();
-    tempFolderPrepared() = true;
-    button(*dialog, QDialogButtonBox::Ok)->click();
-    ASSERT_EQ(dialog->result(), 1);
-    EXPECT_FALSE(tempFolderPrepared()) << "the next dialog prepares the conversion folder again";
-    EXPECT_NEAR(dialog->getRotation().value, M_PI / 6, 1e-12) << "degrees typed, radians handed on";
-    EXPECT_EQ(dialog->getInsertionPoint().y, -0.5);
-    EXPECT_FALSE(dialog->getInsertionPoint().specifyLater);
-    EXPECT_TRUE(dialog->getScale().specifyLater);
-    EXPECT_DOUBLE_EQ(dialog->getScale().value, 3.0) << "the value is still computed";
-    EXPECT_TRUE(dialog->isExplodeTextNodes());
-  }
+
+  open();
+  EXPECT_EQ(text("leFactor"), "1");
+  setField(*dialog, "leFactor", "abc");
+  child<QCheckBox>(*dialog, "cbScale")->click();
+  button(*dialog, QDialogButtonBox::Ok)->click();
+  EXPECT_EQ(dialog->result(), 0) << "an invalid field refuses OK, even a disabled one";
+  setField(*dialog, "leFactor", "1e8");
+  button(*dialog, QDialogButtonBox::Ok)->click();
+  EXPECT_EQ(dialog->result(), 0) << "a scale beyond 1e7 is refused";
+  EXPECT_EQ(rememberedSettings().scaleFactor, 1.0) << "nothing remembered";
+  setField(*dialog, "leFactor", "3");
+  setField(*dialog, "leAngle", "30");
+  child<QCheckBox>(*dialog, "cbPoint")->click();
+  setField(*dialog, "leY", "-0.5");
+  child<QRadioButton>(*dialog, "subunits")->click();
+  child<QCheckBox>(*dialog, "cbExplodeTextNode")->click();
+  tempFolderPrepared() = true;
+  button(*dialog, QDialogButtonBox::Ok)->click();
+  ASSERT_EQ(dialog->result(), 1);
+  EXPECT_FALSE(tempFolderPrepared()) << "the next dialog prepares the conversion folder again";
+  EXPECT_NEAR(dialog->getRotation().value, M_PI / 6, 1e-12) << "degrees typed, radians handed on";
+  EXPECT_EQ(dialog->getInsertionPoint().y, -0.5);
+  EXPECT_FALSE(dialog->getInsertionPoint().specifyLater);
+  EXPECT_TRUE(dialog->getScale().specifyLater);
+  EXPECT_DOUBLE_EQ(dialog->getScale().value, 3.0) << "the value is still computed";
+  EXPECT_TRUE(dialog->isExplodeTextNodes());
   const DgnImportSettings& remembered = rememberedSettings();
   EXPECT_EQ(remembered.specifyLaterFlags, 4u);
   EXPECT_EQ(remembered.scaleFactor, 3.0);
@@ -208,10 +194,8 @@ TEST_F(InsertPageTest, OnlyOkWithValidFieldsRemembersTheChoices)
   EXPECT_TRUE(remembered.explodeTextNodes);
   EXPECT_EQ(remembered.dgnPath, plan);
 
-  const auto dialog = open();
-  EXPECT_EQ(text(*dialog, "leFactor"), "3");
-  EXPECT_EQ(text(*dialog, "leAngle"), "30");
-  EXPECT_EQ(text(*dialog, "leY"), "-0.5");
+  open();
+  EXPECT_EQ((QStringList{text("leFactor"), text("leAngle"), text("leY")}), (QStringList{"3", "30", "-0.5"}));
   EXPECT_TRUE(child<QCheckBox>(*dialog, "cbScale")->isChecked());
   EXPECT_FALSE(child<QCheckBox>(*dialog, "cbPoint")->isChecked());
   EXPECT_TRUE(child<QCheckBox>(*dialog, "cbExplodeTextNode")->isChecked());
@@ -222,10 +206,10 @@ TEST_F(InsertPageTest, BrowsingLoadsADgnFileOfAnyCaseAndRefusesOthers)
 {
   if (!haveGdal())
     GTEST_SKIP() << "GDAL's ogr2ogr is not installed";
-  const auto dialog = open();
+  open();
   // A long name in a file whose default choice is sub units: only its sub unit has a known name.
   const QString upper = writeGdalDgn(folder.path(), QString(120, 'L') + ".DGN", "xx", "mm", 1000);
-  userIO.setFiles({upper});
+  userIO.files = {upper};
   child<QPushButton>(*dialog, "pbBrowse")->click();
   EXPECT_TRUE(tempFolderPrepared());
   EXPECT_TRUE(QFileInfo(conversionFolderPath()).isDir()) << "the first prompt prepares the conversion folder";
@@ -238,9 +222,7 @@ TEST_F(InsertPageTest, BrowsingLoadsADgnFileOfAnyCaseAndRefusesOthers)
   EXPECT_TRUE(button(*dialog, QDialogButtonBox::Ok)->isEnabled());
   EXPECT_TRUE(child<QRadioButton>(*dialog, "subunits")->isChecked()) << "the file's default choice";
 
-  const QString drawing = folder.filePath("plan.dwg");
-  QFile(drawing).open(QIODevice::WriteOnly);
-  userIO.setFiles({drawing});
+  userIO.files = {writeFile("plan.dwg", "")};
   QString warning;
   answerNextMessageBox(QMessageBox::Ok, &warning);
   child<QPushButton>(*dialog, "pbBrowse")->click();
@@ -249,37 +231,32 @@ TEST_F(InsertPageTest, BrowsingLoadsADgnFileOfAnyCaseAndRefusesOthers)
   EXPECT_EQ(userIO.lastStartFolder, folder.path()) << "the folder of the current file";
 }
 
-TEST_F(InsertPageTest, ThePromptRepeatsUntilAnExistingNamedFileAndOneThatFailsToLoadLeavesOkOff)
+TEST_F(InsertPageTest, ThePromptRepeatsUntilAnExistingNamedFileAndOneThatFailsToLoadLeavesThePageAsItWas)
 {
-  const auto dialog = open();
-  const QString dotOnly = writeFile(".dgn", "");
-  userIO.setFiles({folder.filePath("missing.dgn"), dotOnly, writeFile("broken.dgn", "garbage")});
+  open();
+  const QString broken = writeFile("broken.dgn", "garbage");
+  userIO.files = {folder.filePath("missing.dgn"), writeFile(".dgn", ""), broken};
   child<QPushButton>(*dialog, "pbBrowse")->click();
   EXPECT_EQ(userIO.prompts, 3) << "two refusals, then a file";
-  ASSERT_EQ(services.shown.size(), 3u);
-  EXPECT_EQ(services.shown[0].text, "Unable to locate file.");
-  EXPECT_EQ(services.shown[0].caption, "Information");
-  EXPECT_EQ(services.shown[0].flags, 48u);
-  EXPECT_EQ(services.shown[1].text, "Invalid file. file .dgn has unsupported or unrecognized format.");
-  EXPECT_EQ(services.shown[2].caption, "Invalid file") << "the file that does not load";
+  ASSERT_EQ(services.shown.size(), 3);
+  EXPECT_EQ(services.shown.mid(0, 2), (QStringList{"Information (48): Unable to locate file.",
+                                                   "Information (48): Invalid file. file .dgn has unsupported or "
+                                                   "unrecognized format."}));
+  EXPECT_TRUE(services.shown[2].startsWith("Invalid file (")) << "the file that does not load";
   EXPECT_TRUE(models(*dialog).isEmpty());
   EXPECT_EQ(child<QLabel>(*dialog, "lblPageLayoutOpt_8")->text(), "Conversion units");
   EXPECT_FALSE(button(*dialog, QDialogButtonBox::Ok)->isEnabled());
   EXPECT_FALSE(child<QWidget>(*dialog, "subunits")->isEnabled());
-}
 
-TEST_F(InsertPageTest, AFileThatFailsToLoadLeavesThePageAndTheImporterOnThePreviousFile)
-{
+  // With a file shown, the page and the importer stay on it.
   const QString plan = samplePlan();
-  rememberedSettings().dgnPath = plan;
-  rememberedSettings().masterUnits = false;
-  const auto dialog = open();
-  const QString broken = writeFile("broken.dgn", "this is no design file");
-
-  userIO.setFiles({broken});
+  userIO.files = {plan};
   child<QPushButton>(*dialog, "pbBrowse")->click();
-  ASSERT_EQ(services.shown.size(), 1u);
-  EXPECT_EQ(services.shown[0].caption, "Invalid file");
+  child<QRadioButton>(*dialog, "subunits")->click();
+  userIO.files = {broken};
+  child<QPushButton>(*dialog, "pbBrowse")->click();
+  ASSERT_EQ(services.shown.size(), 4);
+  EXPECT_TRUE(services.shown[3].startsWith("Invalid file ("));
   EXPECT_EQ(child<QLabel>(*dialog, "lblDgnName")->toolTip(), "plan.dgn");
   EXPECT_EQ(dialog->getDgnFile(), CFxString(plan));
   EXPECT_TRUE(child<QRadioButton>(*dialog, "subunits")->isChecked()) << "the choice stays";

@@ -3,8 +3,6 @@
 #include "DialogTestSupport.h"
 
 #include <CFxDGNTableView.h>
-#include <DgnBatch.h>
-#include <DgnConversion.h>
 
 #include <QProgressBar>
 #include <QTreeWidget>
@@ -14,20 +12,13 @@ namespace {
 class ScriptedModuleTest : public DialogTest {
 protected:
   const char* importModuleFolder() const override { return DGN_TEST_MODULE_DIR "/scripted"; }
-  void TearDown() override
-  {
-    dialog.reset();
-    DialogTest::TearDown();
-  }
-  std::unique_ptr<CDgnImportDlg> dialog;
 };
 
 TEST_F(ScriptedModuleTest, TheFirstNamesDefaultIsStoredAndEitherRowChangesIt)
 {
   makeBatchFolders();
   writeFile("SRC/site.dgn", "scripted\nSheet 0\nSHEET 0 sub\nPlan 0\n");
-  dialog = std::make_unique<CDgnImportDlg>(&userIO, nullptr);
-  child<QRadioButton>(*dialog, "rbBatch")->click();
+  openBatchPage();
   pickFolder(*dialog, "pbSourcePath", source);
   auto* tree = child<QTreeWidget>(*dialog, "treeWidget");
   ASSERT_EQ(tree->topLevelItemCount(), 1);
@@ -35,12 +26,10 @@ TEST_F(ScriptedModuleTest, TheFirstNamesDefaultIsStoredAndEitherRowChangesIt)
   auto* table = qobject_cast<CFxDGNTableView*>(tree->itemWidget(tree->topLevelItem(0)->child(0), 0));
   ASSERT_NE(table, nullptr);
   ASSERT_EQ(table->model()->rowCount(), 3);
-  const auto rowOf = [table](const char* name) {
-    for (int row = 0; row < table->model()->rowCount(); ++row)
-      if (table->model()->index(row, 0).data().toString() == name)
-        return row;
-    ADD_FAILURE() << name << " is not listed";
-    return 0;
+  const auto rowOf = [model = table->model()](const char* name) { // the names differ in case only
+    const QModelIndexList found = model->match(model->index(0, 0), Qt::DisplayRole, name, -1, Qt::MatchExactly);
+    EXPECT_EQ(found.size(), 1) << name;
+    return found.value(0).row();
   };
 
   const auto& models = dialog->unitChoiceTable().at(CFxString("SITE.DGN"));
@@ -76,7 +65,6 @@ TEST_F(ScriptedModuleTest, EveryFailedModelHasItsReportLineAndCounts)
   batch.setProgressBar(&bar);
   batch.setFileList({"site.dgn"});
   runWorker(batch);
-  clearTempFolder();
 
   const QString text = QString::fromUtf8(report());
   const QString line = QStringLiteral("Failed DGN filename:%1    Model name:%2    Error type:%3\r\n");

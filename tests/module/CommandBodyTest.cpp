@@ -1,12 +1,10 @@
 #include <DialogTestSupport.h>
 
 #include <CommandDGNImport.h>
-#include <DgnConversion.h>
 
 #include <DbSymbolTable.h>
 #include <ThreadsCounter.h>
 
-#include <QTest>
 #include <QTranslator>
 
 namespace {
@@ -22,18 +20,11 @@ protected:
   // Runs IMPORTDGN; `act` works on its dialog once it is up.
   int run(std::function<void(CDgnImportDlg&)> act)
   {
-    QTimer::singleShot(0, [act] {
-      auto* dialog = qobject_cast<CDgnImportDlg*>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
-      act(*dialog);
-    });
+    actOnNextModal(act);
     OdStaticRxObject<CFxCommandContext> context(document.get());
     return command.executeCommand(&context);
   }
-  static void clickOk(CDgnImportDlg& dialog)
-  {
-    child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok)->click();
-  }
+  static void clickOk(CDgnImportDlg& dialog) { button(dialog, QDialogButtonBox::Ok)->click(); }
   void addBlock(const char* name)
   {
     OdDbBlockTableRecordPtr block = OdRxObjectImpl<OdDbBlockTableRecord>::createObject();
@@ -134,7 +125,7 @@ TEST_F(CommandBodyTest, ACancelledDialogOrABatchModeEndsQuietlyHavingTranslatedT
   EXPECT_EQ(run([](CDgnImportDlg& dialog) {
               setField(dialog, "leFactor", "3");
               child<QRadioButton>(dialog, "rbBatch")->click();
-              child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Cancel)->click();
+              button(dialog, QDialogButtonBox::Cancel)->click();
             }),
             5100);
   QCoreApplication::removeTranslator(&lookups);

@@ -6,6 +6,7 @@
 
 #include <CDgnImportDlg.h>
 #include <DgnBatch.h>
+#include <DgnConversion.h>
 #include <DgnImportSettings.h>
 
 #include <TestFiles.h>
@@ -18,6 +19,7 @@
 #include <RxObjectImpl.h>
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -60,16 +62,13 @@ public:
     return &appServices;
   }
 
-  struct Shown {
-    QString text, caption;
-    unsigned flags;
-  };
-  std::vector<Shown> shown;
+  // Each message box as "caption (flags): text".
+  QStringList shown;
   CFxDocument* document = nullptr;
 
   int showMessage(const CFxString& text, const CFxString& caption, unsigned flags) override
   {
-    shown.push_back({text, caption, flags});
+    shown << QString("%1 (%2): %3").arg(caption.toQString()).arg(flags).arg(text.toQString());
     return 1;
   }
   CFxDocument* activeDocument() const override { return document; }
@@ -103,7 +102,6 @@ public:
   QStringList printed;
 
   void putString(const OdString& text) override { printed << CFxString(text).toQString(); }
-  void setFiles(std::initializer_list<QString> paths) { files.assign(paths.begin(), paths.end()); }
   int getFilePath(bool&, const CFxString&, const CFxString&, int, CFxString& path, WId, int, const CFxString&,
                   const CFxString&, const CFxString& filter, const CFxString& startFolder, int&, int, int,
                   int) override
@@ -127,40 +125,39 @@ inline int& pendingAnswersGeneration()
   return generation;
 }
 
-// Answers the next message box that offers `button` (NoButton: the next box without buttons,
-// which is only recorded), keeping its text in `text` when given. `then` runs once it has answered.
-inline void answerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr,
-                                 std::function<void()> then = {}, int generation = pendingAnswersGeneration())
+// Lets `act` work on the next modal dialog of type Dialog that `fits`, once it is up.
+template <class Dialog>
+void actOnNextModal(std::function<void(Dialog&)> act, std::function<bool(Dialog&)> fits = {},
+                    int generation = pendingAnswersGeneration())
 {
-  QTimer::singleShot(5, [button, text, then, generation] {
+  QTimer::singleShot(5, [act, fits, generation] {
     if (generation != pendingAnswersGeneration())
       return;
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    const bool fits = box && (button == QMessageBox::NoButton ? box->buttons().isEmpty() : box->button(button) != nullptr);
-    if (!fits) {
-      answerNextMessageBox(button, text, then, generation);
-      return;
-    }
-    if (text)
-      *text = box->text();
-    if (button != QMessageBox::NoButton)
-      box->button(button)->click();
-    if (then)
-      then();
+    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+    if (dialog && (!fits || fits(*dialog)))
+      act(*dialog);
+    else
+      actOnNextModal(act, fits, generation);
   });
 }
 
-// Picks `folder` in the next folder dialog that opens.
-inline void answerNextFolderDialog(const QString& folder)
+// Answers the next message box that offers `button` (NoButton: the next box without buttons,
+// which is only recorded), keeping its text in `text` when given. `then` runs once it has answered.
+inline void answerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr,
+                                 std::function<void()> then = {})
 {
-  QTimer::singleShot(0, [folder] {
-    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    if (!dialog)
-      return answerNextFolderDialog(folder);
-    dialog->setDirectory(folder);
-    dialog->selectFile(folder);
-    QMetaObject::invokeMethod(dialog, "accept");
-  });
+  actOnNextModal<QMessageBox>(
+    [button, text, then](QMessageBox& box) {
+      if (text)
+        *text = box.text();
+      if (button != QMessageBox::NoButton)
+        box.button(button)->click();
+      if (then)
+        then();
+    },
+    [button](QMessageBox& box) {
+      return button == QMessageBox::NoButton ? box.buttons().isEmpty() : box.button(button) != nullptr;
+    });
 }
 
 // Runs a batch worker on the calling thread (QThread::run is protected), so that its progress
@@ -206,6 +203,13 @@ inline bool waitUntil(const std::function<bool()>& done, int ms = 60000)
 
 class DialogTest : public LiveCountsTest {
 public:
+  template <class Widget>
+  static Widget* child(const QObject& dialog, const char* name)
+  {
+    auto* widget = dialog.findChild<Widget*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
   // Types `value` into the line edit `name` as a user would; a disabled field, which nobody can
   // type into, gets the text set.
   static void setField(const QObject& dialog, const char* name, const QString& value)
@@ -216,6 +220,29 @@ public:
       QTest::keyClicks(field, value);
     else
       field->setText(value);
+  }
+  static QPushButton* button(const QObject& dialog, QDialogButtonBox::StandardButton which)
+  {
+    return child<QDialogButtonBox>(dialog, "buttonBox")->button(which);
+  }
+  // Picks `folder` in the folder dialog that the button `button` opens.
+  static void pickFolder(const QObject& dialog, const char* button, const QString& folder)
+  {
+    actOnNextModal<QFileDialog>([folder](QFileDialog& picker) {
+      picker.setDirectory(folder);
+      picker.selectFile(folder);
+      QMetaObject::invokeMethod(&picker, "accept");
+    });
+    child<QPushButton>(dialog, button)->click();
+  }
+  // The design models the Insert page lists.
+  static QStringList models(const QObject& dialog)
+  {
+    QStringList names;
+    auto* list = child<QListWidget>(dialog, "lwDesignModel");
+    for (int i = 0; i < list->count(); ++i)
+      names << list->item(i)->text();
+    return names;
   }
 
 protected:
@@ -238,6 +265,8 @@ protected:
   }
   void TearDown() override
   {
+    dialog.reset();
+    clearTempFolder(); // a file or folder prompt makes the conversion folder
     ++pendingAnswersGeneration();
     setFxSystemServices(nullptr);
     document.reset();
@@ -250,6 +279,14 @@ protected:
     ASSERT_TRUE(QDir(folder.path()).mkpath("SRC") && QDir(folder.path()).mkpath("DEST"));
     source = folder.filePath("SRC");
     destination = folder.filePath("DEST");
+  }
+
+  // A new dialog, shown, on the Batch page.
+  void openBatchPage()
+  {
+    dialog = std::make_unique<CDgnImportDlg>(&userIO, nullptr);
+    dialog->show();
+    child<QRadioButton>(*dialog, "rbBatch")->click();
   }
 
   // Makes every `every`-th call a batch worker makes for the SDK services take `ms` longer, as a
@@ -283,34 +320,10 @@ protected:
     return path;
   }
 
-public:
-  template <class Widget>
-  static Widget* child(const QObject& dialog, const char* name)
-  {
-    auto* widget = dialog.findChild<Widget*>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-  }
-  // Picks `folder` in the folder dialog that the button `button` opens.
-  static void pickFolder(const QObject& dialog, const char* button, const QString& folder)
-  {
-    answerNextFolderDialog(folder);
-    child<QPushButton>(dialog, button)->click();
-  }
-  // The design models the Insert page lists.
-  static QStringList models(const QObject& dialog)
-  {
-    QStringList names;
-    auto* list = child<QListWidget>(dialog, "lwDesignModel");
-    for (int i = 0; i < list->count(); ++i)
-      names << list->item(i)->text();
-    return names;
-  }
-
-protected:
   RecordingServices services;
   AnsweringUserIO userIO;
   std::unique_ptr<CFxDocument> document;
+  std::unique_ptr<CDgnImportDlg> dialog; // the dialog under test, when a test keeps one
   QTemporaryDir folder;
   QString source, destination; // set by makeBatchFolders
 };

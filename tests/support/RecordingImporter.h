@@ -94,16 +94,6 @@ public:
     m_properties->answer(key, value.get());
   }
 
-  // The keys put, in order, without values.
-  std::vector<std::string> putKeys() const
-  {
-    std::vector<std::string> keys;
-    for (const std::string& entry : log)
-      if (entry.rfind("put ", 0) == 0)
-        keys.push_back(entry.substr(4, entry.find('=') - 4));
-    return keys;
-  }
-
 private:
   OdSmartPtr<RecordingDictionary> m_properties = OdRxObjectImpl<RecordingDictionary>::createObject();
 };

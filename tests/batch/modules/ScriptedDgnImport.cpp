@@ -60,43 +60,6 @@ OdString stringOf(const OdRxObjectPtr& value)
   return v.isNull() ? OdString() : v->getString();
 }
 
-class ScriptedProperties : public OdRxDictionary {
-public:
-  OdRxObjectPtr getAt(const OdString& key) const override
-  {
-    Script script;
-    const bool valid = readScript(stringOf(m_inner->getAt(OdString("DgnPath"))), script);
-    if (key == OdString("IsValidDgnDatabase"))
-      return variant(&OdVariant::setBool, valid);
-    if (key == OdString("DesignModelList")) {
-      std::string list;
-      for (const ScriptedModel& model : script)
-        list += (list.empty() ? "" : ";") + model.name;
-      return variant<const OdString&>(&OdVariant::setString, OdString(list.c_str()));
-    }
-    if (key == OdString("ConversionUnits")) {
-      const std::string current = stringOf(m_inner->getAt(OdString("DesignModel"))).toUtf8();
-      for (const ScriptedModel& model : script)
-        if (model.name == current)
-          return variant(&OdVariant::setBool, model.master);
-      return variant(&OdVariant::setBool, true);
-    }
-    if (key == OdString("MeasurementUnits"))
-      return variant(&OdVariant::setInt32, OdInt32(OdDb::kUnitsMeters));
-    return m_inner->getAt(key);
-  }
-  OdRxObjectPtr putAt(const OdString& key, OdRxObject* value, OdUInt32* retId) override
-  {
-    return m_inner->putAt(key, value, retId);
-  }
-  bool has(const OdString& key) const override { return m_inner->has(key); }
-  OdUInt32 numEntries() const override { return m_inner->numEntries(); }
-  std::vector<OdString> keys() const override { return m_inner->keys(); }
-
-private:
-  OdRxDictionaryPtr m_inner = odrxCreateRxDictionary();
-};
-
 class ScriptedImporter : public OdDgnImport {
 public:
   int importDgn() override
@@ -118,10 +81,29 @@ public:
     }
     return kDgnImportFailure;
   }
-  OdRxDictionaryPtr properties() override { return m_properties; }
+  // The product asks for the dictionary before every access: the keys the file answers are
+  // renewed here from the file and the model put so far.
+  OdRxDictionaryPtr properties() override
+  {
+    Script script;
+    const bool valid = readScript(stringOf(m_properties->getAt(OdString("DgnPath"))), script);
+    const std::string current = stringOf(m_properties->getAt(OdString("DesignModel"))).toUtf8();
+    std::string list;
+    const ScriptedModel* model = nullptr; // the first of the current name
+    for (const ScriptedModel& entry : script) {
+      list += (list.empty() ? "" : ";") + entry.name;
+      if (!model && entry.name == current)
+        model = &entry;
+    }
+    m_properties->putAt(OdString("IsValidDgnDatabase"), variant(&OdVariant::setBool, valid).get());
+    m_properties->putAt(OdString("DesignModelList"), variant<const OdString&>(&OdVariant::setString, OdString(list.c_str())).get());
+    m_properties->putAt(OdString("ConversionUnits"), variant(&OdVariant::setBool, !model || model->master).get());
+    m_properties->putAt(OdString("MeasurementUnits"), variant(&OdVariant::setInt32, OdInt32(OdDb::kUnitsMeters)).get());
+    return m_properties;
+  }
 
 private:
-  OdRxDictionaryPtr m_properties = OdRxObjectImpl<ScriptedProperties>::createObject();
+  OdRxDictionaryPtr m_properties = odrxCreateRxDictionary();
 };
 
 class ScriptedModule : public OdDgnImportModule {
