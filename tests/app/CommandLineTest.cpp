@@ -13,30 +13,22 @@ namespace {
 
 // A command line whose commands are recorded, with scripted behaviour for a few names.
 struct Recorder {
-  QStringList ran;
-  QStringList answers;
-  QStringList printed;
-  CommandLine* line = nullptr;
+  QStringList ran, answers, printed;
   std::function<void(const QString&)> behaviour = [](const QString&) {};
+  CommandLine line{[this](const QString& name) {
+    if (name == "NOSUCH")
+      return false;
+    ran << name;
+    behaviour(name);
+    return true;
+  }};
 
-  std::unique_ptr<CommandLine> make()
-  {
-    auto cl = std::make_unique<CommandLine>([this](const QString& name) {
-      if (name == "NOSUCH")
-        return false;
-      ran << name;
-      behaviour(name);
-      return true;
-    });
-    line = cl.get();
-    QObject::connect(cl.get(), &CommandLine::printed, [this](const QString& text) { printed << text; });
-    return cl;
-  }
+  Recorder() { QObject::connect(&line, &CommandLine::printed, [this](const QString& text) { printed << text; }); }
 
   void ask(int times)
   {
     for (int i = 0; i < times; ++i) {
-      const auto answer = line->readAnswer("Answer:");
+      const auto answer = line.readAnswer("Answer:");
       answers << (answer ? *answer : QStringLiteral("<cancelled>"));
     }
   }
@@ -52,12 +44,10 @@ bool settle(CommandLine& line)
 TEST(CommandLineTest, TypedLinesRunInOrderFromTheEventLoopAndAnUnknownOneGivesOneLine)
 {
   Recorder r;
-  auto line = r.make();
-  line->type("FIRST");
-  line->type("NOSUCH");
-  line->type("second");
+  for (const char* typed : {"FIRST", "NOSUCH", "second"})
+    r.line.type(typed);
   EXPECT_TRUE(r.ran.isEmpty()) << "typing must not run a command inside the caller";
-  ASSERT_TRUE(settle(*line));
+  ASSERT_TRUE(settle(r.line));
   EXPECT_EQ(r.ran, (QStringList{"FIRST", "second"}));
   EXPECT_EQ(r.printed,
             (QStringList{"Command: FIRST", "Command: NOSUCH", "Unknown command \"NOSUCH\".", "Command: second"}));
@@ -70,25 +60,24 @@ TEST(CommandLineTest, APromptTakesTheQueuedLinesThenWaitsForTypingAndCanBeCancel
     if (name == "ASK")
       r.ask(2);
   };
-  auto line = r.make();
   for (const char* typed : {"ASK", "one", "two", "AFTER"})
-    line->type(typed);
-  ASSERT_TRUE(settle(*line));
+    r.line.type(typed);
+  ASSERT_TRUE(settle(r.line));
   EXPECT_EQ(r.ran, (QStringList{"ASK", "AFTER"}));
   EXPECT_EQ(r.answers, (QStringList{"one", "two"}));
 
   // The prompt blocks inside the event loop, so the "user" acts from timers.
   QTimer::singleShot(50, [&] {
-    EXPECT_TRUE(line->isWaitingForInput());
-    line->type("typed later");
+    EXPECT_TRUE(r.line.isWaitingForInput());
+    r.line.type("typed later");
   });
   QTimer::singleShot(150, [&] {
     EXPECT_EQ(r.answers.size(), 3);
-    line->cancelPrompt();
+    r.line.cancelPrompt();
   });
-  line->type("ASK");
+  r.line.type("ASK");
   ASSERT_TRUE(QTest::qWaitFor([&] { return r.answers.size() == 4; }, 5000));
-  ASSERT_TRUE(settle(*line));
+  ASSERT_TRUE(settle(r.line));
   EXPECT_EQ(r.answers.mid(2), (QStringList{"typed later", "<cancelled>"}));
 }
 
@@ -97,16 +86,15 @@ TEST(CommandLineTest, AChainAnswersItsCommandFirstDropsWhatIsLeftAndLetsTheUserT
   Recorder r;
   r.behaviour = [&](const QString& name) {
     if (name == "OUTER")
-      r.line->runChain({"INNER", "from chain", "left over"});
+      r.line.runChain({"INNER", "from chain", "left over"});
     if (name == "SHORT")
-      r.line->runChain({"INNER", ""});
+      r.line.runChain({"INNER", ""});
     if (name == "INNER")
       r.ask(r.answers.isEmpty() ? 1 : 2);
   };
-  auto line = r.make();
   for (const char* typed : {"OUTER", "TYPED", "SHORT", "typed answer"})
-    line->type(typed);
-  ASSERT_TRUE(settle(*line));
+    r.line.type(typed);
+  ASSERT_TRUE(settle(r.line));
   EXPECT_EQ(r.ran, (QStringList{"OUTER", "INNER", "TYPED", "SHORT", "INNER"}))
     << "a leftover answer is never run as a command";
   EXPECT_EQ(r.answers, (QStringList{"from chain", "", "typed answer"})) << "an empty chain item is an empty answer";

@@ -22,11 +22,9 @@
 
 namespace {
 
-using HostRun = ProcessRun;
-
 // Runs `program` (dgnhost, or a command that starts it) with `tmp` as the temporary-files location
 // when given.
-HostRun runHost(const QString& program, const QStringList& args, const QString& tmp = QString())
+ProcessRun runHost(const QString& program, const QStringList& args, const QString& tmp = QString())
 {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove("DISPLAY"); // the host must find the offscreen platform by itself
@@ -123,7 +121,7 @@ TEST(DgnhostProcess, ImportsABlockAndConvertsAFolderInTheHostsLanguage)
                        "@set leZ 0\n@combo unitComboBox Millimeters\n@click buttonBox.Ok\nSAVEAS %3\n")
         .arg(dir.path(), plan, out) +
       batchScript(source, destination, QString::fromUtf8(language.finished)) + "FOO\n";
-    const HostRun run =
+    const ProcessRun run =
       runHost(kHost, {"--lang", language.lang, "--script", writeScript(dir, script.toUtf8().constData())});
     ASSERT_EQ(run.code, 0) << run.err.toStdString() << run.out.toStdString();
     EXPECT_EQ(run.err.contains("unknown language \"xx\"; the languages are de, en, fr"), language.lang == unknown.lang)
@@ -148,9 +146,7 @@ TEST(DgnhostProcess, ImportsABlockAndConvertsAFolderInTheHostsLanguage)
     EXPECT_EQ(OdDbBlockTableRecordPtr(reference->blockTableRecord.openObject())->getName(), OdString("plan_Default_m"));
     EXPECT_DOUBLE_EQ(reference->scale.x, 2000.0) << "twice the unit factor from metres to millimetres";
     EXPECT_NEAR(reference->rotation, M_PI / 6, 1e-6);
-    EXPECT_EQ(reference->position.x, 10.0);
-    EXPECT_EQ(reference->position.y, 20.0);
-    EXPECT_EQ(reference->position.z, 0.0);
+    EXPECT_EQ(reference->position, (OdGePoint3d{10, 20, 0}));
     EXPECT_FALSE(QFileInfo::exists(QDir::tempPath() + "/DGNImport_temp")) << "nothing left behind";
 
     const QStringList drawings = QDir(destination).entryList({"*.dwg"}, QDir::Files, QDir::Name);
@@ -188,10 +184,10 @@ TEST(DgnhostProcess, AUserWhoMayNotWriteLosesNothingAndTheRunsEndNormally)
   };
 
   // Batch: a destination it cannot write to.
-  const HostRun batch = asNobody(batchScript(data + "/SRC", data + "/DEST"), tmp);
+  const ProcessRun batch = asNobody(batchScript(data + "/SRC", data + "/DEST"), tmp);
   EXPECT_EQ(batch.code, 0) << batch.err.toStdString() << batch.out.toStdString();
   // Insert: a temporary-files location it cannot write to, so the model cannot be converted.
-  const HostRun insert = asNobody(QString("IMPORTDGN\n@file %1\n@click pbBrowse\n@click buttonBox.Ok\n").arg(plan), locked);
+  const ProcessRun insert = asNobody(QString("IMPORTDGN\n@file %1\n@click pbBrowse\n@click buttonBox.Ok\n").arg(plan), locked);
   EXPECT_EQ(insert.code, 0) << insert.err.toStdString();
   EXPECT_TRUE(insert.out.contains("Failed to import the DGN design model.")) << insert.out.toStdString();
   EXPECT_EQ(checksums(data), before) << "sources and older files as they were";
@@ -200,17 +196,17 @@ TEST(DgnhostProcess, AUserWhoMayNotWriteLosesNothingAndTheRunsEndNormally)
 TEST(DgnhostProcess, ScriptErrorsExitWith2AndOneLineOnStderr)
 {
   QTemporaryDir dir;
-  const HostRun missing = runHost(kHost, {"--script", dir.filePath("absent.script")});
+  const ProcessRun missing = runHost(kHost, {"--script", dir.filePath("absent.script")});
   EXPECT_EQ(missing.code, 2);
   EXPECT_TRUE(missing.err.contains("absent.script")) << missing.err.toStdString();
 
-  const HostRun unknown = runHost(kHost, {"--script", writeScript(dir, "FOO\n@explode now\n")});
+  const ProcessRun unknown = runHost(kHost, {"--script", writeScript(dir, "FOO\n@explode now\n")});
   EXPECT_EQ(unknown.code, 2);
   EXPECT_TRUE(unknown.err.contains("line 2")) << unknown.err.toStdString();
   EXPECT_FALSE(unknown.out.contains("Unknown command")) << "nothing runs before the whole script is checked";
 
   EXPECT_EQ(runHost(kHost, {"--lang"}).code, 2) << "a language to name";
-  const HostRun noWidget = runHost(kHost, {"--script", writeScript(dir, "@key Escape\n")});
+  const ProcessRun noWidget = runHost(kHost, {"--script", writeScript(dir, "@key Escape\n")});
   EXPECT_EQ(noWidget.code, 2);
   EXPECT_EQ(noWidget.err.trimmed().count('\n'), 0) << noWidget.err.toStdString();
   EXPECT_TRUE(noWidget.err.contains("no modal window")) << noWidget.err.toStdString();
@@ -226,7 +222,7 @@ TEST(DgnhostProcess, ListsTheCommandsAndNamesAModuleThatCannotLoadOnce)
   ASSERT_TRUE(QFile::copy(DGN_TEST_MODULE_DIR "/OldVersion.tx", dir.filePath("OldVersion.tx")));
   QFile(dir.filePath("Broken.tx")).open(QIODevice::WriteOnly);
 
-  const HostRun run = runHost(dir.filePath("dgnhost"), {"--commands"});
+  const ProcessRun run = runHost(dir.filePath("dgnhost"), {"--commands"});
   EXPECT_EQ(run.code, 0);
   const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
   ASSERT_EQ(lines.filter("OldVersion.tx").size(), 1) << run.out.toStdString();

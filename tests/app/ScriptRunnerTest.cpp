@@ -40,30 +40,30 @@ public:
     setObjectName("sample");
     setWindowTitle("Sample");
     auto* layout = new QVBoxLayout(this);
-    auto add = [&](QWidget* w, const char* name) {
+    auto add = [&](auto* w, const char* name) {
       w->setObjectName(name);
       layout->addWidget(w);
       return w;
     };
-    auto* name = static_cast<QLineEdit*>(add(new QLineEdit("old"), "name"));
-    auto* agree = static_cast<QCheckBox*>(add(new QCheckBox("Agree"), "agree"));
-    add(new QRadioButton("A"), "optA")->setProperty("checked", true);
-    auto* optB = static_cast<QRadioButton*>(add(new QRadioButton("B"), "optB"));
-    auto* list = static_cast<QListWidget*>(add(new QListWidget, "list"));
+    auto* name = add(new QLineEdit("old"), "name");
+    auto* agree = add(new QCheckBox("Agree"), "agree");
+    add(new QRadioButton("A"), "optA")->setChecked(true);
+    auto* optB = add(new QRadioButton("B"), "optB");
+    auto* list = add(new QListWidget, "list");
     list->addItems({"Alpha", "Beta", "Gamma"});
-    auto* tree = static_cast<QTreeWidget*>(add(new QTreeWidget, "tree"));
+    auto* tree = add(new QTreeWidget, "tree");
     auto* parent = new QTreeWidgetItem(tree, {"Parent"});
     for (const char* child : {"Child one", "Child two"}) {
       auto* item = new QTreeWidgetItem(parent, {child});
       item->setCheckState(0, Qt::Unchecked);
     }
-    auto* combo = static_cast<QComboBox*>(add(new QComboBox, "combo"));
+    auto* combo = add(new QComboBox, "combo");
     combo->addItems({"First", "Second", "Third"});
-    auto* buttons = static_cast<QDialogButtonBox*>(
-      add(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help), "buttons"));
+    auto* buttons =
+      add(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help), "buttons");
 
     auto button = [&](const char* name, std::function<void()> onClick) {
-      connect(static_cast<QPushButton*>(add(new QPushButton(name), name)), &QPushButton::clicked, this, onClick);
+      connect(add(new QPushButton(name), name), &QPushButton::clicked, this, onClick);
     };
     button("ask", [this] {
       questionAnswer = QMessageBox::question(this, "Question", "Go on?\nReally?", QMessageBox::Yes | QMessageBox::No,
@@ -80,7 +80,7 @@ public:
       box.setEscapeButton(QMessageBox::No);
       escapeAnswer = box.exec();
     });
-    auto* opened = static_cast<QLabel*>(add(new QLabel("nothing opened"), "opened"));
+    auto* opened = add(new QLabel("nothing opened"), "opened");
     button("openFile", [this, opened] {
       openedFile = QFileDialog::getOpenFileName(this, "Open", QString(), "*.txt");
       QTest::qWait(50); // reading the file takes a while, and the window stays alive meanwhile

@@ -19,6 +19,13 @@ inline QString writeBytes(const QString& path, const QByteArray& bytes)
   return path;
 }
 
+// The whole of the file `path`, or "<missing>" when it cannot be read.
+inline QByteArray readBytes(const QString& path)
+{
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
 // A SHA-256 of every plain file under `folder`, in hex, by path.
 inline std::map<QString, QByteArray> checksums(const QString& folder)
 {

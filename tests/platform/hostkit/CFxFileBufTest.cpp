@@ -8,17 +8,7 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 using namespace Oda;
-
-QByteArray readAll(const QString& path)
-{
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-} // namespace
 
 TEST(CFxFileBuf, WritesAreBufferedUntilCloseAndReadBackByteForByte)
 {
@@ -37,7 +27,7 @@ TEST(CFxFileBuf, WritesAreBufferedUntilCloseAndReadBackByteForByte)
   out->Close();
   EXPECT_FALSE(out->isOpen());
   out->Close(); // a second close does nothing
-  EXPECT_EQ(readAll(path), bytes);
+  EXPECT_EQ(readBytes(path), bytes);
 
   CFxFileBufPtr in = CFxFileBuf::createObject();
   ASSERT_TRUE(in->Open(CFxString(path), kFileRead, kOpenExisting, kShareDenyNo));
@@ -66,11 +56,11 @@ TEST(CFxFileBuf, CreationDispositionsFollowTheirWindowsMeaning)
   ASSERT_TRUE(stream->Open(CFxString(existing), kFileWrite, kOpenExisting, kShareDenyNo));
   stream->putBytes("NEW", 3);
   stream->Close();
-  EXPECT_EQ(readAll(existing), QByteArray("NEW contents")) << "opening keeps what is not overwritten";
+  EXPECT_EQ(readBytes(existing), QByteArray("NEW contents")) << "opening keeps what is not overwritten";
 
   ASSERT_TRUE(stream->Open(CFxString(existing), kFileWrite, kTruncateExisting, kShareDenyNo));
   stream->Close();
-  EXPECT_EQ(readAll(existing), QByteArray());
+  EXPECT_EQ(readBytes(existing), QByteArray());
 
   ASSERT_TRUE(stream->Open(CFxString(missing), kFileWrite, kOpenAlways, kShareDenyNo));
   stream->Close();

@@ -30,13 +30,6 @@ protected:
     return addRecord(table, make<Record>().get(), name);
   }
   static OdDbObjectId addBlock(const OdDbDatabasePtr& to, const char* name) { return add(to->getBlockTableId(), name); }
-  template <class Entity>
-  static OdSmartPtr<Entity> append(OdDbObjectId block)
-  {
-    OdSmartPtr<Entity> entity = make<Entity>();
-    open<OdDbBlockTableRecord>(block)->appendOdDbEntity(entity.get());
-    return entity;
-  }
   OdDbObjectId lookUp(const char* name, bool erased = false) const
   {
     return open<OdDbSymbolTable>(db->getBlockTableId())->getAt(OdString(name), erased);

@@ -75,37 +75,31 @@ TEST(ParallelInOrder, AFailureOnEitherSideStopsTheRunAndLeavesNoThread)
 TEST(DxfBatches, ALargeDrawingHasItsEntitiesInOrderAndItsOwnHandlesInSequence)
 {
   OdDbDatabasePtr db = OdRxObjectImpl<OdDbDatabase>::createObject();
-  OdDbBlockTableRecordPtr block = make<OdDbBlockTableRecord>();
-  addRecord(db->getBlockTableId(), block.get(), "Big");
-  OdDbBlockTableRecordPtr model = open<OdDbBlockTableRecord>(db->getModelSpaceId());
+  const auto addBlock = [&](const std::string& name) {
+    return addRecord(db->getBlockTableId(), make<OdDbBlockTableRecord>().get(), name.c_str());
+  };
   std::vector<OdDbHandle> expected; // entity handles in the order they were added
-  const auto fill = [&](OdDbBlockTableRecord& owner, int count) {
+  const auto fill = [&](OdDbObjectId owner, int count) {
     for (int i = 0; i < count; ++i) {
-      OdDbEntityPtr e;
       if (i % 7 == 3) {
-        OdDb3dPolylinePtr pline = make<OdDb3dPolyline>();
+        OdDb3dPolylinePtr pline = append<OdDb3dPolyline>(owner);
         for (int v = 0; v <= i % 5; ++v)
           pline->vertices.push_back({double(i), double(v), 1.0});
-        e = pline;
+        expected.push_back(pline->getHandle());
       } else {
-        OdDbLinePtr line = make<OdDbLine>();
+        OdDbLinePtr line = append<OdDbLine>(owner);
         line->end = {double(i), 0.5, 0.0};
-        e = line;
+        expected.push_back(line->getHandle());
       }
-      owner.appendOdDbEntity(e.get());
-      expected.push_back(e->getHandle());
     }
   };
-  fill(*block, 7000);
-  for (int i = 0; i < 3000; ++i) {
-    OdDbBlockTableRecordPtr small = make<OdDbBlockTableRecord>();
-    addRecord(db->getBlockTableId(), small.get(), ("Small" + std::to_string(i)).c_str());
-    fill(*small, i % 3);
-  }
-  fill(*model, 9000);
-  OdDbBlockReferencePtr insert = make<OdDbBlockReference>();
-  insert->blockTableRecord = block->objectId();
-  model->appendOdDbEntity(insert.get());
+  const OdDbObjectId big = addBlock("Big");
+  fill(big, 7000);
+  for (int i = 0; i < 3000; ++i)
+    fill(addBlock("Small" + std::to_string(i)), i % 3);
+  fill(db->getModelSpaceId(), 9000);
+  OdDbBlockReferencePtr insert = append<OdDbBlockReference>(db->getModelSpaceId());
+  insert->blockTableRecord = big;
   expected.push_back(insert->getHandle());
   OdStaticRxObject<MemoryStream> stream;
   db->writeFile(&stream, OdDb::kDxf, OdDb::kDHL_1032);

@@ -3,6 +3,8 @@
 
 #include <DxfReader.h>
 
+#include <QTemporaryDir>
+
 #include <random>
 #include <sstream>
 
@@ -72,11 +74,12 @@ TEST_F(DxfReader, ReadsBackWhatTheWriterWrote)
 
 TEST_F(DxfReader, ReadsWhatEzdxfAndGdalWrite)
 {
-  const std::string python = ezdxfPython();
-  if (python.empty())
+  const QString python = ezdxfPython();
+  if (python.isEmpty())
     GTEST_SKIP() << "no ezdxf";
-  const std::string path = tempPath("from_ezdxf.dxf"), script = tempPath("make.py");
-  saveFile(script, R"(
+  QTemporaryDir dir;
+  const QString path = dir.filePath("from_ezdxf.dxf");
+  const ProcessRun made = runProcess(python, {"-c", R"(
 import sys, ezdxf
 for version in ('R2018', 'R2000', 'R12'):
   doc = ezdxf.new(version)
@@ -97,12 +100,11 @@ for version in ('R2018', 'R2000', 'R12'):
   msp.add_blockref('Valve', (10, 10))
   msp.add_point((7, 7, 7))
   doc.saveas(sys.argv[1] + version)
-)");
-  std::string out;
-  ASSERT_TRUE(run(python + " " + script + " " + path, out)) << out;
+)", path});
+  ASSERT_EQ(made.code, 0) << made.err.toStdString();
   for (const char* version : {"R2018", "R2000", "R12"}) {
     SCOPED_TRACE(version);
-    MemoryStream stream(loadFile(path + version));
+    MemoryStream stream(readBytes(path + version).toStdString());
     OdDbDatabasePtr db = dxf::readDrawing(stream);
     if (std::string(version) != "R12") { // no units before R2000
       EXPECT_EQ(db->getInsertionUnits(), OdDb::kUnitsMeters);
@@ -129,18 +131,15 @@ for version in ('R2018', 'R2000', 'R12'):
     EXPECT_EQ(entitiesOf(ref->blockTableRecord).size(), 1u);
     EXPECT_EQ(OdDbPoint::cast(model[107].get())->position, (OdGePoint3d{7, 7, 7}));
     EXPECT_TRUE(OdDbLayerTableRecordPtr(open<OdDbLayerTableRecord>(line->layerId()))->color == OdCmColor::fromIndex(5));
-    std::remove((path + version).c_str());
   }
 
-  std::remove(script.c_str());
-
   // GDAL writes its own header template, release AC1015.
-  if (!run("ogr2ogr --version", out))
+  if (!haveGdal())
     return;
-  const std::string csv = tempPath("points.csv"), gdalDxf = tempPath("from_gdal.dxf");
-  saveFile(csv, "WKT,id\n\"LINESTRING (0 0,3 4)\",1\n\"POINT (5 6)\",2\n");
-  ASSERT_TRUE(run("ogr2ogr -f DXF " + gdalDxf + " " + csv, out)) << out;
-  MemoryStream stream(loadFile(gdalDxf));
+  const QString csv = writeBytes(dir.filePath("points.csv"), "WKT,id\n\"LINESTRING (0 0,3 4)\",1\n\"POINT (5 6)\",2\n");
+  const ProcessRun converted = runProcess("ogr2ogr", {"-f", "DXF", dir.filePath("from_gdal.dxf"), csv});
+  ASSERT_EQ(converted.code, 0) << converted.err.toStdString();
+  MemoryStream stream(readBytes(dir.filePath("from_gdal.dxf")).toStdString());
   OdDbDatabasePtr db = dxf::readDrawing(stream);
   const auto model = entitiesOf(db->getModelSpaceId());
   ASSERT_EQ(model.size(), 2u);
@@ -150,20 +149,11 @@ for version in ('R2018', 'R2000', 'R12'):
   EXPECT_EQ(line->points[1].x, 3.0);
   EXPECT_EQ(line->points[1].y, 4.0);
   EXPECT_TRUE(OdDbPoint::cast(model[1].get()));
-  std::remove(csv.c_str());
-  std::remove(gdalDxf.c_str());
 }
 
 TEST_F(DxfReader, MalformedInputRaisesOdErrorAndNeverCrashes)
 {
-  auto outcome = [](const std::string& bytes) {
-    try {
-      readBack(bytes);
-      return eOk;
-    } catch (const OdError& e) {
-      return e.code();
-    }
-  };
+  const auto outcome = [](const std::string& bytes) { return errorOf([&] { readBack(bytes); }); };
   SampleDrawing drawing;
   const std::string good = drawing.write();
   ASSERT_EQ(outcome(good), eOk);

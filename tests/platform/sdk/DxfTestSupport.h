@@ -7,11 +7,13 @@
 #include <OdStreamBuf.h>
 #include <RxObjectImpl.h>
 
+#include <GdalDgn.h>
+#include <ProcessRun.h>
+#include <TestFiles.h>
+
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
 
 namespace dxftest {
@@ -56,6 +58,15 @@ inline OdDbObjectId addRecord(OdDbObjectId tableId, OdDbSymbolTableRecord* recor
   return open<OdDbSymbolTable>(tableId)->add(record);
 }
 
+// Adds a new entity of kind T to the block `owner` and hands it back to be shaped.
+template <class T>
+OdSmartPtr<T> append(OdDbObjectId owner)
+{
+  OdSmartPtr<T> entity = make<T>();
+  open<OdDbBlockTableRecord>(owner)->appendOdDbEntity(entity.get());
+  return entity;
+}
+
 // One of each entity kind in model space, a block "Door" with a line and a circle that model
 // space references twice (the second time through the nested block "Wing"), and a circle in
 // paper space. Names are chosen for the tests that look them up.
@@ -90,73 +101,58 @@ struct SampleDrawing {
     OdDbBlockTableRecordPtr doorBlock = make<OdDbBlockTableRecord>();
     doorBlock->origin = {1.0, 2.0, 0.0};
     door = addRecord(db->getBlockTableId(), doorBlock.get(), "Door");
-    OdDbLinePtr leaf = make<OdDbLine>();
+    OdDbLinePtr leaf = append<OdDbLine>(door);
     leaf->end = {0.0, 900.0, 0.0};
     leaf->setColor(OdCmColor::byBlock());
-    doorBlock->appendOdDbEntity(leaf.get());
-    OdDbCirclePtr knob = make<OdDbCircle>();
+    OdDbCirclePtr knob = append<OdDbCircle>(door);
     knob->center = {0.0, 450.0, 0.0};
     knob->radius = 20.0;
-    doorBlock->appendOdDbEntity(knob.get());
-    OdDbBlockTableRecordPtr wingBlock = make<OdDbBlockTableRecord>();
-    wing = addRecord(db->getBlockTableId(), wingBlock.get(), "Wing");
-    OdDbBlockReferencePtr inner = make<OdDbBlockReference>();
-    inner->blockTableRecord = door;
-    wingBlock->appendOdDbEntity(inner.get());
+    wing = addRecord(db->getBlockTableId(), make<OdDbBlockTableRecord>().get(), "Wing");
+    append<OdDbBlockReference>(wing)->blockTableRecord = door;
 
-    OdDbBlockTableRecordPtr model = open<OdDbBlockTableRecord>(db->getModelSpaceId());
-    OdDbLinePtr line = make<OdDbLine>();
+    const OdDbObjectId model = db->getModelSpaceId();
+    OdDbLinePtr line = append<OdDbLine>(model);
     line->start = {1.0, 2.0, 3.0};
     line->end = {4.0, 5.0, 6.0};
     line->setLayer(walls);
     line->setLinetype(dashed);
     line->setColor(OdCmColor::fromIndex(1));
     line->setLineWeight(50);
-    model->appendOdDbEntity(line.get());
-    OdDbPointPtr point = make<OdDbPoint>();
+    OdDbPointPtr point = append<OdDbPoint>(model);
     point->position = {0.1, 1.0 / 3.0, -7.5};
     point->setVisibility(false);
-    model->appendOdDbEntity(point.get());
-    OdDbCirclePtr circle = make<OdDbCircle>();
+    OdDbCirclePtr circle = append<OdDbCircle>(model);
     circle->center = {10.0, 20.0, 0.0};
     circle->radius = 5.0;
     circle->setColor(OdCmColor::fromRGB(0x12, 0x34, 0x56));
-    model->appendOdDbEntity(circle.get());
-    OdDbArcPtr arc = make<OdDbArc>();
+    OdDbArcPtr arc = append<OdDbArc>(model);
     arc->center = {3.0, 4.0, 5.0};
     arc->radius = 2.0;
     arc->startAngle = 0.5;
     arc->endAngle = 2.5;
     arc->normal = {0.0, 0.6, 0.8}; // tilted: its centre goes through the plane's own axes
-    model->appendOdDbEntity(arc.get());
-    OdDbEllipsePtr ellipse = make<OdDbEllipse>();
+    OdDbEllipsePtr ellipse = append<OdDbEllipse>(model);
     ellipse->center = {-5.0, -5.0, 0.0};
     ellipse->majorAxis = {3.0, 0.0, 0.0};
     ellipse->radiusRatio = 0.5;
     ellipse->startParam = 0.25;
     ellipse->endParam = 3.0;
-    model->appendOdDbEntity(ellipse.get());
-    OdDbPolylinePtr pline = make<OdDbPolyline>();
+    OdDbPolylinePtr pline = append<OdDbPolyline>(model);
     pline->points = {{0.0, 0.0}, {10.0, 0.0}, {10.0, 10.0}, {0.0, 10.0}};
     pline->setBulgeAt(1, 0.5);
     pline->setBulgeAt(2, -1.0);
     pline->closed = true;
     pline->setPlane(2.5, OdGeVector3d::zAxis());
-    model->appendOdDbEntity(pline.get());
-    OdDb3dPolylinePtr pline3d = make<OdDb3dPolyline>();
-    pline3d->vertices = {{0.0, 0.0, 0.0}, {1.0, 2.0, 3.0}, {4.0, 5.0, 6.0}};
-    model->appendOdDbEntity(pline3d.get());
-    OdDbPolyFaceMeshPtr mesh = make<OdDbPolyFaceMesh>(); // a square and a triangle above it
+    append<OdDb3dPolyline>(model)->vertices = {{0.0, 0.0, 0.0}, {1.0, 2.0, 3.0}, {4.0, 5.0, 6.0}};
+    OdDbPolyFaceMeshPtr mesh = append<OdDbPolyFaceMesh>(model); // a square and a triangle above it
     mesh->vertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0.5, 0.5, 1}};
     mesh->faces = {{{0, 1, 2, 3}}, {{0, 1, 4, -1}}};
-    model->appendOdDbEntity(mesh.get());
-    OdDbSplinePtr spline = make<OdDbSpline>();
+    OdDbSplinePtr spline = append<OdDbSpline>(model);
     spline->degree = 3;
     spline->controlPoints = {{0, 0, 0}, {1, 2, 0}, {3, 2, 0}, {4, 0, 0}};
     spline->knots = {0, 0, 0, 0, 1, 1, 1, 1};
     spline->weights = {1.0, 0.5, 0.5, 1.0};
-    model->appendOdDbEntity(spline.get());
-    OdDbTextPtr text = make<OdDbText>();
+    OdDbTextPtr text = append<OdDbText>(model);
     text->position = {7.0, 8.0, 0.0};
     text->alignmentPoint = {9.0, 8.0, 0.0};
     text->horizontalMode = OdDb::kTextCenter;
@@ -167,8 +163,7 @@ struct SampleDrawing {
     text->text = OdString("Tür ^ 10%\tGröße");
     text->textStyle = italic;
     text->normal = {0.0, -0.6, 0.8}; // tilted: its points go through the plane's own axes
-    model->appendOdDbEntity(text.get());
-    OdDbMTextPtr mtext = make<OdDbMText>();
+    OdDbMTextPtr mtext = append<OdDbMText>(model);
     mtext->location = {20.0, 30.0, 0.0};
     mtext->textHeight = 3.5;
     mtext->width = 40.0;
@@ -181,22 +176,18 @@ struct SampleDrawing {
     mtext->contents = OdString(contents.c_str());
     mtext->textStyle = italic;
     mtext->normal = {0.6, 0.0, 0.8}; // its rotation turns in that plane
-    model->appendOdDbEntity(mtext.get());
-    OdDbBlockReferencePtr insert = make<OdDbBlockReference>();
+    OdDbBlockReferencePtr insert = append<OdDbBlockReference>(model);
     insert->blockTableRecord = door;
     insert->position = {100.0, 200.0, 0.0};
     insert->scale = {2.0, 3.0, 1.0};
     insert->rotation = dxf::kPi / 2;
-    model->appendOdDbEntity(insert.get());
-    OdDbBlockReferencePtr wingRef = make<OdDbBlockReference>();
+    OdDbBlockReferencePtr wingRef = append<OdDbBlockReference>(model);
     wingRef->blockTableRecord = wing;
     wingRef->position = {-100.0, 0.0, 0.0};
-    model->appendOdDbEntity(wingRef.get());
 
-    OdDbCirclePtr sheet = make<OdDbCircle>();
+    OdDbCirclePtr sheet = append<OdDbCircle>(db->getPaperSpaceId());
     sheet->center = {50.0, 50.0, 0.0};
     sheet->radius = 1.0;
-    open<OdDbBlockTableRecord>(db->getPaperSpaceId())->appendOdDbEntity(sheet.get());
   }
 
   std::string write(int precision = 16) const
@@ -207,42 +198,11 @@ struct SampleDrawing {
   }
 };
 
-inline std::string tempPath(const char* name)
-{
-  return testing::TempDir() + "dxftest_" + std::to_string(::getpid()) + "_" + name;
-}
-
-inline void saveFile(const std::string& path, const std::string& bytes)
-{
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline std::string loadFile(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Runs a shell command; its standard output, and whether it exited with 0.
-inline bool run(const std::string& command, std::string& output)
-{
-  output.clear();
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (!pipe)
-    return false;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    output.append(buffer, n);
-  return ::pclose(pipe) == 0;
-}
-
 // A Python with ezdxf (the system one carries it), or empty.
-inline std::string ezdxfPython()
+inline QString ezdxfPython()
 {
-  std::string out;
   for (const char* python : {"/usr/bin/python3", "python3"})
-    if (run(std::string(python) + " -c 'import ezdxf'", out))
+    if (runProcess(python, {"-c", "import ezdxf"}).code == 0)
       return python;
   return {};
 }

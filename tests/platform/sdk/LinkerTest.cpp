@@ -38,37 +38,35 @@ protected:
 
 } // namespace
 
-TEST_F(Linker, LoadsByNameOnceInitialisesAndRegistersTheModulesCommand)
+TEST_F(Linker, LoadsByNameOnceInitialisesRegistersTheModulesCommandAndUnloadsOnlyWhenNoLongerHeld)
 {
-  OdRxModulePtr module = odrxDynamicLinker()->loadModule(OdString("SampleModule"));
+  const OdString name("SampleModule");
+  OdRxModulePtr module = odrxDynamicLinker()->loadModule(name);
   ASSERT_FALSE(module.isNull()) << odrxDynamicLinker()->lastError().toUtf8();
   EXPECT_EQ(module->moduleName().toUtf8(), kModules + "/SampleModule.tx");
   EXPECT_NE(module->sysData(), nullptr);
   OdEdCommandPtr command = odedRegCmds()->lookupCmd(OdString("sample"));
   ASSERT_FALSE(command.isNull());
   EXPECT_EQ(command->module(), module.get()) << "the stack records which module added a command";
+  command = nullptr;
 
   EXPECT_EQ(odrxDynamicLinker()->loadModule(OdString("SampleModule.tx")), module);
   EXPECT_EQ(odrxDynamicLinker()->loadModule(OdString((kModules + "/SampleModule.tx").c_str())), module);
   EXPECT_EQ(odrxDynamicLinker()->loadedModules().size(), 1u);
   EXPECT_EQ(odedRegCmds()->commands().size(), 1u) << "initialised once";
-}
 
-TEST_F(Linker, UnloadingUninitialisesAndAReloadMakesANewModule)
-{
-  const OdString name("SampleModule");
-  OdRxModulePtr first = odrxDynamicLinker()->loadModule(name);
   EXPECT_FALSE(odrxDynamicLinker()->unloadModule(name)) << "a referenced module stays";
   EXPECT_TRUE(contains(odrxDynamicLinker()->lastError(), "still in use"));
-  first = nullptr;
+  module = nullptr;
   ASSERT_TRUE(odrxDynamicLinker()->unloadModule(name));
   EXPECT_TRUE(odedRegCmds()->lookupCmd(OdString("_SAMPLE")).isNull());
   EXPECT_TRUE(odrxDynamicLinker()->getModule(name).isNull());
   EXPECT_FALSE(odrxDynamicLinker()->unloadModule(name));
 
-  OdRxModulePtr again = odrxDynamicLinker()->loadModule(name);
-  ASSERT_FALSE(again.isNull());
-  EXPECT_NE(again->sysData(), nullptr);
+  // A reload makes and initialises a new module.
+  module = odrxDynamicLinker()->loadModule(name);
+  ASSERT_FALSE(module.isNull());
+  EXPECT_NE(module->sysData(), nullptr);
   EXPECT_FALSE(odedRegCmds()->lookupCmd(OdString("_SAMPLE")).isNull());
 }
 

@@ -44,10 +44,11 @@ OdRxObjectPtr value(bool b)
 }
 
 class RxCore : public LiveCountsTest {};
+class Alloc : public LiveCountsTest {};
 
 } // namespace
 
-TEST(Alloc, CountsEveryLiveBlockAndExhaustionRaisesBadAllocLeavingNothingCounted)
+TEST_F(Alloc, CountsEveryLiveBlockAndExhaustionRaisesBadAllocLeavingNothingCounted)
 {
   const long before = odrxLiveBlockCount();
   void* a = odrxAlloc(16);
@@ -67,14 +68,12 @@ TEST(Alloc, CountsEveryLiveBlockAndExhaustionRaisesBadAllocLeavingNothingCounted
     EXPECT_GT(odrxLiveBlockCount(), before) << "standard containers on the SDK heap";
     EXPECT_THROW(OdrxAllocator<double>().allocate(SIZE_MAX / 4), std::bad_alloc);
   }
-  EXPECT_EQ(odrxLiveBlockCount(), before);
 }
 
 // Blocks from the pools by size never overlap, whatever the size and however many threads take
 // and give them back at once, and each is counted until it is freed.
-TEST(Alloc, SizedBlocksNeverOverlapAndAreCountedAcrossThreads)
+TEST_F(Alloc, SizedBlocksNeverOverlapAndAreCountedAcrossThreads)
 {
-  const long before = odrxLiveBlockCount();
   const auto churn = [](unsigned seed) {
     std::vector<std::pair<unsigned char*, size_t>> held;
     for (unsigned i = 0; i < 20000; ++i) {
@@ -89,12 +88,10 @@ TEST(Alloc, SizedBlocksNeverOverlapAndAreCountedAcrossThreads)
       }
     }
     bool intact = true;
-    for (size_t k = 0; k < held.size(); ++k) {
-      const auto& [block, size] = held[k];
+    for (const auto& [block, size] : held) {
       intact = intact && std::all_of(block, block + size, [&](unsigned char c) { return c == block[0]; });
-    }
-    for (const auto& [block, size] : held)
       odrxFreeSized(block, size);
+    }
     return intact;
   };
   std::vector<std::thread> threads;
@@ -105,7 +102,6 @@ TEST(Alloc, SizedBlocksNeverOverlapAndAreCountedAcrossThreads)
     thread.join();
   EXPECT_EQ(broken.load(), 0) << "a block was handed out twice";
   odrxFreeSized(nullptr, 24);
-  EXPECT_EQ(odrxLiveBlockCount(), before);
 }
 
 TEST_F(RxCore, ClassDescriptorsAnswerKindAndQueriesAddAReferenceOrRaise)
@@ -159,8 +155,6 @@ TEST_F(RxCore, SmartPointersCountCopiesMovesAndDowncastsAndStaticObjectsIgnoreCo
   ShapePtr shape(&member); // a counted reference to a static object must be harmless
   shape = nullptr;
   EXPECT_EQ(member.isA(), Square::desc());
-  attached = nullptr;
-  EXPECT_EQ(odrxLiveObjectCount(), before);
 }
 
 TEST_F(RxCore, VariantsReadOnlyTheirOwnTypeAndValueObjectsCastOrRaise)
