@@ -47,12 +47,12 @@ bool OdDbObjectId::isErased() const
 
 OdDbHandle OdDbObjectId::getHandle() const
 {
-  return m_stub ? m_stub->handle : 0;
+  return m_stub ? OdDbStubPages::handleOf(m_stub) : 0;
 }
 
 OdDbDatabase* OdDbObjectId::database() const
 {
-  return m_stub ? m_stub->database : nullptr;
+  return m_stub ? OdDbStubPages::databaseOf(m_stub) : nullptr;
 }
 
 OdDbObjectPtr OdDbObjectId::openObject(OdDb::OpenMode, bool openErasedObject) const
@@ -190,26 +190,50 @@ double OdDbLinetypeTableRecord::patternLength() const
 OdDbDatabase::~OdDbDatabase()
 {
   // Objects may refer to each other by id only, so releasing them in any order is safe.
-  for (OdDbStub& stub : m_stubs)
-    stub.object = nullptr;
+  m_stubs.releaseObjects();
 }
 
 OdDbObjectId OdDbDatabase::addObject(OdDbObject* object, OdDbObjectId ownerId)
 {
   if (!object || !object->m_id.isNull())
     throw OdError(eInvalidInput);
-  m_stubs.push_back(OdDbStub{this, m_nextHandle++, OdDbObjectPtr(object)});
-  object->m_id = OdDbObjectId(&m_stubs.back());
+  object->m_id = OdDbObjectId(m_stubs.add(object));
   object->m_ownerId = ownerId;
   return object->m_id;
 }
 
 OdDbObjectId OdDbDatabase::getOdDbObjectId(OdDbHandle handle) const
 {
-  // Handles are given out in order, one per stub.
-  if (handle == 0 || handle >= m_nextHandle)
-    return OdDbObjectId();
-  return OdDbObjectId(const_cast<OdDbStub*>(&m_stubs[handle - 1]));
+  return OdDbObjectId(m_stubs.find(handle));
+}
+
+OdDbStub* OdDbStubPages::add(OdDbObject* object)
+{
+  const size_t index = size_t(m_next - 1) % kPerPage;
+  if (index == 0) {
+    m_pages.push_back(std::make_unique<Page>());
+    m_pages.back()->database = m_database;
+    m_pages.back()->first = m_next;
+  }
+  OdDbStub& stub = m_pages.back()->stubs[index];
+  stub.object = object;
+  ++m_next;
+  return &stub;
+}
+
+// Handles are given out in order, one per stub.
+OdDbStub* OdDbStubPages::find(OdDbHandle handle) const
+{
+  if (handle == 0 || handle >= m_next)
+    return nullptr;
+  return &m_pages[size_t(handle - 1) / kPerPage]->stubs[size_t(handle - 1) % kPerPage];
+}
+
+void OdDbStubPages::releaseObjects()
+{
+  for (const std::unique_ptr<Page>& page : m_pages)
+    for (OdDbStub& stub : page->stubs)
+      stub.object = nullptr;
 }
 
 void OdDbDatabase::setInsertionUnits(OdDb::UnitsValue units)

@@ -1,17 +1,9 @@
 #pragma once
 #include "DbEntities.h"
+#include "DbStubPages.h"
 #include "DbSymbolTable.h"
 
-#include <deque>
-
 class OdStreamBuf;
-
-// What an object id points at: owned by the database, so ids of erased objects stay usable.
-struct OdDbStub {
-  OdDbDatabase* database;
-  OdDbHandle handle;
-  OdDbObjectPtr object;
-};
 
 // A drawing: its objects by handle, its block table (with model and paper space) and its header
 // values.
@@ -38,7 +30,7 @@ public:
   OdDbObjectId addObject(OdDbObject* object, OdDbObjectId ownerId = OdDbObjectId());
   // The id for a handle, null if no object has it.
   OdDbObjectId getOdDbObjectId(OdDbHandle handle) const;
-  OdDbHandle handseed() const { return m_nextHandle; }
+  OdDbHandle handseed() const { return m_stubs.next(); }
 
   OdDb::UnitsValue getInsertionUnits() const { return m_insertionUnits; }
   void setInsertionUnits(OdDb::UnitsValue units);
@@ -63,8 +55,7 @@ private:
   // A copy of an object is not in any database yet.
   static void forgetId(OdDbObject* copy) { copy->m_id = OdDbObjectId(); }
 
-  std::deque<OdDbStub> m_stubs; // stable addresses: ids point into it
-  OdDbHandle m_nextHandle = 1;
+  OdDbStubPages m_stubs{this}; // ids point into it
   OdDbObjectId m_blockTableId;
   OdDbObjectId m_modelSpaceId;
   OdDbObjectId m_paperSpaceId;

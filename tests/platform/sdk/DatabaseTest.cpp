@@ -77,6 +77,17 @@ TEST_F(Database, HandlesFindTheirObjectsAndInsertionUnitsKeepOnlyKnownValues)
   EXPECT_EQ(db->getOdDbObjectId(a.getHandle()), a);
   EXPECT_TRUE(db->getOdDbObjectId(0).isNull());
   EXPECT_TRUE(db->getOdDbObjectId(db->handseed()).isNull());
+  // Ids find their handle and database from where they sit, across many pages of them.
+  for (int i = 0; i < 20000; ++i)
+    append<OdDbLine>(db->getModelSpaceId());
+  OdDbDatabasePtr other = newDrawing();
+  for (OdDbHandle handle = 1; handle < db->handseed(); ++handle) {
+    const OdDbObjectId id = db->getOdDbObjectId(handle);
+    ASSERT_EQ(id.getHandle(), handle);
+    ASSERT_EQ(id.database(), db.get());
+    ASSERT_EQ(id.openObject()->objectId(), id);
+  }
+  EXPECT_EQ(other->getModelSpaceId().database(), other.get());
 
   EXPECT_EQ(db->getInsertionUnits(), OdDb::kUnitsUndefined);
   db->setInsertionUnits(OdDb::kUnitsMillimeters);
