@@ -91,12 +91,11 @@ public:
   static void putF64(Bytes& b, size_t at, double v);
 
 private:
-  static uint16_t radix50(const std::string& three);
   Bytes header(int type, size_t bytes, const Symbology& s) const;
   void putPoint(Bytes& b, size_t at, P p) const;
   void putRotation(Bytes& b, size_t at, const Rotation& rotation) const;
-  Bytes sharedCell(int type, const std::string& name, P origin, const std::vector<double>& matrix,
-                   const Symbology& s) const;
+  // A conic's centre, the last of its data: two or three doubles.
+  void putCentre(Bytes& b, double x, double y, double z) const;
   size_t vertexBytes() const { return m_is3d ? 12 : 8; }
   Bytes fractions(int type, const std::vector<double>& values, const Symbology& s) const;
 
