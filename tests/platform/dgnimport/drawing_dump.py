@@ -83,24 +83,18 @@ def geometry(e):
     return {}
 
 
-def describe(e, doc, byblock):
-    out = {"kind": e.dxftype(), "layer": e.dxf.get("layer", "0"), "rgb": rgb(e, doc, byblock)}
-    out.update(geometry(e))
-    return out
-
-
 def flatten(entities, doc, byblock, out=None):
     out = [] if out is None else out
     for e in entities:
+        head = {"kind": e.dxftype(), "layer": e.dxf.get("layer", "0"), "rgb": rgb(e, doc, byblock)}
         if e.dxftype() == "INSERT":
-            flatten(e.virtual_entities(), doc, rgb(e, doc, byblock), out)
+            flatten(e.virtual_entities(), doc, head["rgb"], out)
         elif e.dxftype() == "POLYLINE" and e.is_poly_face_mesh:  # each face as the closed run of its edges
             for face in e.faces():
                 corners = [v.dxf.location for v in face[:-1]]
-                out.append({"kind": "POLYFACE", "layer": e.dxf.get("layer", "0"), "rgb": rgb(e, doc, byblock),
-                            "points": coordinates(corners + corners[:1]), "closed": True})
+                out.append({**head, "kind": "POLYFACE", "points": coordinates(corners + corners[:1]), "closed": True})
         else:
-            out.append(describe(e, doc, byblock))
+            out.append({**head, **geometry(e)})
     return out
 
 
