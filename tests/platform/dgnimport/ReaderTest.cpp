@@ -12,17 +12,6 @@
 
 using namespace dgn;
 
-namespace {
-ControlData control(const char* master, const char* sub, int32_t ratio)
-{
-  ControlData c;
-  c.masterName = master;
-  c.subName = sub;
-  c.subUnitsPerMaster = ratio;
-  return c;
-}
-} // namespace
-
 TEST(DgnElement, DecodesMiddleEndianIntegersAndVaxDoubles)
 {
   V7Writer::Bytes b(64, 0);
@@ -74,7 +63,7 @@ TEST(DgnUnits, NamesAreMappedAndCheckedAgainstTheRatio)
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.master) + "/" + c.sub);
-    const FileUnits u = resolveUnits(control(c.master, c.sub, c.ratio));
+    const FileUnits u = resolveUnits(ControlData{false, c.ratio, 1, c.master, c.sub});
     EXPECT_EQ(u.master, c.expectMaster);
     EXPECT_EQ(u.sub, c.expectSub);
     EXPECT_EQ(u.defaultIsMaster(), c.defaultIsMaster);
