@@ -197,9 +197,8 @@ Box gdalHeaderExtent(const QString& dgn)
   return box;
 }
 
-Box gdalExtent(const Box& header, const std::vector<Feature>& features, const std::vector<Element>& elements)
+Box gdalExtent(Box box, const std::vector<Feature>& features, const std::vector<Element>& elements)
 {
-  Box box = header;
   for (const Feature& f : features)
     if (elements[elements[f.fid].owner].type != 34)
       for (const Points& part : f.parts)
@@ -261,13 +260,9 @@ Entity::Entity(const QJsonObject& o, double tol)
     dir(point(o["dir"])), height(o["height"].toDouble()), text(o["text"].toString())
 {
   // Every point it draws (conics sampled); a text's insertion point.
-  Points sampled = isText() ? Points{insert} : stroke();
-  if (isConic()) {
-    sampled.clear();
-    const double sweep = span() > 0 ? span() : 2 * M_PI;
-    for (int i = 0; i <= 32; ++i)
-      sampled.push_back(at(start + sweep * i / 32));
-  }
+  Points sampled = isText() ? Points{insert} : isConic() ? Points() : stroke();
+  for (int i = 0; isConic() && i <= 32; ++i)
+    sampled.push_back(at(start + (span() > 0 ? span() : 2 * M_PI) * i / 32));
   drawn = Path(sampled, tol);
 }
 
@@ -287,8 +282,7 @@ Drawing readDrawing(const QString& dxf, double tol)
       runProcess("/usr/bin/python3", {DGN_SOURCE_DIR "/tests/platform/dgnimport/drawing_dump.py", dxf}).rawOut)
       .object();
   Drawing d;
-  for (const QJsonValue& message : o["audit"].toArray())
-    d.audit << message.toString();
+  d.audit = o["audit"].toVariant().toStringList();
   d.model = entities(o["model"].toArray(), tol);
   const QJsonObject blocks = o["blocks"].toObject();
   for (auto it = blocks.begin(); it != blocks.end(); ++it)
