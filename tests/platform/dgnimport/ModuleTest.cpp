@@ -195,8 +195,7 @@ TEST_F(DgnModuleTest, SurvivesDamagedCopiesOfGeneratedAndRealFiles)
   ASSERT_GE(copies.size(), 1000u);
   const std::string path = tempFile("damaged.dgn");
   for (size_t i = 0; i < copies.size(); ++i) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-      .write(reinterpret_cast<const char*>(copies[i].data()), std::streamsize(copies[i].size()));
+    ASSERT_TRUE(V7Writer::save(path, copies[i]));
     putString(*importer, "DgnPath", ""); // a new path forces inspection afresh
     int r = -1;
     import(*importer, path, &r);

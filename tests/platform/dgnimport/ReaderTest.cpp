@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 
 using namespace dgn;
 
@@ -73,8 +72,7 @@ TEST(DgnUnits, NamesAreMappedAndCheckedAgainstTheRatio)
 TEST(DgnInspection, AcceptsDesignFilesAndRejectsEverythingElse)
 {
   const std::string path = ::testing::TempDir() + "inspect.dgn";
-  V7Writer::Units units;
-  V7Writer w(true, units);
+  V7Writer w(true, {});
   w.add(w.line({0, 0, 0}, {10, 10, 10}));
   ASSERT_TRUE(w.save(path));
   DesignFile f = DesignFile::inspect(path);
@@ -83,16 +81,13 @@ TEST(DgnInspection, AcceptsDesignFilesAndRejectsEverythingElse)
   EXPECT_EQ(f.control().uorPerSubUnit, 10);
   EXPECT_EQ(f.elementCount(), 2u);
 
-  const auto writeRaw = [&](const V7Writer::Bytes& b) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(b.data()), b.size());
-  };
-  writeRaw({0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1, 0, 0, 0, 0});
+  V7Writer::save(path, {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1, 0, 0, 0, 0});
   EXPECT_FALSE(DesignFile::inspect(path).isValid()) << "V8 compound document";
-  writeRaw({});
+  V7Writer::save(path, {});
   EXPECT_FALSE(DesignFile::inspect(path).isValid()) << "empty";
   V7Writer::Bytes cut = w.bytes();
   cut.resize(cut.size() - 5);
-  writeRaw(cut);
+  V7Writer::save(path, cut);
   EXPECT_FALSE(DesignFile::inspect(path).isValid()) << "element running past the end";
   std::remove(path.c_str());
   EXPECT_FALSE(DesignFile::inspect(path).exists());

@@ -344,9 +344,8 @@ V7Writer::Bytes V7Writer::bytes() const
   return b;
 }
 
-bool V7Writer::save(const std::string& path) const
+bool V7Writer::save(const std::string& path, const Bytes& b)
 {
-  const Bytes b = bytes();
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
   return bool(out);

@@ -85,7 +85,9 @@ public:
   void add(const Bytes& element) { m_file.insert(m_file.end(), element.begin(), element.end()); }
   // The file so far, closed with the end-of-design marker.
   Bytes bytes() const;
-  bool save(const std::string& path) const;
+  bool save(const std::string& path) const { return save(path, bytes()); }
+  // Writes `bytes` as the whole of the file `path`.
+  static bool save(const std::string& path, const Bytes& bytes);
 
   static void putI32(Bytes& b, size_t at, int32_t v);
   static void putF64(Bytes& b, size_t at, double v);
