@@ -613,13 +613,10 @@ void checkConversion(const QString& dgn, const QByteArray& bytes)
     const Check check{f, shapeOf(f), tol, elements[f.fid].twoByte ? codec : nullptr, closeness(f, elements),
                       resolution};
     const int owner = elements[f.fid].owner;
-    if (elements[owner].type != 34) {
-      failures.add(f, counterpart(check, nullptr, model));
-      continue;
-    }
-    if (!definitions.count(owner))
-      definitions[owner] = definitionEntities(drawing, elements[owner].name);
-    failures.add(f, counterpart(check, &elements[owner], definitions[owner]));
+    const Element* definition = elements[owner].type == 34 ? &elements[owner] : nullptr;
+    if (definition && !definitions.count(owner))
+      definitions[owner] = definitionEntities(drawing, definition->name);
+    failures.add(f, counterpart(check, definition, definition ? definitions[owner] : model));
   }
   if (const std::string report = failures.report(); !report.empty())
     ADD_FAILURE() << "elements GDAL reads without their counterpart in the drawing:\n" << report;
