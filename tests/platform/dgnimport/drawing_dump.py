@@ -8,7 +8,7 @@ import sys
 
 import ezdxf
 from ezdxf.colors import aci2rgb, int2rgb
-from ezdxf.math import ConstructionEllipse, Vec3
+from ezdxf.math import BoundingBox, ConstructionEllipse, Vec3
 
 
 def rgb(entity, doc, byblock):
@@ -33,10 +33,7 @@ def coordinates(points):  # x, y, z, x, y, z...: one list, not one a point, read
 
 def tolerance(points):
     """A flattening tolerance of 1e-7 of the points' extent: fine enough to measure 1e-6, and fast."""
-    points = [Vec3(p) for p in points]
-    low = Vec3(min(p.x for p in points), min(p.y for p in points), min(p.z for p in points))
-    high = Vec3(max(p.x for p in points), max(p.y for p in points), max(p.z for p in points))
-    return 1e-7 * max(1e-3, (high - low).magnitude)
+    return 1e-7 * max(1e-3, BoundingBox(points).size.magnitude)
 
 
 def caret_decoded(text):
