@@ -14,7 +14,6 @@ const V7Writer::Units kMm{"m", "mm", 1000, 10, {1000.0}};
 TEST_F(DgnModuleTest, AnswersComputedKeysFromTheCurrentPath)
 {
   ASSERT_FALSE(importer.isNull());
-  EXPECT_NE(importer.get(), m_module->create().get()) << "each create() is a new importer";
 
   const std::string feet = save(V7Writer(false, {"FT", "IN", 12}), "feet.dgn");
   const std::string sub = save(V7Writer(false, {"MU", "mm"}), "sub.dgn");
