@@ -202,13 +202,6 @@ TEST_F(DgnModuleTest, SurvivesDamagedCopiesOfGeneratedAndRealFiles)
   }
 }
 
-namespace {
-OdDbBlockTableRecordPtr definitionOf(const OdDbBlockReferencePtr& reference)
-{
-  return OdDbBlockTableRecord::cast(reference->blockTableRecord.openObject().get());
-}
-} // namespace
-
 TEST_F(DgnModuleTest, SharedCellsAreBlocksPlacedByTheirInstancesAndNeverDrawnAlone)
 {
   V7Writer w(false, kMm);
@@ -224,6 +217,9 @@ TEST_F(DgnModuleTest, SharedCellsAreBlocksPlacedByTheirInstancesAndNeverDrawnAlo
   const std::string path = save(w, "shared.dgn");
 
   const auto all = import(*importer, path);
+  const auto definitionOf = [](const OdDbBlockReferencePtr& r) {
+    return OdDbBlockTableRecord::cast(r->blockTableRecord.openObject().get());
+  };
   EXPECT_TRUE(ofType<OdDbLine>(all).empty()) << "definitions are not drawn in model space";
   const auto refs = ofType<OdDbBlockReference>(all);
   ASSERT_EQ(refs.size(), 3u) << "the cell, the late instance and the placed one; the unresolved one is left out";
