@@ -395,6 +395,8 @@ TEST_F(DgnModuleTest, SurfacesSolidsAndConesBecomeMeshesOnTheExactSurface)
     circle.push_back({0.5 + 0.25 * std::cos(i * M_PI / 32), 0.5 + 0.25 * std::sin(i * M_PI / 32)});
   const double hole = 32 * 2.5 * 2.5 * std::sin(M_PI / 32), sag = 2.5 * (1 - std::cos(M_PI / 64)) + 1e-8;
   // (boundaries are stored to 1 / (2^31 - 1) of the surface's side: 5e-9 here)
+  const V7Writer::Surface holed{2, 2, false, false, {{{0, 0, 0}, {100000, 0, 0}}, {{0, 100000, 0}, {100000, 100000, 0}}},
+                                {}, {}, {}, {circle}};
   const std::vector<V7Writer::P> square{{0, 0, 0}, {100000, 0, 0}, {100000, 100000, 0}, {0, 100000, 0}, {0, 0, 0}};
   std::vector<V7Writer::P> top = square;
   for (auto& p : top)
@@ -425,13 +427,10 @@ TEST_F(DgnModuleTest, SurfacesSolidsAndConesBecomeMeshesOnTheExactSurface)
                 {{{100000, 0, 0}, {100000, 100000, 0}, {0, 100000, 0}}, {{100000, 0, 40000}, {100000, 100000, 40000}, {0, 100000, 40000}}},
                 {{1, h, 1}, {1, h, 1}}, {}, {}, {}}),
      [&](const OdGePoint3d& p) { return std::fabs(rho(p) - 10) + (p.z < 0 || p.z > 4 ? 1 : 0); }, M_PI / 2 * 10 * 4},
-    {"a plane of 10 by 10 with a round hole",
-     w.surface({2, 2, false, false, {{{0, 0, 0}, {100000, 0, 0}}, {{0, 100000, 0}, {100000, 100000, 0}}}, {}, {}, {}, {circle}}),
+    {"a plane of 10 by 10 with a round hole", w.surface(holed),
      [&](const OdGePoint3d& p) { return std::fabs(p.z) + (std::hypot(p.x - 5, p.y - 5) < 2.5 - sag ? 1 : 0); },
      100 - hole},
-    {"the same plane with all but the round piece removed",
-     w.surface({2, 2, false, false, {{{0, 0, 0}, {100000, 0, 0}}, {{0, 100000, 0}, {100000, 100000, 0}}}, {}, {}, {}, {circle}},
-               outsideRemoved),
+    {"the same plane with all but the round piece removed", w.surface(holed, outsideRemoved),
      [](const OdGePoint3d& p) { return std::fabs(p.z) + (std::hypot(p.x - 5, p.y - 5) > 2.5 + 1e-8 ? 1 : 0); },
      hole},
     {"a solid cone from radius 5 at z = 0 to radius 2 at z = 10",
