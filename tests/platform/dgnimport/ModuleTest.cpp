@@ -79,9 +79,7 @@ TEST_F(DgnModuleTest, DecodesWhatTheCorpusLeavesOutAndHonoursTheOptions)
 {
   V7Writer w(false, kMm);
   const V7Writer::Symbology red{5, 3, 3, 2}, deleted{1, 0, 0, 0, 0, true}, invisible{1, 0, 0, 0, 0x0080};
-  std::vector<uint32_t> colors(256, 0);
-  colors[4] = 0x102030; // index 3 is the fourth triple after the background
-  w.add(w.colorTable(colors));
+  w.add(w.colorTable({0, 0, 0, 0, 0x102030})); // index 3 is the fourth triple after the background
   w.add(w.vertices(4, {{1000, 1000}, {2000, 1000}, {2000, 3000}}, red));
   w.add(w.ellipse(1000, 500, {90}, 11000, 1000));
   w.add(w.arc(0, 90, 1000, 1000, 1000, 1000));
