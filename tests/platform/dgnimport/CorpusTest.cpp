@@ -2,9 +2,9 @@
 // reads the design file, ezdxf reads our drawing of it (drawing_dump.py), and every element GDAL
 // reports must have its counterpart in the drawing, on the same layer, in the same colour.
 #include <ProcessRun.h>
+#include <TestFiles.h>
 
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -39,6 +39,12 @@ std::string str(const P& p)
 
 struct Box {
   double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
+  Box() = default;
+  explicit Box(const Points& points)
+  {
+    for (const P& p : points)
+      add(p);
+  }
   void add(const P& p)
   {
     minX = std::min(minX, p.x);
@@ -52,14 +58,6 @@ struct Box {
   }
   double size() const { return std::max(maxX - minX, maxY - minY); }
 };
-
-Box boxOf(const Points& points)
-{
-  Box box;
-  for (const P& p : points)
-    box.add(p);
-  return box;
-}
 
 // Vertices without repeats or a closing repeat: a line of no length compares with a point, a
 // closed ring with a polyline that is closed by its flag.
@@ -79,7 +77,7 @@ struct Path {
   Points points, simple;
   Box box;
   Path() = default;
-  Path(Points p, double tol) : points(std::move(p)), simple(simplified(points, tol)), box(boxOf(points)) {}
+  Path(Points p, double tol) : points(std::move(p)), simple(simplified(points, tol)), box(points) {}
 };
 
 // --- The file's element chain, scanned without the reader under test. ------------------------
@@ -129,31 +127,16 @@ struct Feature {
 };
 
 // Each innermost parenthesised list of points of a WKT geometry: a point, a line, a ring.
-std::vector<Points> wktParts(const char* wkt, const char* end)
+std::vector<Points> wktParts(const QString& wkt)
 {
+  static const QRegularExpression innermost(R"(\(([^()]*)\))");
   std::vector<Points> parts;
-  double v[3] = {};
-  int n = 0;
-  bool open = false;
-  for (const char* c = wkt; c < end;) {
-    if (std::isdigit(quint8(*c)) || *c == '-' || *c == '.') {
-      char* end = nullptr;
-      const double value = std::strtod(c, &end);
-      if (n < 3)
-        v[n++] = value;
-      c = end;
-      continue;
+  for (auto lists = innermost.globalMatch(wkt); lists.hasNext();) {
+    Points& part = parts.emplace_back();
+    for (const QString& point : lists.next().captured(1).split(',')) {
+      const QStringList v = point.split(' ', Qt::SkipEmptyParts);
+      part.push_back({v.value(0).toDouble(), v.value(1).toDouble(), v.value(2).toDouble()});
     }
-    if ((*c == ',' || *c == ')') && n >= 2) {
-      if (!open)
-        parts.emplace_back();
-      parts.back().push_back({v[0], v[1], n == 3 ? v[2] : 0.0});
-      open = true;
-    }
-    if (*c == '(' || *c == ')')
-      open = false;
-    n = *c == ',' || *c == '(' || *c == ')' ? 0 : n;
-    ++c;
   }
   return parts;
 }
@@ -194,7 +177,7 @@ std::vector<Feature> gdalFeatures(const QString& dgn)
       }
     } else if (after("  POINT") || after("  LINESTRING") || after("  POLYGON") || after("  MULTILINESTRING")) {
       f.polygon = after("  POLYGON");
-      f.parts = wktParts(line, end);
+      f.parts = wktParts(QString::fromLatin1(line, int(end - line)));
     }
   }
   return features;
@@ -214,9 +197,8 @@ Box gdalHeaderExtent(const QString& dgn)
   return box;
 }
 
-Box gdalExtent(const Box& header, const std::vector<Feature>& features, const std::vector<Element>& elements)
+Box gdalExtent(Box box, const std::vector<Feature>& features, const std::vector<Element>& elements)
 {
-  Box box = header;
   for (const Feature& f : features)
     if (elements[elements[f.fid].owner].type != 34)
       for (const Points& part : f.parts)
@@ -278,13 +260,9 @@ Entity::Entity(const QJsonObject& o, double tol)
     dir(point(o["dir"])), height(o["height"].toDouble()), text(o["text"].toString())
 {
   // Every point it draws (conics sampled); a text's insertion point.
-  Points sampled = isText() ? Points{insert} : stroke();
-  if (isConic()) {
-    sampled.clear();
-    const double sweep = span() > 0 ? span() : 2 * M_PI;
-    for (int i = 0; i <= 32; ++i)
-      sampled.push_back(at(start + sweep * i / 32));
-  }
+  Points sampled = isText() ? Points{insert} : isConic() ? Points() : stroke();
+  for (int i = 0; isConic() && i <= 32; ++i)
+    sampled.push_back(at(start + (span() > 0 ? span() : 2 * M_PI) * i / 32));
   drawn = Path(sampled, tol);
 }
 
@@ -304,14 +282,13 @@ Drawing readDrawing(const QString& dxf, double tol)
       runProcess("/usr/bin/python3", {DGN_SOURCE_DIR "/tests/platform/dgnimport/drawing_dump.py", dxf}).rawOut)
       .object();
   Drawing d;
-  for (const QJsonValue& message : o["audit"].toArray())
-    d.audit << message.toString();
+  d.audit = o["audit"].toVariant().toStringList();
   d.model = entities(o["model"].toArray(), tol);
   const QJsonObject blocks = o["blocks"].toObject();
   for (auto it = blocks.begin(); it != blocks.end(); ++it)
     d.blocks[it.key()] = entities(it.value().toArray(), tol);
   d.inserts = o["inserts"].toInt(-1);
-  d.extents = boxOf(pointList(o["extents"]));
+  d.extents = Box(pointList(o["extents"]));
   return d;
 }
 
@@ -636,13 +613,10 @@ void checkConversion(const QString& dgn, const QByteArray& bytes)
     const Check check{f, shapeOf(f), tol, elements[f.fid].twoByte ? codec : nullptr, closeness(f, elements),
                       resolution};
     const int owner = elements[f.fid].owner;
-    if (elements[owner].type != 34) {
-      failures.add(f, counterpart(check, nullptr, model));
-      continue;
-    }
-    if (!definitions.count(owner))
-      definitions[owner] = definitionEntities(drawing, elements[owner].name);
-    failures.add(f, counterpart(check, &elements[owner], definitions[owner]));
+    const Element* definition = elements[owner].type == 34 ? &elements[owner] : nullptr;
+    if (definition && !definitions.count(owner))
+      definitions[owner] = definitionEntities(drawing, definition->name);
+    failures.add(f, counterpart(check, definition, definition ? definitions[owner] : model));
   }
   if (const std::string report = failures.report(); !report.empty())
     ADD_FAILURE() << "elements GDAL reads without their counterpart in the drawing:\n" << report;
@@ -651,7 +625,7 @@ void checkConversion(const QString& dgn, const QByteArray& bytes)
   std::string example;
   for (const Entity& e : drawing.model)
     for (const P& p : e.drawn.points)
-      if (!extent.overlaps(boxOf({p}), tol) && ++outside == 1)
+      if (!extent.overlaps(Box(Points{p}), tol) && ++outside == 1)
         example = e.kind.toStdString() + " on layer " + e.layer.toStdString() + " at " + str(p);
   EXPECT_EQ(outside, 0) << "points drawn outside GDAL's extent, e.g. " << example;
   // Zoom to extents shows the design: the drawing's extents are those of GDAL's features, within
@@ -681,15 +655,14 @@ TEST(DgnCorpus, EveryElementGdalReadsHasItsCounterpartInTheDrawing)
                  << "; set DGN_CORPUS_DIR to a folder of them";
   for (const QString& name : files) {
     SCOPED_TRACE(name.toStdString());
-    QFile file(corpus.filePath(name));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
+    const QString path = corpus.filePath(name);
+    const QByteArray bytes = readBytes(path);
     if (!bytes.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
-      checkConversion(file.fileName(), bytes);
+      checkConversion(path, bytes);
       continue;
     }
     // A V8 file, an OLE compound document: refused, and said so.
-    const ProcessRun info = runProcess(DGN_BIN_DIR "/dgninfo", {file.fileName()});
+    const ProcessRun info = runProcess(DGN_BIN_DIR "/dgninfo", {path});
     EXPECT_EQ(info.code, 1);
     EXPECT_TRUE(info.out.split('\n').contains("valid: 0")) << info.out.toStdString();
     EXPECT_TRUE(info.err.contains("V8")) << "a line saying it is not a V7 design file: " << info.err.toStdString();

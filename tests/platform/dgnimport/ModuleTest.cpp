@@ -8,29 +8,15 @@
 #include <fstream>
 #include <iterator>
 
-namespace {
-V7Writer::Units mmUnits()
-{
-  V7Writer::Units u;
-  u.origin[0] = 1000.0; // UOR
-  return u;
-}
-} // namespace
+// 10,000 UOR a metre, the design's zero 1,000 UOR right of the plane's.
+const V7Writer::Units kMm{"m", "mm", 1000, 10, {1000.0}};
 
 TEST_F(DgnModuleTest, AnswersComputedKeysFromTheCurrentPath)
 {
   ASSERT_FALSE(importer.isNull());
-  EXPECT_NE(importer.get(), m_module->create().get()) << "each create() is a new importer";
 
-  V7Writer::Units ft;
-  ft.master = "FT";
-  ft.sub = "IN";
-  ft.subPerMaster = 12;
-  const std::string feet = save(V7Writer(false, ft), "feet.dgn");
-  V7Writer::Units onlySub;
-  onlySub.master = "MU";
-  onlySub.sub = "mm";
-  const std::string sub = save(V7Writer(false, onlySub), "sub.dgn");
+  const std::string feet = save(V7Writer(false, {"FT", "IN", 12}), "feet.dgn");
+  const std::string sub = save(V7Writer(false, {"MU", "mm"}), "sub.dgn");
 
   EXPECT_FALSE(get(*importer, "IsValidDgnDatabase")->getBool()) << "no path yet";
   putString(*importer, "DgnPath", feet);
@@ -66,7 +52,7 @@ TEST_F(DgnModuleTest, RunsAndReportsResults)
   import(*importer, garbage, &r);
   EXPECT_EQ(r, kDgnImportInvalidFile);
 
-  V7Writer w(false, mmUnits());
+  V7Writer w(false, kMm);
   w.add(w.line({1000, 1000}, {11000, 21000}));
   const std::string path = save(w, "line.dgn");
   putString(*importer, "DesignModel", "Other");
@@ -91,11 +77,9 @@ TEST_F(DgnModuleTest, RunsAndReportsResults)
 // text nodes kept whole, B-spline knots, deleted elements, and the options that leave things out.
 TEST_F(DgnModuleTest, DecodesWhatTheCorpusLeavesOutAndHonoursTheOptions)
 {
-  V7Writer w(false, mmUnits());
+  V7Writer w(false, kMm);
   const V7Writer::Symbology red{5, 3, 3, 2}, deleted{1, 0, 0, 0, 0, true}, invisible{1, 0, 0, 0, 0x0080};
-  std::vector<uint32_t> colors(256, 0);
-  colors[4] = 0x102030; // index 3 is the fourth triple after the background
-  w.add(w.colorTable(colors));
+  w.add(w.colorTable({0, 0, 0, 0, 0x102030})); // index 3 is the fourth triple after the background
   w.add(w.vertices(4, {{1000, 1000}, {2000, 1000}, {2000, 3000}}, red));
   w.add(w.ellipse(1000, 500, {90}, 11000, 1000));
   w.add(w.arc(0, 90, 1000, 1000, 1000, 1000));
@@ -182,7 +166,7 @@ V7Writer::Bytes fileBytes(const std::filesystem::path& path)
 // nothing reads or allocates beyond what the file backs.
 TEST_F(DgnModuleTest, SurvivesDamagedCopiesOfGeneratedAndRealFiles)
 {
-  V7Writer w(true, mmUnits());
+  V7Writer w(true, kMm);
   w.add(w.vertices(4, {{0, 0, 0}, {1000, 1000, 1000}, {2000, 0, 500}}));
   w.add(w.ellipse(500, 300, {30}, 1000, 1000, 1000));
   w.add(w.cell("A", {0, 0, 0}, {w.cell("B", {0, 0, 0}, {w.text("x", {0, 0, 0}, 100)})}));
@@ -208,8 +192,7 @@ TEST_F(DgnModuleTest, SurvivesDamagedCopiesOfGeneratedAndRealFiles)
   ASSERT_GE(copies.size(), 1000u);
   const std::string path = tempFile("damaged.dgn");
   for (size_t i = 0; i < copies.size(); ++i) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-      .write(reinterpret_cast<const char*>(copies[i].data()), std::streamsize(copies[i].size()));
+    ASSERT_TRUE(V7Writer::save(path, copies[i]));
     putString(*importer, "DgnPath", ""); // a new path forces inspection afresh
     int r = -1;
     import(*importer, path, &r);
@@ -217,16 +200,9 @@ TEST_F(DgnModuleTest, SurvivesDamagedCopiesOfGeneratedAndRealFiles)
   }
 }
 
-namespace {
-OdDbBlockTableRecordPtr definitionOf(const OdDbBlockReferencePtr& reference)
-{
-  return OdDbBlockTableRecord::cast(reference->blockTableRecord.openObject().get());
-}
-} // namespace
-
 TEST_F(DgnModuleTest, SharedCellsAreBlocksPlacedByTheirInstancesAndNeverDrawnAlone)
 {
-  V7Writer w(false, mmUnits()); // 10,000 UOR a metre, the design's zero 1,000 UOR right of the plane's
+  V7Writer w(false, kMm);
   w.add(w.sharedCellInstance("LATE", {21000, 0}, {1, 0, 0, 1}));
   w.add(w.cell("BOX", {0, 0}, {w.line({0, 0}, {1, 1})})); // takes the name first
   w.add(w.sharedCellDefinition("BOX", {w.line({0, 0}, {10000, 0}), w.sharedCellInstance("LATE", {0, 0}, {1, 0, 0, 1})}));
@@ -239,6 +215,9 @@ TEST_F(DgnModuleTest, SharedCellsAreBlocksPlacedByTheirInstancesAndNeverDrawnAlo
   const std::string path = save(w, "shared.dgn");
 
   const auto all = import(*importer, path);
+  const auto definitionOf = [](const OdDbBlockReferencePtr& r) {
+    return OdDbBlockTableRecord::cast(r->blockTableRecord.openObject().get());
+  };
   EXPECT_TRUE(ofType<OdDbLine>(all).empty()) << "definitions are not drawn in model space";
   const auto refs = ofType<OdDbBlockReference>(all);
   ASSERT_EQ(refs.size(), 3u) << "the cell, the late instance and the placed one; the unresolved one is left out";
@@ -267,7 +246,7 @@ TEST_F(DgnModuleTest, SharedCellsAreBlocksPlacedByTheirInstancesAndNeverDrawnAlo
 
 TEST_F(DgnModuleTest, ThreeDimensionalRotationsTurnAsInMicroStation)
 {
-  V7Writer w(true, mmUnits());
+  V7Writer w(true, kMm);
   w.add(w.text("Z30", {1000, 0, 0}, 1000, {}, {30}));
   w.add(w.text("UPRIGHT", {11000, 0, 0}, 1000, {}, {90, {1, 0, 0}})); // stands in the x-z plane
   w.add(w.ellipse(2000, 1000, {30}, 1000, 1000, 0));
@@ -317,7 +296,7 @@ TEST_F(DgnModuleTest, TextComesOutAsUnicodeWhateverItsBytes)
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ::setenv("LC_ALL", c.lang, 1);
-    V7Writer w(false, mmUnits());
+    V7Writer w(false, kMm);
     for (const std::string& t : c.texts)
       w.add(w.text(t, {1000, 1000}, 1000));
     putString(*importer, "DgnPath", ""); // inspect the file afresh
@@ -333,7 +312,7 @@ TEST_F(DgnModuleTest, TextComesOutAsUnicodeWhateverItsBytes)
 
 TEST_F(DgnModuleTest, ColoursComeFromMicroStationsDefaultTableWhenTheFileHasNone)
 {
-  V7Writer w(false, mmUnits());
+  V7Writer w(false, kMm);
   for (int color : {1, 0, 6, 255})
     w.add(w.line({0, 0}, {1000, 1000}, {1, color}));
   const auto lines = ofType<OdDbLine>(import(*importer, save(w, "colours.dgn")));
@@ -414,12 +393,12 @@ TEST_F(DgnModuleTest, SurfacesSolidsAndConesBecomeMeshesOnTheExactSurface)
     circle.push_back({0.5 + 0.25 * std::cos(i * M_PI / 32), 0.5 + 0.25 * std::sin(i * M_PI / 32)});
   const double hole = 32 * 2.5 * 2.5 * std::sin(M_PI / 32), sag = 2.5 * (1 - std::cos(M_PI / 64)) + 1e-8;
   // (boundaries are stored to 1 / (2^31 - 1) of the surface's side: 5e-9 here)
+  const V7Writer::Surface holed{2, 2, false, false, {{{0, 0, 0}, {100000, 0, 0}}, {{0, 100000, 0}, {100000, 100000, 0}}},
+                                {}, {}, {}, {circle}};
   const std::vector<V7Writer::P> square{{0, 0, 0}, {100000, 0, 0}, {100000, 100000, 0}, {0, 100000, 0}, {0, 0, 0}};
-  auto raised = [](std::vector<V7Writer::P> points, int32_t dz) {
-    for (auto& p : points)
-      p.z += dz;
-    return points;
-  };
+  std::vector<V7Writer::P> top = square;
+  for (auto& p : top)
+    p.z = 50000;
   const std::vector<V7Writer::P> profile{{20000, 0, 0}, {40000, 0, 0}, {40000, 0, 30000}, {20000, 0, 30000}, {20000, 0, 0}};
   std::vector<V7Writer::P> quarterTurned; // the profile a quarter turn about z
   for (const auto& p : profile)
@@ -427,12 +406,11 @@ TEST_F(DgnModuleTest, SurfacesSolidsAndConesBecomeMeshesOnTheExactSurface)
   std::vector<V7Writer::Bytes> revolution{w.vertices(4, profile), w.vertices(4, quarterTurned)};
   for (const auto& [r, z] : {std::make_pair(20000, 0), std::make_pair(40000, 0), std::make_pair(40000, 30000), std::make_pair(20000, 30000)})
     revolution.push_back(w.arc(0, 90, r, r, 0, 0, rule, z));
-  std::vector<V7Writer::Bytes> projection{w.vertices(6, square), w.vertices(6, raised(square, 50000))};
+  std::vector<V7Writer::Bytes> projection{w.vertices(6, square), w.vertices(6, top)};
   for (size_t i = 0; i + 1 < square.size(); ++i)
-    projection.push_back(w.line(square[i], raised(square, 50000)[i], rule));
+    projection.push_back(w.line(square[i], top[i], rule));
 
   const auto rho = [](const OdGePoint3d& p) { return std::hypot(p.x, p.y); };
-  const auto nearest = [](std::initializer_list<double> offs) { return std::min(offs); };
   struct Case {
     const char* what;
     V7Writer::Bytes element;
@@ -447,19 +425,16 @@ TEST_F(DgnModuleTest, SurfacesSolidsAndConesBecomeMeshesOnTheExactSurface)
                 {{{100000, 0, 0}, {100000, 100000, 0}, {0, 100000, 0}}, {{100000, 0, 40000}, {100000, 100000, 40000}, {0, 100000, 40000}}},
                 {{1, h, 1}, {1, h, 1}}, {}, {}, {}}),
      [&](const OdGePoint3d& p) { return std::fabs(rho(p) - 10) + (p.z < 0 || p.z > 4 ? 1 : 0); }, M_PI / 2 * 10 * 4},
-    {"a plane of 10 by 10 with a round hole",
-     w.surface({2, 2, false, false, {{{0, 0, 0}, {100000, 0, 0}}, {{0, 100000, 0}, {100000, 100000, 0}}}, {}, {}, {}, {circle}}),
+    {"a plane of 10 by 10 with a round hole", w.surface(holed),
      [&](const OdGePoint3d& p) { return std::fabs(p.z) + (std::hypot(p.x - 5, p.y - 5) < 2.5 - sag ? 1 : 0); },
      100 - hole},
-    {"the same plane with all but the round piece removed",
-     w.surface({2, 2, false, false, {{{0, 0, 0}, {100000, 0, 0}}, {{0, 100000, 0}, {100000, 100000, 0}}}, {}, {}, {}, {circle}},
-               outsideRemoved),
+    {"the same plane with all but the round piece removed", w.surface(holed, outsideRemoved),
      [](const OdGePoint3d& p) { return std::fabs(p.z) + (std::hypot(p.x - 5, p.y - 5) > 2.5 + 1e-8 ? 1 : 0); },
      hole},
     {"a solid cone from radius 5 at z = 0 to radius 2 at z = 10",
      w.cone(false, {}, {0, 0, 0}, 50000, {0, 0, 100000}, 20000),
      [&](const OdGePoint3d& p) {
-       return nearest({std::fabs(p.z) + (rho(p) > 5 + 1e-9), std::fabs(p.z - 10) + (rho(p) > 2 + 1e-9),
+       return std::min({std::fabs(p.z) + (rho(p) > 5 + 1e-9), std::fabs(p.z - 10) + (rho(p) > 2 + 1e-9),
                        std::fabs(rho(p) - (5 - 0.3 * p.z)) + (p.z < 0 || p.z > 10)});
      },
      M_PI * 7 * std::hypot(3.0, 10.0) + M_PI * 29},

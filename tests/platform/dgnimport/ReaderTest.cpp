@@ -8,20 +8,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 
 using namespace dgn;
-
-namespace {
-ControlData control(const char* master, const char* sub, int32_t ratio)
-{
-  ControlData c;
-  c.masterName = master;
-  c.subName = sub;
-  c.subUnitsPerMaster = ratio;
-  return c;
-}
-} // namespace
 
 TEST(DgnElement, DecodesMiddleEndianIntegersAndVaxDoubles)
 {
@@ -74,7 +62,7 @@ TEST(DgnUnits, NamesAreMappedAndCheckedAgainstTheRatio)
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.master) + "/" + c.sub);
-    const FileUnits u = resolveUnits(control(c.master, c.sub, c.ratio));
+    const FileUnits u = resolveUnits(ControlData{false, c.ratio, 1, c.master, c.sub});
     EXPECT_EQ(u.master, c.expectMaster);
     EXPECT_EQ(u.sub, c.expectSub);
     EXPECT_EQ(u.defaultIsMaster(), c.defaultIsMaster);
@@ -84,8 +72,7 @@ TEST(DgnUnits, NamesAreMappedAndCheckedAgainstTheRatio)
 TEST(DgnInspection, AcceptsDesignFilesAndRejectsEverythingElse)
 {
   const std::string path = ::testing::TempDir() + "inspect.dgn";
-  V7Writer::Units units;
-  V7Writer w(true, units);
+  V7Writer w(true, {});
   w.add(w.line({0, 0, 0}, {10, 10, 10}));
   ASSERT_TRUE(w.save(path));
   DesignFile f = DesignFile::inspect(path);
@@ -94,16 +81,13 @@ TEST(DgnInspection, AcceptsDesignFilesAndRejectsEverythingElse)
   EXPECT_EQ(f.control().uorPerSubUnit, 10);
   EXPECT_EQ(f.elementCount(), 2u);
 
-  const auto writeRaw = [&](const V7Writer::Bytes& b) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(b.data()), b.size());
-  };
-  writeRaw({0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1, 0, 0, 0, 0});
+  V7Writer::save(path, {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1, 0, 0, 0, 0});
   EXPECT_FALSE(DesignFile::inspect(path).isValid()) << "V8 compound document";
-  writeRaw({});
+  V7Writer::save(path, {});
   EXPECT_FALSE(DesignFile::inspect(path).isValid()) << "empty";
   V7Writer::Bytes cut = w.bytes();
   cut.resize(cut.size() - 5);
-  writeRaw(cut);
+  V7Writer::save(path, cut);
   EXPECT_FALSE(DesignFile::inspect(path).isValid()) << "element running past the end";
   std::remove(path.c_str());
   EXPECT_FALSE(DesignFile::inspect(path).exists());

@@ -5,34 +5,57 @@
 #include <fstream>
 
 namespace {
-constexpr double kQuaternionOne = 2147483647.0;
+using Bytes = V7Writer::Bytes;
+constexpr double kOne = 2147483647.0; // a quaternion's unit, and a fraction's
 
-void put16(V7Writer::Bytes& b, size_t at, unsigned v)
+void put16(Bytes& b, size_t at, unsigned v)
 {
   b[at] = uint8_t(v & 0xFF);
   b[at + 1] = uint8_t((v >> 8) & 0xFF);
 }
 
-// Marks an element as a component of a complex element.
-V7Writer::Bytes component(V7Writer::Bytes e)
+void putF64s(Bytes& b, size_t at, const std::vector<double>& values)
 {
-  e[0] |= 0x80;
-  return e;
+  for (size_t i = 0; i < values.size(); ++i)
+    V7Writer::putF64(b, at + 8 * i, values[i]);
 }
 
-size_t words(const std::vector<V7Writer::Bytes>& parts)
+void putFraction(Bytes& b, size_t at, double value)
 {
-  size_t n = 0;
-  for (const auto& p : parts)
-    n += p.size() / 2;
-  return n;
+  V7Writer::putI32(b, at, int32_t(std::lround(value * kOne)));
 }
 
-V7Writer::Bytes joined(V7Writer::Bytes head, const std::vector<V7Writer::Bytes>& parts)
+uint16_t radix50(const std::string& three)
 {
-  for (const auto& p : parts) {
-    const V7Writer::Bytes c = component(p);
-    head.insert(head.end(), c.begin(), c.end());
+  static const std::string kChars = " ABCDEFGHIJKLMNOPQRSTUVWXYZ$.?0123456789";
+  unsigned v = 0;
+  for (size_t i = 0; i < 3; ++i) {
+    const size_t d = i < three.size() ? kChars.find(three[i]) : 0;
+    v = v * 40 + unsigned(d == std::string::npos ? 0 : d);
+  }
+  return uint16_t(v);
+}
+
+// A B-spline's order, whether it is rational and whether it is closed, in one byte.
+uint8_t orderFlags(int order, bool rational, bool closed)
+{
+  return uint8_t(((order - 2) & 0x0F) | (rational ? 0x40 : 0) | (closed ? 0x80 : 0));
+}
+
+// A complex header followed by its components, flagged as such. The header counts the words that
+// follow its 19th (its 20th for B-splines, in two words).
+Bytes withComponents(Bytes head, const std::vector<Bytes>& parts, bool bspline = false)
+{
+  size_t words = head.size() / 2;
+  for (const Bytes& p : parts)
+    words += p.size() / 2;
+  if (bspline)
+    V7Writer::putI32(head, 36, int32_t(words - 20));
+  else
+    put16(head, 36, unsigned(words - 19));
+  for (const Bytes& p : parts) {
+    head.insert(head.end(), p.begin(), p.end());
+    head[head.size() - p.size()] |= 0x80;
   }
   return head;
 }
@@ -61,17 +84,6 @@ void V7Writer::putF64(Bytes& b, size_t at, double value)
     put16(b, at + 2 * word, unsigned((vax >> (48 - 16 * word)) & 0xFFFF));
 }
 
-uint16_t V7Writer::radix50(const std::string& three)
-{
-  static const std::string kChars = " ABCDEFGHIJKLMNOPQRSTUVWXYZ$.?0123456789";
-  unsigned v = 0;
-  for (size_t i = 0; i < 3; ++i) {
-    const size_t d = i < three.size() ? kChars.find(three[i]) : 0;
-    v = v * 40 + unsigned(d == std::string::npos ? 0 : d);
-  }
-  return uint16_t(v);
-}
-
 V7Writer::V7Writer(bool is3d, const Units& u) : m_is3d(is3d)
 {
   Bytes tcb(1536, 0);
@@ -85,8 +97,7 @@ V7Writer::V7Writer(bool is3d, const Units& u) : m_is3d(is3d)
     tcb[1122 + i] = i < u.sub.size() ? uint8_t(u.sub[i]) : 0;
   }
   tcb[1214] = is3d ? 0x40 : 0x00;
-  for (int i = 0; i < 3; ++i)
-    putF64(tcb, 1240 + 8 * i, u.origin[i]);
+  putF64s(tcb, 1240, {u.origin[0], u.origin[1], u.origin[2]});
   add(tcb);
 }
 
@@ -120,9 +131,14 @@ void V7Writer::putRotation(Bytes& b, size_t at, const Rotation& r) const
   // MicroStation stores the inverse rotation: the half angle's sine enters negated.
   const double half = r.degrees * M_PI / 360.0;
   const double n = std::sqrt(r.axis[0] * r.axis[0] + r.axis[1] * r.axis[1] + r.axis[2] * r.axis[2]);
-  putI32(b, at, int32_t(std::lround(std::cos(half) * kQuaternionOne)));
+  putI32(b, at, int32_t(std::lround(std::cos(half) * kOne)));
   for (int i = 0; i < 3; ++i)
-    putI32(b, at + 4 + 4 * size_t(i), int32_t(std::lround(-std::sin(half) * r.axis[i] / n * kQuaternionOne)));
+    putI32(b, at + 4 + 4 * size_t(i), int32_t(std::lround(-std::sin(half) * r.axis[i] / n * kOne)));
+}
+
+void V7Writer::putCentre(Bytes& b, double x, double y, double z) const
+{
+  putF64s(b, b.size() - 2 * vertexBytes(), m_is3d ? std::vector<double>{x, y, z} : std::vector<double>{x, y});
 }
 
 V7Writer::Bytes V7Writer::line(P a, P b, const Symbology& s) const
@@ -146,32 +162,22 @@ V7Writer::Bytes V7Writer::ellipse(double a, double b, const Rotation& rot, doubl
                                   const Symbology& s) const
 {
   Bytes e = header(15, m_is3d ? 92 : 72, s);
-  putF64(e, 36, a);
-  putF64(e, 44, b);
+  putF64s(e, 36, {a, b});
   putRotation(e, 52, rot);
-  const size_t o = m_is3d ? 68 : 56;
-  putF64(e, o, cx);
-  putF64(e, o + 8, cy);
-  if (m_is3d)
-    putF64(e, o + 16, cz);
+  putCentre(e, cx, cy, cz);
   return e;
 }
 
-V7Writer::Bytes V7Writer::arc(double start, double sweep, double a, double b, double cx, double cy,
-                              const Symbology& s, double cz) const
+V7Writer::Bytes V7Writer::arc(double start, double sweep, double a, double b, double cx, double cy, const Symbology& s,
+                              double cz) const
 {
   Bytes e = header(16, m_is3d ? 100 : 80, s);
   putI32(e, 36, int32_t(std::lround(start * 360000.0)));
   const int32_t magnitude = int32_t(std::lround(std::fabs(sweep) * 360000.0));
   putI32(e, 40, sweep < 0 ? int32_t(uint32_t(magnitude) | 0x80000000u) : magnitude);
-  putF64(e, 44, a);
-  putF64(e, 52, b);
+  putF64s(e, 44, {a, b});
   putRotation(e, 60, {});
-  const size_t o = m_is3d ? 76 : 64;
-  putF64(e, o, cx);
-  putF64(e, o + 8, cy);
-  if (m_is3d)
-    putF64(e, o + 16, cz);
+  putCentre(e, cx, cy, cz);
   return e;
 }
 
@@ -192,9 +198,7 @@ V7Writer::Bytes V7Writer::text(const std::string& t, P origin, int32_t heightMul
 
 V7Writer::Bytes V7Writer::colorTable(const std::vector<uint32_t>& rgb) const
 {
-  Symbology s;
-  s.level = 1;
-  Bytes e = header(5, 38 + 768, s);
+  Bytes e = header(5, 38 + 768, {});
   for (size_t i = 0; i < 256 && i < rgb.size(); ++i)
     for (int c = 0; c < 3; ++c)
       e[38 + 3 * i + size_t(c)] = uint8_t(rgb[i] >> (16 - 8 * c));
@@ -204,16 +208,14 @@ V7Writer::Bytes V7Writer::colorTable(const std::vector<uint32_t>& rgb) const
 V7Writer::Bytes V7Writer::complex(int type, const std::vector<Bytes>& parts, const Symbology& s) const
 {
   Bytes e = header(type, 44, s);
-  put16(e, 36, unsigned(words(parts) + e.size() / 2 - 19));
   put16(e, 38, unsigned(parts.size()));
-  return joined(e, parts);
+  return withComponents(e, parts);
 }
 
 V7Writer::Bytes V7Writer::textNode(const std::vector<Bytes>& lines, P origin, int just, int32_t lineSpacing,
                                    const Symbology& s) const
 {
   Bytes e = header(7, (m_is3d ? 74 : 62) + vertexBytes(), s);
-  put16(e, 36, unsigned(words(lines) + e.size() / 2 - 19));
   put16(e, 38, unsigned(lines.size()));
   e[45] = uint8_t(just);
   putI32(e, 46, lineSpacing);
@@ -221,54 +223,38 @@ V7Writer::Bytes V7Writer::textNode(const std::vector<Bytes>& lines, P origin, in
   putI32(e, 54, 1000);
   putRotation(e, 58, {});
   putPoint(e, m_is3d ? 74 : 62, origin);
-  return joined(e, lines);
+  return withComponents(e, lines);
 }
 
 V7Writer::Bytes V7Writer::cell(const std::string& name, P origin, const std::vector<Bytes>& parts,
                                const Symbology& s) const
 {
   Bytes e = header(2, m_is3d ? 124 : 92, s);
-  put16(e, 36, unsigned(words(parts) + e.size() / 2 - 19));
   put16(e, 38, radix50(name.substr(0, std::min<size_t>(3, name.size()))));
   put16(e, 40, radix50(name.size() > 3 ? name.substr(3) : ""));
   putPoint(e, m_is3d ? 112 : 84, origin);
-  return joined(e, parts);
-}
-
-V7Writer::Bytes V7Writer::sharedCell(int type, const std::string& name, P origin, const std::vector<double>& matrix,
-                                     const Symbology& s) const
-{
-  Bytes e = header(type, 164 + name.size() + 1, s);
-  for (size_t i = 0; i < matrix.size(); ++i)
-    putF64(e, 76 + 8 * i, matrix[i]);
-  for (int i = 0; i < 3; ++i) {
-    const uint32_t v = uint32_t(i == 0 ? origin.x : i == 1 ? origin.y : origin.z);
-    for (int byte = 0; byte < 4; ++byte)
-      e[148 + 4 * size_t(i) + size_t(byte)] = uint8_t(v >> (8 * byte)); // plainly little-endian
-  }
-  std::memcpy(e.data() + 164, name.data(), name.size());
-  return e;
+  return withComponents(e, parts);
 }
 
 V7Writer::Bytes V7Writer::sharedCellDefinition(const std::string& name, const std::vector<Bytes>& parts) const
 {
-  const std::vector<double> identity = m_is3d ? std::vector<double>{1, 0, 0, 0, 1, 0, 0, 0, 1} : std::vector<double>{1, 0, 0, 1};
-  Bytes e = sharedCell(34, name, {}, identity, {});
-  put16(e, 36, unsigned(words(parts) + e.size() / 2 - 19));
-  return joined(e, parts);
+  // Laid out as an instance at the origin with no rotation.
+  const std::vector<double> identity =
+    m_is3d ? std::vector<double>{1, 0, 0, 0, 1, 0, 0, 0, 1} : std::vector<double>{1, 0, 0, 1};
+  Bytes e = sharedCellInstance(name, {}, identity);
+  e[1] = 34;
+  return withComponents(e, parts);
 }
 
 V7Writer::Bytes V7Writer::sharedCellInstance(const std::string& name, P origin, const std::vector<double>& matrix,
                                              const Symbology& s) const
 {
-  return sharedCell(35, name, origin, matrix, s);
-}
-
-V7Writer::Bytes V7Writer::fractions(int type, const std::vector<double>& values, const Symbology& s) const
-{
-  Bytes e = header(type, 36 + 4 * values.size(), s);
-  for (size_t i = 0; i < values.size(); ++i)
-    putI32(e, 36 + 4 * i, int32_t(std::lround(values[i] * 2147483647.0)));
+  Bytes e = header(35, 164 + name.size() + 1, s);
+  putF64s(e, 76, matrix);
+  const int32_t xyz[3] = {origin.x, origin.y, origin.z};
+  for (size_t i = 0; i < 12; ++i)
+    e[148 + i] = uint8_t(uint32_t(xyz[i / 4]) >> (8 * (i % 4))); // plainly little-endian
+  std::memcpy(e.data() + 164, name.data(), name.size());
   return e;
 }
 
@@ -282,11 +268,18 @@ V7Writer::Bytes V7Writer::spline(int order, bool closed, const std::vector<P>& p
   if (!weights.empty())
     parts.push_back(fractions(28, weights, s));
   Bytes e = header(27, 48, s);
-  putI32(e, 36, int32_t(words(parts) + e.size() / 2 - 20));
-  e[40] = uint8_t(((order - 2) & 0x0F) | (weights.empty() ? 0 : 0x40) | (closed ? 0x80 : 0));
+  e[40] = orderFlags(order, !weights.empty(), closed);
   put16(e, 42, unsigned(poles.size()));
   put16(e, 44, unsigned(knots.size()));
-  return joined(e, parts);
+  return withComponents(e, parts, true);
+}
+
+V7Writer::Bytes V7Writer::fractions(int type, const std::vector<double>& values, const Symbology& s) const
+{
+  Bytes e = header(type, 36 + 4 * values.size(), s);
+  for (size_t i = 0; i < values.size(); ++i)
+    putFraction(e, 36 + 4 * i, values[i]);
+  return e;
 }
 
 V7Writer::Bytes V7Writer::surface(const Surface& f, const Symbology& s) const
@@ -301,8 +294,8 @@ V7Writer::Bytes V7Writer::surface(const Surface& f, const Symbology& s) const
     put16(e, 36, unsigned(b + 1));
     put16(e, 38, unsigned(f.boundaries[b].size()));
     for (size_t i = 0; i < f.boundaries[b].size(); ++i) {
-      putI32(e, 40 + 8 * i, int32_t(std::lround(f.boundaries[b][i].first * 2147483647.0)));
-      putI32(e, 44 + 8 * i, int32_t(std::lround(f.boundaries[b][i].second * 2147483647.0)));
+      putFraction(e, 40 + 8 * i, f.boundaries[b][i].first);
+      putFraction(e, 44 + 8 * i, f.boundaries[b][i].second);
     }
     parts.push_back(e);
   }
@@ -312,26 +305,24 @@ V7Writer::Bytes V7Writer::surface(const Surface& f, const Symbology& s) const
       parts.push_back(fractions(28, f.weights[r], s));
   }
   Bytes e = header(24, 58, s);
-  putI32(e, 36, int32_t(words(parts) + e.size() / 2 - 20));
-  e[40] = uint8_t(((f.orderU - 2) & 0x0F) | (f.weights.empty() ? 0 : 0x40) | (f.closedU ? 0x80 : 0));
+  e[40] = orderFlags(f.orderU, !f.weights.empty(), f.closedU);
   put16(e, 42, unsigned(f.rows.empty() ? 0 : f.rows.front().size()));
   put16(e, 44, unsigned(f.knotsU.size()));
-  e[48] = uint8_t(((f.orderV - 2) & 0x0F) | (f.closedV ? 0x80 : 0));
+  e[48] = orderFlags(f.orderV, false, f.closedV);
   put16(e, 50, unsigned(f.rows.size()));
   put16(e, 52, unsigned(f.knotsV.size()));
   put16(e, 56, unsigned(f.boundaries.size()));
-  return joined(e, parts);
+  return withComponents(e, parts, true);
 }
 
 V7Writer::Bytes V7Writer::swept(int type, int surfaceType, int elementsPerBoundary, const std::vector<Bytes>& parts,
                                 const Symbology& s) const
 {
   Bytes e = header(type, 50, s);
-  put16(e, 36, unsigned(words(parts) + e.size() / 2 - 19));
   put16(e, 38, unsigned(parts.size()));
   e[40] = uint8_t(surfaceType);
   e[41] = uint8_t(elementsPerBoundary - 1);
-  return joined(e, parts);
+  return withComponents(e, parts);
 }
 
 V7Writer::Bytes V7Writer::cone(bool surface, const Rotation& rotation, const std::vector<double>& center1,
@@ -341,12 +332,8 @@ V7Writer::Bytes V7Writer::cone(bool surface, const Rotation& rotation, const std
   Bytes e = header(23, 118, s);
   put16(e, 36, surface ? 0x8000 : 0);
   putRotation(e, 38, rotation);
-  for (size_t i = 0; i < 3; ++i) {
-    putF64(e, 54 + 8 * i, center1[i]);
-    putF64(e, 86 + 8 * i, center2[i]);
-  }
-  putF64(e, 78, radius1);
-  putF64(e, 110, radius2);
+  putF64s(e, 54, {center1[0], center1[1], center1[2], radius1});
+  putF64s(e, 86, {center2[0], center2[1], center2[2], radius2});
   return e;
 }
 
@@ -357,9 +344,8 @@ V7Writer::Bytes V7Writer::bytes() const
   return b;
 }
 
-bool V7Writer::save(const std::string& path) const
+bool V7Writer::save(const std::string& path, const Bytes& b)
 {
-  const Bytes b = bytes();
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
   return bool(out);

@@ -85,18 +85,19 @@ public:
   void add(const Bytes& element) { m_file.insert(m_file.end(), element.begin(), element.end()); }
   // The file so far, closed with the end-of-design marker.
   Bytes bytes() const;
-  bool save(const std::string& path) const;
+  bool save(const std::string& path) const { return save(path, bytes()); }
+  // Writes `bytes` as the whole of the file `path`.
+  static bool save(const std::string& path, const Bytes& bytes);
 
   static void putI32(Bytes& b, size_t at, int32_t v);
   static void putF64(Bytes& b, size_t at, double v);
 
 private:
-  static uint16_t radix50(const std::string& three);
   Bytes header(int type, size_t bytes, const Symbology& s) const;
   void putPoint(Bytes& b, size_t at, P p) const;
   void putRotation(Bytes& b, size_t at, const Rotation& rotation) const;
-  Bytes sharedCell(int type, const std::string& name, P origin, const std::vector<double>& matrix,
-                   const Symbology& s) const;
+  // A conic's centre, the last of its data: two or three doubles.
+  void putCentre(Bytes& b, double x, double y, double z) const;
   size_t vertexBytes() const { return m_is3d ? 12 : 8; }
   Bytes fractions(int type, const std::vector<double>& values, const Symbology& s) const;
 

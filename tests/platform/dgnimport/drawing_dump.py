@@ -3,26 +3,24 @@
 # space into world coordinates, a block into its own), and the block references in model space.
 import json
 import math
+import re
 import sys
 
 import ezdxf
 from ezdxf.colors import aci2rgb, int2rgb
-from ezdxf.math import ConstructionEllipse, Vec3
+from ezdxf.math import BoundingBox, ConstructionEllipse, Vec3
 
 
 def rgb(entity, doc, byblock):
     dxf = entity.dxf
-    if dxf.hasattr("true_color"):
-        return "%02x%02x%02x" % int2rgb(dxf.true_color)
-    index = dxf.get("color", 256)
+    index = None if dxf.hasattr("true_color") else dxf.get("color", 256)
     if index == 0:
         return byblock
-    if index == 256:
-        layer = doc.layers.get(dxf.get("layer", "0"))
-        if layer.dxf.hasattr("true_color"):
-            return "%02x%02x%02x" % int2rgb(layer.dxf.true_color)
-        index = abs(layer.dxf.get("color", 7))
-    return "%02x%02x%02x" % aci2rgb(index)
+    if index == 256:  # by layer
+        dxf = doc.layers.get(dxf.get("layer", "0")).dxf
+    if dxf.hasattr("true_color"):
+        return "%02x%02x%02x" % int2rgb(dxf.true_color)
+    return "%02x%02x%02x" % aci2rgb(abs(dxf.get("color", 7)))
 
 
 def xyz(v):
@@ -35,27 +33,12 @@ def coordinates(points):  # x, y, z, x, y, z...: one list, not one a point, read
 
 def tolerance(points):
     """A flattening tolerance of 1e-7 of the points' extent: fine enough to measure 1e-6, and fast."""
-    points = [Vec3(p) for p in points]
-    low = Vec3(min(p.x for p in points), min(p.y for p in points), min(p.z for p in points))
-    high = Vec3(max(p.x for p in points), max(p.y for p in points), max(p.z for p in points))
-    return 1e-7 * max(1e-3, (high - low).magnitude)
+    return 1e-7 * max(1e-3, BoundingBox(points).size.magnitude)
 
 
 def caret_decoded(text):
     """TEXT writes a control character as ^ and a letter, and a caret as ^ and a blank."""
-    out, i = [], 0
-    while i < len(text):
-        if text[i] == "^" and i + 1 < len(text):
-            out.append("^" if text[i + 1] == " " else chr(ord(text[i + 1]) - 64))
-            i += 2
-        else:
-            out.append(text[i])
-            i += 1
-    return "".join(out)
-
-
-def points_of(polyline):
-    return polyline.vertices_in_wcs() if polyline.dxftype() == "LWPOLYLINE" else polyline.points()
+    return re.sub(r"\^(.)", lambda m: "^" if m[1] == " " else chr(ord(m[1]) - 64), text, flags=re.S)
 
 
 def geometry(e):
@@ -65,15 +48,12 @@ def geometry(e):
     if kind == "POINT":
         return {"points": coordinates([e.dxf.location])}
     if kind in ("LWPOLYLINE", "POLYLINE"):
-        if kind == "LWPOLYLINE":
-            points, closed = e.vertices_in_wcs(), e.closed
-        else:
-            ocs = e.ocs()
-            points = (ocs.to_wcs(p) if e.is_2d_polyline else p for p in e.points())
-            closed = e.is_closed
-        out = {"points": coordinates(points), "closed": closed}
+        lw = kind == "LWPOLYLINE"
+        stored = list(e.vertices_in_wcs() if lw else e.points())
+        points = [e.ocs().to_wcs(p) for p in stored] if not lw and e.is_2d_polyline else stored
+        out = {"points": coordinates(points), "closed": e.closed if lw else e.is_closed}
         if e.has_arc:  # through its lines and true arcs: a path would hold arcs as Bezier curves
-            flat, near = [], tolerance(points_of(e))
+            flat, near = [], tolerance(stored)
             for part in e.virtual_entities():
                 run = [part.dxf.start, part.dxf.end] if part.dxftype() == "LINE" else list(part.flattening(near))
                 flat += run if not flat or not flat[-1].isclose(run[0]) else run[1:]
@@ -100,24 +80,18 @@ def geometry(e):
     return {}
 
 
-def describe(e, doc, byblock):
-    out = {"kind": e.dxftype(), "layer": e.dxf.get("layer", "0"), "rgb": rgb(e, doc, byblock)}
-    out.update(geometry(e))
-    return out
-
-
 def flatten(entities, doc, byblock, out=None):
     out = [] if out is None else out
     for e in entities:
+        head = {"kind": e.dxftype(), "layer": e.dxf.get("layer", "0"), "rgb": rgb(e, doc, byblock)}
         if e.dxftype() == "INSERT":
-            flatten(e.virtual_entities(), doc, rgb(e, doc, byblock), out)
+            flatten(e.virtual_entities(), doc, head["rgb"], out)
         elif e.dxftype() == "POLYLINE" and e.is_poly_face_mesh:  # each face as the closed run of its edges
             for face in e.faces():
                 corners = [v.dxf.location for v in face[:-1]]
-                out.append({"kind": "POLYFACE", "layer": e.dxf.get("layer", "0"), "rgb": rgb(e, doc, byblock),
-                            "points": coordinates(corners + corners[:1]), "closed": True})
+                out.append({**head, "kind": "POLYFACE", "points": coordinates(corners + corners[:1]), "closed": True})
         else:
-            out.append(describe(e, doc, byblock))
+            out.append({**head, **geometry(e)})
     return out
 
 
