@@ -9,27 +9,21 @@ public:
 
   static OdCmColor byLayer() { return OdCmColor(kByLayer, 256); }
   static OdCmColor byBlock() { return OdCmColor(kByBlock, 0); }
-  static OdCmColor fromIndex(OdInt16 index) { return OdCmColor(kByACI, index); }
+  static OdCmColor fromIndex(OdInt16 index) { return OdCmColor(kByACI, OdUInt16(index)); }
   static OdCmColor fromRGB(OdUInt8 r, OdUInt8 g, OdUInt8 b)
   {
-    OdCmColor c(kByColor, 0);
-    c.m_rgb = (OdUInt32(r) << 16) | (OdUInt32(g) << 8) | b;
-    return c;
+    return OdCmColor(kByColor, (OdUInt32(r) << 16) | (OdUInt32(g) << 8) | b);
   }
 
-  Method colorMethod() const { return m_method; }
+  Method colorMethod() const { return Method(m_value >> 24); }
   // 256 by layer, 0 by block, 1..255 an index; for a true colour the index is 0.
-  OdInt16 colorIndex() const { return m_index; }
-  OdUInt32 rgb() const { return m_rgb; } // 0xRRGGBB, true colours only
+  OdInt16 colorIndex() const { return colorMethod() == kByColor ? 0 : OdInt16(m_value & 0xFFFF); }
+  OdUInt32 rgb() const { return colorMethod() == kByColor ? m_value & 0xFFFFFF : 0; } // 0xRRGGBB, true colours only
 
-  friend bool operator==(const OdCmColor& a, const OdCmColor& b)
-  {
-    return a.m_method == b.m_method && a.m_index == b.m_index && a.m_rgb == b.m_rgb;
-  }
+  friend bool operator==(const OdCmColor& a, const OdCmColor& b) { return a.m_value == b.m_value; }
 
 private:
-  OdCmColor(Method method, OdInt16 index) : m_method(method), m_index(index) {}
-  Method m_method;
-  OdInt16 m_index;
-  OdUInt32 m_rgb = 0;
+  // The method in the top byte, the index or the RGB below it: four bytes, as every entity has one.
+  OdCmColor(Method method, OdUInt32 value) : m_value((OdUInt32(method) << 24) | (value & 0xFFFFFF)) {}
+  OdUInt32 m_value;
 };

@@ -27,15 +27,15 @@ public:
   const OdCmColor& color() const { return m_color; }
   void setColor(const OdCmColor& color) { m_color = color; }
   int lineWeight() const { return m_lineWeight; }
-  void setLineWeight(int weight) { m_lineWeight = weight; }
+  void setLineWeight(int weight) { m_lineWeight = OdInt16(weight); }
   bool isVisible() const { return m_visible; }
   void setVisibility(bool visible) { m_visible = visible; }
 
 private:
   // The small members first: they fit in what the object part leaves unused, which a drawing of
-  // a million entities notices.
+  // a million entities notices. Weights run from -3 to 211.
   bool m_visible = true;
-  int m_lineWeight = OdDb::kLnWtByLayer;
+  OdInt16 m_lineWeight = OdDb::kLnWtByLayer;
   OdCmColor m_color = OdCmColor::byLayer();
   OdDbObjectId m_layer;
   OdDbObjectId m_linetype;
