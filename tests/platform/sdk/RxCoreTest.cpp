@@ -44,11 +44,10 @@ OdRxObjectPtr value(bool b)
 }
 
 class RxCore : public LiveCountsTest {};
-class Alloc : public LiveCountsTest {};
 
 } // namespace
 
-TEST_F(Alloc, CountsEveryLiveBlockAndExhaustionRaisesBadAllocLeavingNothingCounted)
+TEST_F(RxCore, CountsEveryLiveBlockAndExhaustionRaisesBadAllocLeavingNothingCounted)
 {
   const long before = odrxLiveBlockCount();
   void* a = odrxAlloc(16);
@@ -72,7 +71,7 @@ TEST_F(Alloc, CountsEveryLiveBlockAndExhaustionRaisesBadAllocLeavingNothingCount
 
 // Blocks from the pools by size never overlap, whatever the size and however many threads take
 // and give them back at once, and each is counted until it is freed.
-TEST_F(Alloc, SizedBlocksNeverOverlapAndAreCountedAcrossThreads)
+TEST_F(RxCore, SizedBlocksNeverOverlapAndAreCountedAcrossThreads)
 {
   const auto churn = [](unsigned seed) {
     std::vector<std::pair<unsigned char*, size_t>> held;
@@ -262,8 +261,7 @@ TEST_F(RxCore, StringsRoundTripUtf8CompareAsCadUsersTypeAndArraysCheckIndices)
   EXPECT_LT(OdString("abc").iCompare(OdString("ABD")), 0);
   EXPECT_GT(OdString("abcd").iCompare(OdString("ABC")), 0);
   EXPECT_NE(OdString("abc").compare(OdString("ABC")), 0);
-  OdString upper("_-insertBlock");
-  EXPECT_EQ(upper.makeUpper(), OdString("_-INSERTBLOCK"));
+  EXPECT_EQ(OdString("_-insertBlock").makeUpper(), OdString("_-INSERTBLOCK"));
 
   OdStringArray names;
   EXPECT_EQ(names.append(OdString("Default")), 0u);
