@@ -18,9 +18,7 @@ protected:
     m_handle = dlopen(kModulePath.c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(m_handle, nullptr) << dlerror();
     create = reinterpret_cast<OdrxCreateModuleObjectFn>(dlsym(m_handle, "odrxCreateModuleObject"));
-    version = reinterpret_cast<OdrxGetAPIVersionFn>(dlsym(m_handle, "odrxGetAPIVersion"));
     ASSERT_NE(create, nullptr);
-    ASSERT_NE(version, nullptr);
   }
   void TearDown() override
   {
@@ -40,7 +38,6 @@ protected:
   void* m_handle = nullptr;
   OdRxModule* m_module = nullptr;
   OdrxCreateModuleObjectFn create = nullptr;
-  OdrxGetAPIVersionFn version = nullptr;
 };
 
 OdEdCommand* registeredImportCommand()
@@ -52,6 +49,8 @@ OdEdCommand* registeredImportCommand()
 
 TEST_F(ModuleEntry, ReportsItsSdkReleaseAndCreatesOneObjectUntilItsDeletionThatCountingNeverDestroys)
 {
+  const auto version = reinterpret_cast<OdrxGetAPIVersionFn>(dlsym(m_handle, "odrxGetAPIVersion"));
+  ASSERT_NE(version, nullptr);
   int major = -1, minor = -1, majorBuild = -1, minorBuild = -1;
   version(major, minor, majorBuild, minorBuild);
   EXPECT_EQ(std::vector<int>({major, minor, majorBuild, minorBuild}), std::vector<int>({23, 1, 0, 33311}));
@@ -88,7 +87,6 @@ TEST_F(ModuleEntry, InitialisationAddsTheCommandWithItsNamesAndFlagAndUninitiali
   module->initApp();
   OdEdCommand* command = registeredImportCommand();
   ASSERT_NE(command, nullptr);
-  EXPECT_EQ(odedRegCmds()->lookupCmd(OdString("importdgn")).get(), command);
   EXPECT_EQ(command->localName(), OdString("IMPORTDGN")) << "no translation installed";
   EXPECT_EQ(command->flags() & 0x2000000, 0x2000000);
   // The command is part of the module object: releasing it more often than it was referenced
