@@ -83,7 +83,6 @@ protected:
     services.appServices.whileConverting = nullptr;
   }
   QString sourceFile(const QString& name) { return QDir(source).filePath(name); }
-  QString destinationFile(const QString& name) { return QDir(destination).filePath(name); }
   void addPlan(const QString& name) { samplePlan("SRC/" + name); }
   // The report with its date and time, which must be one, taken out.
   QByteArray reportWithoutDate() const
@@ -173,8 +172,8 @@ TEST_F(DgnBatchTest, UnitsComeFromTheGlobalChoiceTheStoredChoiceOrTheFile)
                                            "Total number of failed files: 0\r\n"))
     << "without failures three empty lines";
 
-  for (const QString& name : converted())
-    QFile::remove(destinationFile(name));
+  QDir(destination).removeRecursively();
+  makeBatchFolders();
   owner->setGlobalSettings(true);
   newWorker(false);
   runHere({"a.dgn", "b.dgn"});
@@ -219,7 +218,7 @@ TEST_F(DgnBatchTest, FaultsDuringARunLoseNothing)
      "converted files: 2\r\nTotal number of converted Design Model: 2\r\nTotal number of failed files: 0\r\n"},
     {"a folder named Report.txt", [&] { QDir(destination).mkdir("Report.txt"); }, all, ""},
     {"a pipe named Report.txt: nothing waits for a reader", [&] {
-       ASSERT_EQ(::mkfifo(QFile::encodeName(destinationFile("Report.txt")).constData(), 0644), 0);
+       ASSERT_EQ(::mkfifo(QFile::encodeName(destination + "/Report.txt").constData(), 0644), 0);
      }, all, ""},
     {"a plain file where the destination should be", [&] { batch->setDestinationPath(writeFile("SRC/blocked", "")); },
      QStringList(), ""},

