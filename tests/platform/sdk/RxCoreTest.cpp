@@ -272,15 +272,14 @@ TEST_F(RxCore, StringsRoundTripUtf8CompareAsCadUsersTypeAndArraysCheckIndices)
   EXPECT_THROW(names.removeAt(5), OdError);
 }
 
+// A whole module file name is what a module answers as its name (LinkerTest); here, the edges.
 TEST(WinPort, ModuleFileNamesAreCutToTheBufferAndSleepWaits)
 {
   const std::string path = std::string(DGN_TEST_MODULE_DIR) + "/SampleModule.tx";
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(handle, nullptr) << dlerror();
   WCHAR buffer[MAX_PATH];
-  const DWORD n = GetModuleFileNameW(handle, buffer, MAX_PATH);
-  EXPECT_EQ(winport::utf16ToUtf8(std::u16string(buffer, n)), path);
-  EXPECT_EQ(buffer[n], u'\0');
+  EXPECT_EQ(buffer[GetModuleFileNameW(handle, buffer, MAX_PATH)], u'\0');
   WCHAR tiny[5];
   EXPECT_EQ(GetModuleFileNameW(handle, tiny, 5), 4u) << "cut to the buffer, still terminated";
   EXPECT_EQ(std::u16string(tiny), winport::utf8ToUtf16(path.substr(0, 4)));
