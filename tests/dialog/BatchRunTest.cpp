@@ -18,8 +18,8 @@ protected:
     EXPECT_TRUE(waitUntil([this] { return processThreads() <= threads; }, 5000)) << "no thread left";
     DialogTest::TearDown();
   }
-  // Both folders, `count` copies of the sample in the source, then a dialog on the Batch page with
-  // both folders and every file checked.
+  // `count` copies of the sample in a new source folder, then a dialog on the Batch page with both
+  // folders and every file checked.
   void prepare(int count)
   {
     makeBatchFolders();
@@ -144,9 +144,8 @@ TEST_F(BatchRunTest, GoingToInsertModeStopsTheRunWithTheTotalsSoFar)
   QMetaObject::invokeMethod(dialog.get(), "mode_changed");
   EXPECT_EQ(question, "Cancel batch processing?");
   EXPECT_EQ(child<QStackedWidget>(*dialog, "swModes")->currentIndex(), 0);
-  ASSERT_TRUE(reportWritten());
   const QByteArray text = report();
-  EXPECT_TRUE(text.contains("Total number of converted files: ")) << text.constData();
+  EXPECT_TRUE(text.contains("Total number of converted files: ")) << "the totals so far: " << text.constData();
   EXPECT_FALSE(text.contains("Total number of converted files: 300")) << "the run stopped before its end";
   waitUntil([] { return false; }, 1500);
   EXPECT_TRUE(finished.isEmpty()) << "no end message";
