@@ -130,7 +130,6 @@ TEST_F(BatchRunTest, AbortAnsweredNoGoesOnAndYesAbandonsTheRunForGood)
   EXPECT_TRUE(finished.isEmpty()) << "an abandoned run is never announced";
   EXPECT_FALSE(reportWritten());
   EXPECT_EQ(QDir(destination).entryList({"*.dwg"}).size(), 99) << "nor is the model in hand copied";
-  services.appServices.whileConverting = nullptr;
 }
 
 TEST_F(BatchRunTest, GoingToInsertModeStopsTheRunWithTheTotalsSoFar)

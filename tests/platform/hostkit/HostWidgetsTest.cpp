@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
