@@ -22,7 +22,6 @@ public:
   explicit RecordingOwner(CFxUserIO* userIO) : CDgnImportDlg(userIO, nullptr) {}
   QList<int> progress;
   std::function<void(int)> onProgress;
-  void setGlobalSettings(bool on) { ui.cbGlobalSettings->setChecked(on); }
   void storeChoice(const char* file, const char* model, bool master) { m_unitChoices[CFxString(file)][CFxString(model)] = master; }
   void dropImporter() { m_pDgnImporter = nullptr; }
 
@@ -174,7 +173,7 @@ TEST_F(DgnBatchTest, UnitsComeFromTheGlobalChoiceTheStoredChoiceOrTheFile)
 
   QDir(destination).removeRecursively();
   makeBatchFolders();
-  owner->setGlobalSettings(true);
+  child<QCheckBox>(*owner, "cbGlobalSettings")->setChecked(true);
   newWorker(false);
   runHere({"a.dgn", "b.dgn"});
   EXPECT_EQ(converted(), (QStringList{"a_Default_mm.dwg", "b_Default_mm.dwg"})) << "the global choice for all";
