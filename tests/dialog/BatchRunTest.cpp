@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr char kFinished[] = "Batch processing finished. \n(Report generated at destination path.)";
-
 // A dialog on the Batch page over a source folder of sample copies, and what its tests look at.
 class BatchRunTest : public DialogTest {
 protected:
@@ -71,7 +69,7 @@ TEST_F(BatchRunTest, ARunIsAnnouncedAfterItsLastFileAndStartWaitsForItsWorker)
   clock.start();
   ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty(); }));
   EXPECT_GE(clock.elapsed(), 1000) << "the end waits a second";
-  EXPECT_EQ(finished, kFinished);
+  EXPECT_EQ(finished, "Batch processing finished. \n(Report generated at destination path.)");
   EXPECT_EQ(values.mid(0, 4), (QList<int>{0, 1, 2, 3}));
   EXPECT_TRUE(waitUntil([&] { return inputsEnabled(); }));
   EXPECT_TRUE(bar()->isHidden());
