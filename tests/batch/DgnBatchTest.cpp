@@ -22,7 +22,6 @@ public:
   explicit RecordingOwner(CFxUserIO* userIO) : CDgnImportDlg(userIO, nullptr) {}
   QList<int> progress;
   std::function<void(int)> onProgress;
-  void setGlobalSettings(bool on) { ui.cbGlobalSettings->setChecked(on); }
   void storeChoice(const char* file, const char* model, bool master) { m_unitChoices[CFxString(file)][CFxString(model)] = master; }
   void dropImporter() { m_pDgnImporter = nullptr; }
 
@@ -40,10 +39,10 @@ namespace {
 // A tmpfs of 64 KiB mounted at `where` for one test: a disk that fills up for real. Only root may
 // mount; otherwise `mounted` stays false.
 struct SmallDisk {
-  explicit SmallDisk(const QString& where) : path(where)
+  explicit SmallDisk(const QString& where)
+    : path(where), mounted(QDir().mkpath(where) && geteuid() == 0 &&
+                           ::mount("tmpfs", QFile::encodeName(where).constData(), "tmpfs", 0, "size=64k") == 0)
   {
-    QDir().mkpath(where);
-    mounted = geteuid() == 0 && ::mount("tmpfs", QFile::encodeName(where).constData(), "tmpfs", 0, "size=64k") == 0;
   }
   ~SmallDisk()
   {
@@ -51,7 +50,7 @@ struct SmallDisk {
       ::umount2(QFile::encodeName(path).constData(), MNT_DETACH);
   }
   QString path;
-  bool mounted = false;
+  bool mounted;
 };
 
 class DgnBatchTest : public DialogTest {
@@ -79,19 +78,19 @@ protected:
     batch->setMasterUnits(masterUnits);
     batch->setProgressBar(&bar);
     owner->progress.clear();
+    owner->onProgress = nullptr;
+    services.appServices.whileConverting = nullptr;
   }
   QString sourceFile(const QString& name) { return QDir(source).filePath(name); }
-  QString destinationFile(const QString& name) { return QDir(destination).filePath(name); }
   void addPlan(const QString& name) { samplePlan("SRC/" + name); }
-  // The report with its date and time taken out.
+  // The report with its date and time, which must be one, taken out.
   QByteArray reportWithoutDate() const
   {
     QByteArray bytes = report();
-    const int start = bytes.indexOf("Created on ");
-    const int end = bytes.indexOf("\r\n", start);
-    if (start >= 0 && end > start)
-      bytes.replace(start, end - start, "Created on DATE");
-    return bytes;
+    const int start = bytes.indexOf("Created on ") + 11, end = bytes.indexOf("\r\n", start);
+    const QString date = QString::fromUtf8(bytes.mid(start, end - start));
+    EXPECT_TRUE(start > 10 && QDateTime::fromString(date, Qt::TextDate).isValid()) << date.toStdString();
+    return bytes.replace(start, end - start, "DATE");
   }
   QStringList converted() const { return QDir(destination).entryList({"*.dwg"}, QDir::Files, QDir::Name); }
   // Runs the worker on this thread, so its progress arrives at once.
@@ -149,8 +148,6 @@ TEST_F(DgnBatchTest, EveryFailedFileHasItsLineAndTheTotalsCount)
                                   "Total number of converted files: 2\r\n"
                                   "Total number of converted Design Model: 2\r\n"
                                   "Total number of failed files: 2\r\n").toUtf8());
-  const QString date = QString::fromUtf8(report().split('\r').value(1).mid(QByteArray("\nCreated on ").size()));
-  EXPECT_TRUE(QDateTime::fromString(date, Qt::TextDate).isValid()) << date.toStdString();
   EXPECT_FALSE(batch->isProcessing());
 
   // Without an importer (its module did not load) no file has a model.
@@ -174,9 +171,9 @@ TEST_F(DgnBatchTest, UnitsComeFromTheGlobalChoiceTheStoredChoiceOrTheFile)
                                            "Total number of failed files: 0\r\n"))
     << "without failures three empty lines";
 
-  for (const QString& name : converted())
-    QFile::remove(destinationFile(name));
-  owner->setGlobalSettings(true);
+  QDir(destination).removeRecursively();
+  makeBatchFolders();
+  child<QCheckBox>(*owner, "cbGlobalSettings")->setChecked(true);
   newWorker(false);
   runHere({"a.dgn", "b.dgn"});
   EXPECT_EQ(converted(), (QStringList{"a_Default_mm.dwg", "b_Default_mm.dwg"})) << "the global choice for all";
@@ -220,7 +217,7 @@ TEST_F(DgnBatchTest, FaultsDuringARunLoseNothing)
      "converted files: 2\r\nTotal number of converted Design Model: 2\r\nTotal number of failed files: 0\r\n"},
     {"a folder named Report.txt", [&] { QDir(destination).mkdir("Report.txt"); }, all, ""},
     {"a pipe named Report.txt: nothing waits for a reader", [&] {
-       ASSERT_EQ(::mkfifo(QFile::encodeName(destinationFile("Report.txt")).constData(), 0644), 0);
+       ASSERT_EQ(::mkfifo(QFile::encodeName(destination + "/Report.txt").constData(), 0644), 0);
      }, all, ""},
     {"a plain file where the destination should be", [&] { batch->setDestinationPath(writeFile("SRC/blocked", "")); },
      QStringList(), ""},
@@ -246,7 +243,6 @@ TEST_F(DgnBatchTest, FaultsDuringARunLoseNothing)
     const auto others = [this] { return QDir(destination).entryList(QDir::Dirs | QDir::System | QDir::NoDotAndDotDot); };
     const QStringList before = others();
     runOnItsThread({"a.dgn", "b.dgn", "c.dgn"});
-    services.appServices.whileConverting = nullptr;
     EXPECT_EQ(others(), before) << "folders and pipes stay what they were";
     if (fault.drawings) {
       EXPECT_EQ(converted(), *fault.drawings);
@@ -321,7 +317,6 @@ TEST_F(DgnBatchTest, AStopWritesNoReportAndNothingMoreArrives)
     makeBatchFolders();
     writeFile("DEST/Report.txt", "older report");
     newWorker();
-    owner->onProgress = nullptr;
     const OdDgnImportPtr before = owner->getDgnImporter(); // held, so a new one cannot take its place
     stop();
     runHere({"a.dgn", "b.dgn"});
@@ -332,7 +327,6 @@ TEST_F(DgnBatchTest, AStopWritesNoReportAndNothingMoreArrives)
     EXPECT_EQ(report(), "older report");
     EXPECT_NE(owner->getDgnImporter().get(), before.get()) << "the importer is renewed";
     EXPECT_TRUE(batch->isProcessing()) << "an abandoned run keeps its flag";
-    services.appServices.whileConverting = nullptr;
   }
 }
 

@@ -8,25 +8,19 @@
 
 namespace {
 
-constexpr char kFinished[] = "Batch processing finished. \n(Report generated at destination path.)";
-
 // A dialog on the Batch page over a source folder of sample copies, and what its tests look at.
 class BatchRunTest : public DialogTest {
 protected:
-  void SetUp() override
-  {
-    DialogTest::SetUp();
-    makeBatchFolders();
-  }
   void TearDown() override
   {
     EXPECT_TRUE(waitUntil([this] { return processThreads() <= threads; }, 5000)) << "no thread left";
     DialogTest::TearDown();
   }
-  // `count` copies of the sample, then a dialog on the Batch page with both folders and every
-  // file checked.
+  // `count` copies of the sample in a new source folder, then a dialog on the Batch page with both
+  // folders and every file checked.
   void prepare(int count)
   {
+    makeBatchFolders();
     for (int i = 0; i < count; ++i)
       samplePlan(QString("SRC/p%1.dgn").arg(i));
     openBatchPage();
@@ -75,13 +69,11 @@ TEST_F(BatchRunTest, ARunIsAnnouncedAfterItsLastFileAndStartWaitsForItsWorker)
   clock.start();
   ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty(); }));
   EXPECT_GE(clock.elapsed(), 1000) << "the end waits a second";
-  EXPECT_EQ(finished, kFinished);
+  EXPECT_EQ(finished, "Batch processing finished. \n(Report generated at destination path.)");
   EXPECT_EQ(values.mid(0, 4), (QList<int>{0, 1, 2, 3}));
   EXPECT_TRUE(waitUntil([&] { return inputsEnabled(); }));
   EXPECT_TRUE(bar()->isHidden());
   EXPECT_TRUE(reportWritten());
-  EXPECT_EQ(rememberedSettings().sourceFolder, source);
-  EXPECT_EQ(rememberedSettings().destinationFolder, destination);
 
   // Start at once, again and again, while the last worker's thread still runs: it is waited for,
   // never destroyed.
@@ -99,6 +91,7 @@ TEST_F(BatchRunTest, ARunIsAnnouncedAfterItsLastFileAndStartWaitsForItsWorker)
   dialog.reset();
   CDgnImportDlg next(&userIO, nullptr);
   EXPECT_EQ(child<QLabel>(next, "lblSourcePath")->toolTip(), source) << "the next dialog opens with the folders";
+  EXPECT_EQ(child<QLabel>(next, "lblDestPath")->toolTip(), destination);
 }
 
 TEST_F(BatchRunTest, AbortAnsweredNoGoesOnAndYesAbandonsTheRunForGood)
@@ -135,7 +128,6 @@ TEST_F(BatchRunTest, AbortAnsweredNoGoesOnAndYesAbandonsTheRunForGood)
   EXPECT_TRUE(finished.isEmpty()) << "an abandoned run is never announced";
   EXPECT_FALSE(reportWritten());
   EXPECT_EQ(QDir(destination).entryList({"*.dwg"}).size(), 99) << "nor is the model in hand copied";
-  services.appServices.whileConverting = nullptr;
 }
 
 TEST_F(BatchRunTest, GoingToInsertModeStopsTheRunWithTheTotalsSoFar)
@@ -149,10 +141,9 @@ TEST_F(BatchRunTest, GoingToInsertModeStopsTheRunWithTheTotalsSoFar)
   QMetaObject::invokeMethod(dialog.get(), "mode_changed");
   EXPECT_EQ(question, "Cancel batch processing?");
   EXPECT_EQ(child<QStackedWidget>(*dialog, "swModes")->currentIndex(), 0);
-  ASSERT_TRUE(reportWritten());
   const QByteArray text = report();
-  EXPECT_TRUE(text.contains("Total number of converted files: ")) << text.constData();
-  EXPECT_FALSE(text.contains("Total number of converted files: 500"));
+  EXPECT_TRUE(text.contains("Total number of converted files: ")) << "the totals so far: " << text.constData();
+  EXPECT_FALSE(text.contains("Total number of converted files: 300")) << "the run stopped before its end";
   waitUntil([] { return false; }, 1500);
   EXPECT_TRUE(finished.isEmpty()) << "no end message";
 }

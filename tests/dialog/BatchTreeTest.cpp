@@ -16,11 +16,12 @@ protected:
     makeBatchFolders();
     for (const char* name : {"a.dgn", "B.DGN", "c.Dgn"})
       samplePlan(QString("SRC/") + name);
+    writeFile("SRC/broken.dgn", "garbage");
     writeFile("SRC/notes.txt", "not listed");
     openBatchPage();
     tree = child<QTreeWidget>(*dialog, "treeWidget");
+    pickFolder(*dialog, "pbSourcePath", source);
   }
-  void pickSource(const QString& path) { pickFolder(*dialog, "pbSourcePath", path); }
   QStringList listed() const
   {
     QStringList names;
@@ -49,28 +50,25 @@ protected:
 
 TEST_F(BatchTreeTest, DgnFilesOfAnyCaseAreListedInDescendingOrderAndAFolderWithoutAnyChangesNothing)
 {
-  pickSource(source);
-  EXPECT_EQ(listed(), (QStringList{"c.Dgn", "B.DGN", "a.dgn"}));
+  EXPECT_EQ(listed(), (QStringList{"c.Dgn", "broken.dgn", "B.DGN", "a.dgn"}));
   EXPECT_EQ(tree->currentItem()->text(0), "c.Dgn");
   EXPECT_TRUE(child<QCheckBox>(*dialog, "cbSelectAll")->isEnabled());
   EXPECT_EQ(child<QLabel>(*dialog, "lblSourcePath")->toolTip(), source);
   child<QCheckBox>(*dialog, "cbSelectAll")->click();
   dialog->buildWorkList();
-  EXPECT_EQ(dialog->workList(), (QStringList{"c.Dgn", "B.DGN", "a.dgn"}));
+  EXPECT_EQ(dialog->workList(), (QStringList{"c.Dgn", "broken.dgn", "B.DGN", "a.dgn"}));
   EXPECT_TRUE(tempFolderPrepared());
 
   QString warning;
   answerNextMessageBox(QMessageBox::Ok, &warning);
-  pickSource(destination);
+  pickFolder(*dialog, "pbSourcePath", destination);
   EXPECT_EQ(warning, "No DGN file found in the specified path.");
-  EXPECT_EQ(listed().size(), 3) << "nothing changes";
+  EXPECT_EQ(listed().size(), 4) << "nothing changes";
   EXPECT_EQ(child<QLabel>(*dialog, "lblSourcePath")->toolTip(), source);
 }
 
 TEST_F(BatchTreeTest, AFilesModelsAreLoadedOnceIntoATableWhoseEditorChangesTheStoredChoice)
 {
-  writeFile("SRC/broken.dgn", "garbage");
-  pickSource(source);
   CFxDGNTableView* table = expand(0);
   ASSERT_NE(table, nullptr);
   EXPECT_EQ(expand(0), table) << "collapsing and expanding shows the same table";
@@ -103,7 +101,6 @@ TEST_F(BatchTreeTest, AFilesModelsAreLoadedOnceIntoATableWhoseEditorChangesTheSt
 
 TEST_F(BatchTreeTest, ClicksInAModelTableSelectItsFileKeepItsSelectionAndOpenTheEditor)
 {
-  pickSource(source);
   CFxDGNTableView* table = expand(0);
   ASSERT_NE(table, nullptr);
   tree->setCurrentItem(tree->topLevelItem(1));
@@ -131,7 +128,6 @@ TEST_F(BatchTreeTest, ClicksInAModelTableSelectItsFileKeepItsSelectionAndOpenThe
 
 TEST_F(BatchTreeTest, GlobalSettingsHideEveryTableAndRefuseEditors)
 {
-  pickSource(source);
   CFxDGNTableView* table = expand(0);
   ASSERT_NE(table, nullptr);
   child<QCheckBox>(*dialog, "cbGlobalSettings")->click();
@@ -147,14 +143,12 @@ TEST_F(BatchTreeTest, GlobalSettingsHideEveryTableAndRefuseEditors)
 
 TEST_F(BatchTreeTest, StartNeedsBothFoldersAndACheckedFile)
 {
-  pickFolder(*dialog, "pbDestPath", destination);
-  EXPECT_FALSE(start()->isEnabled()) << "no source folder";
-  pickSource(source);
-  EXPECT_FALSE(start()->isEnabled()) << "nothing checked";
   toggle(1);
+  EXPECT_FALSE(start()->isEnabled()) << "no destination folder";
+  pickFolder(*dialog, "pbDestPath", destination);
   EXPECT_TRUE(start()->isEnabled());
   toggle(1);
-  EXPECT_FALSE(start()->isEnabled());
+  EXPECT_FALSE(start()->isEnabled()) << "nothing checked";
 
   auto* selectAll = child<QCheckBox>(*dialog, "cbSelectAll");
   selectAll->click();

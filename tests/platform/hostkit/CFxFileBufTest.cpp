@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace Oda;
 
 TEST(CFxFileBuf, WritesAreBufferedUntilCloseAndReadBackByteForByte)
@@ -53,18 +55,15 @@ TEST(CFxFileBuf, CreationDispositionsFollowTheirWindowsMeaning)
   EXPECT_FALSE(stream->Open(CFxString(dir.filePath("no/such/folder.txt")), kFileWrite, kCreateAlways, kShareDenyNo));
   EXPECT_FALSE(stream->Open(CFxString(dir.path()), kFileRead, kOpenExisting, kShareDenyNo)) << "a folder is no file";
 
-  ASSERT_TRUE(stream->Open(CFxString(existing), kFileWrite, kOpenExisting, kShareDenyNo));
-  stream->putBytes("NEW", 3);
-  stream->Close();
-  EXPECT_EQ(readBytes(existing), QByteArray("NEW contents")) << "opening keeps what is not overwritten";
-
-  ASSERT_TRUE(stream->Open(CFxString(existing), kFileWrite, kTruncateExisting, kShareDenyNo));
-  stream->Close();
-  EXPECT_EQ(readBytes(existing), QByteArray());
-
-  ASSERT_TRUE(stream->Open(CFxString(missing), kFileWrite, kOpenAlways, kShareDenyNo));
-  stream->Close();
-  EXPECT_TRUE(QFile::exists(missing));
+  // What each disposition leaves of a file after "NEW" is written: opening keeps what is not overwritten.
+  const std::tuple<QString, FileCreationDisposition, QByteArray> writes[] = {
+    {existing, kOpenExisting, "NEW contents"}, {existing, kTruncateExisting, "NEW"}, {missing, kOpenAlways, "NEW"}};
+  for (const auto& [path, disposition, after] : writes) {
+    ASSERT_TRUE(stream->Open(CFxString(path), kFileWrite, disposition, kShareDenyNo)) << disposition;
+    stream->putBytes("NEW", 3);
+    stream->Close();
+    EXPECT_EQ(readBytes(path), after) << disposition;
+  }
 }
 
 TEST(CFxFileBuf, AStreamThatDeniesSharingHoldsTheFileAlone)

@@ -44,11 +44,10 @@ OdRxObjectPtr value(bool b)
 }
 
 class RxCore : public LiveCountsTest {};
-class Alloc : public LiveCountsTest {};
 
 } // namespace
 
-TEST_F(Alloc, CountsEveryLiveBlockAndExhaustionRaisesBadAllocLeavingNothingCounted)
+TEST_F(RxCore, CountsEveryLiveBlockAndExhaustionRaisesBadAllocLeavingNothingCounted)
 {
   const long before = odrxLiveBlockCount();
   void* a = odrxAlloc(16);
@@ -72,7 +71,7 @@ TEST_F(Alloc, CountsEveryLiveBlockAndExhaustionRaisesBadAllocLeavingNothingCount
 
 // Blocks from the pools by size never overlap, whatever the size and however many threads take
 // and give them back at once, and each is counted until it is freed.
-TEST_F(Alloc, SizedBlocksNeverOverlapAndAreCountedAcrossThreads)
+TEST_F(RxCore, SizedBlocksNeverOverlapAndAreCountedAcrossThreads)
 {
   const auto churn = [](unsigned seed) {
     std::vector<std::pair<unsigned char*, size_t>> held;
@@ -157,7 +156,7 @@ TEST_F(RxCore, SmartPointersCountCopiesMovesAndDowncastsAndStaticObjectsIgnoreCo
   EXPECT_EQ(member.isA(), Square::desc());
 }
 
-TEST_F(RxCore, VariantsReadOnlyTheirOwnTypeAndValueObjectsCastOrRaise)
+TEST_F(RxCore, VariantsReadOnlyTheirOwnTypeAndValueObjectsQueryAsVariants)
 {
   OdVariant v;
   EXPECT_THROW(v.getBool(), OdError_NotThatKindOfClass) << "an empty variant has no value";
@@ -172,8 +171,6 @@ TEST_F(RxCore, VariantsReadOnlyTheirOwnTypeAndValueObjectsCastOrRaise)
   OdRxVariantPtr asVariant = object; // as a reader views a property value
   EXPECT_TRUE(asVariant->getBool());
   EXPECT_EQ(object->numRefs(), 2);
-  OdRxDictionaryPtr notAVariant = odrxCreateRxDictionary();
-  EXPECT_THROW(OdRxVariantPtr(notAVariant.get()), OdError_NotThatKindOfClass);
 }
 
 TEST_F(RxCore, DictionaryPutsReplaceReturnTheEarlierValueNullClearsAndReleasingReleasesThem)
@@ -262,8 +259,7 @@ TEST_F(RxCore, StringsRoundTripUtf8CompareAsCadUsersTypeAndArraysCheckIndices)
   EXPECT_LT(OdString("abc").iCompare(OdString("ABD")), 0);
   EXPECT_GT(OdString("abcd").iCompare(OdString("ABC")), 0);
   EXPECT_NE(OdString("abc").compare(OdString("ABC")), 0);
-  OdString upper("_-insertBlock");
-  EXPECT_EQ(upper.makeUpper(), OdString("_-INSERTBLOCK"));
+  EXPECT_EQ(OdString("_-insertBlock").makeUpper(), OdString("_-INSERTBLOCK"));
 
   OdStringArray names;
   EXPECT_EQ(names.append(OdString("Default")), 0u);
@@ -274,15 +270,14 @@ TEST_F(RxCore, StringsRoundTripUtf8CompareAsCadUsersTypeAndArraysCheckIndices)
   EXPECT_THROW(names.removeAt(5), OdError);
 }
 
+// A whole module file name is what a module answers as its name (LinkerTest); here, the edges.
 TEST(WinPort, ModuleFileNamesAreCutToTheBufferAndSleepWaits)
 {
   const std::string path = std::string(DGN_TEST_MODULE_DIR) + "/SampleModule.tx";
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(handle, nullptr) << dlerror();
   WCHAR buffer[MAX_PATH];
-  const DWORD n = GetModuleFileNameW(handle, buffer, MAX_PATH);
-  EXPECT_EQ(winport::utf16ToUtf8(std::u16string(buffer, n)), path);
-  EXPECT_EQ(buffer[n], u'\0');
+  EXPECT_EQ(buffer[GetModuleFileNameW(handle, buffer, MAX_PATH)], u'\0');
   WCHAR tiny[5];
   EXPECT_EQ(GetModuleFileNameW(handle, tiny, 5), 4u) << "cut to the buffer, still terminated";
   EXPECT_EQ(std::u16string(tiny), winport::utf8ToUtf16(path.substr(0, 4)));

@@ -8,22 +8,20 @@
 #include <vector>
 
 namespace {
+// What a worker thread does with the SDK as it starts, and undoes as it ends.
 void registerCurrentThread()
 {
   const unsigned id = odGetCurrentThreadId();
-  ThreadsCounter& counter = odThreadsCounter();
-  counter.increase();
-  counter.increaseProc(1, &id, ThreadsCounter::kAllAttributes);
-  counter.startThreadProc(id);
+  odThreadsCounter().increase();
+  odThreadsCounter().increaseProc(1, &id, ThreadsCounter::kAllAttributes);
+  odThreadsCounter().startThreadProc(id);
 }
-
 void unregisterCurrentThread()
 {
   const unsigned id = odGetCurrentThreadId();
-  ThreadsCounter& counter = odThreadsCounter();
-  counter.stopThreadProc(id);
-  counter.decrease();
-  counter.decreaseProc(1, &id);
+  odThreadsCounter().stopThreadProc(id);
+  odThreadsCounter().decrease();
+  odThreadsCounter().decreaseProc(1, &id);
 }
 } // namespace
 
