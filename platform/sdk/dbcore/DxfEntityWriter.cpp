@@ -2,6 +2,7 @@
 
 #include "DxfCodes.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace dxf {
@@ -10,12 +11,22 @@ namespace {
 const std::string kLayerZero("0"), kStandard("Standard");
 } // namespace
 
+void NameTable::sort()
+{
+  std::sort(m_names.begin(), m_names.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+}
+
+const std::string* NameTable::find(OdDbHandle handle) const
+{
+  const auto it = std::lower_bound(m_names.begin(), m_names.end(), handle,
+                                   [](const auto& entry, OdDbHandle h) { return entry.first < h; });
+  return it != m_names.end() && it->first == handle ? &it->second : nullptr;
+}
+
 const std::string& nameOf(const NameTable& names, OdDbObjectId id, const std::string& fallback)
 {
-  if (!id.isValid())
-    return fallback;
-  const auto it = names.find(id.getHandle());
-  return it == names.end() ? fallback : it->second;
+  const std::string* name = id.isValid() ? names.find(id.getHandle()) : nullptr;
+  return name ? *name : fallback;
 }
 
 namespace {
@@ -273,7 +284,7 @@ void EntityWriter::write(const OdDbMText& e)
 
 void EntityWriter::write(const OdDbBlockReference& e)
 {
-  if (!e.blockTableRecord.isValid() || !m_names.count(e.blockTableRecord.getHandle()))
+  if (!e.blockTableRecord.isValid() || !m_names.find(e.blockTableRecord.getHandle()))
     return; // an INSERT needs the name of a block the file defines
   entityHead("INSERT", e);
   m_out.put(code::kSubclass, "AcDbBlockReference");

@@ -4,12 +4,24 @@
 #include "DxfWriter.h"
 
 #include <string>
-#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace dxf {
 
-// Layer, line type, text style and block names by handle, spelt as the file holds them.
-using NameTable = std::unordered_map<OdDbHandle, std::string>;
+// Layer, line type, text style and block names by handle, spelt as the file holds them. A sorted
+// array rather than a hash map: a drawing may hold a block for each of a million cells.
+class NameTable {
+public:
+  void reserve(size_t more) { m_names.reserve(m_names.size() + more); }
+  void add(OdDbHandle handle, std::string name) { m_names.emplace_back(handle, std::move(name)); }
+  // Call once all names are added, before looking any up.
+  void sort();
+  const std::string* find(OdDbHandle handle) const;
+
+private:
+  std::vector<std::pair<OdDbHandle, std::string>> m_names;
+};
 
 const std::string& nameOf(const NameTable& names, OdDbObjectId id, const std::string& fallback);
 

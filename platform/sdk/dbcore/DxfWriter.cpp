@@ -356,7 +356,7 @@ public:
 
 // The BLOCKS and ENTITIES sections are written in pieces of about this many entities, side by
 // side on every core when there are several.
-constexpr size_t kPieceSize = 2048;
+constexpr size_t kPieceSize = 1024;
 
 struct Block {
   OdDbObjectPtr holder;
@@ -581,10 +581,10 @@ void DrawingWriter::collectNames(OdDbObjectId tableId)
   OdDbSymbolTablePtr table = OdDbSymbolTable::cast(tableId.safeOpenObject().get());
   if (!table)
     return;
-  m_names.reserve(m_names.size() + table->recordIds().size());
+  m_names.reserve(table->recordIds().size());
   for (OdDbObjectId id : table->recordIds()) {
     if (OdDbSymbolTableRecordPtr record = OdDbSymbolTableRecord::cast(id.safeOpenObject().get()))
-      m_names.emplace(id.getHandle(), safeName(record->getName()));
+      m_names.add(id.getHandle(), safeName(record->getName()));
   }
 }
 
@@ -595,6 +595,7 @@ void DrawingWriter::collect()
   collectNames(m_db.getLinetypeTableId());
   collectNames(m_db.getTextStyleTableId());
   collectNames(m_db.getBlockTableId());
+  m_names.sort();
   OdDbHandle blockHandle = m_base + kFixedCount, entityHandle = 0; // the next, of each section
   size_t blockRun = 0, entityRun = 0; // entities since the last cut
   m_blockCuts = {{0, 0, blockHandle}};
