@@ -358,11 +358,10 @@ public:
 // side on every core when there are several.
 constexpr size_t kPieceSize = 1024;
 
+// The database holds its records open while it writes itself, and a drawing may hold a block for
+// each of a million cells: a block here is its record, no more.
 struct Block {
-  OdDbObjectPtr holder;
   const OdDbBlockTableRecord* record;
-  const std::string* name; // among the collected names, or a layout's fixed one
-  OdDbHandle layout;       // 0 unless model or paper space
 };
 
 // Where a piece of a section starts: before entity `entity` of block `block` (in the BLOCKS
@@ -532,6 +531,9 @@ public:
 private:
   OdDbHandle fixed(Fixed which) const { return m_base + which; }
   const std::string& nameOf(OdDbObjectId id, const std::string& fallback) const;
+  const std::string& nameOf(const Block& block) const;
+  // The layout a block holds the contents of; 0 unless model or paper space.
+  OdDbHandle layoutOf(const Block& block) const;
   void collect();
   void collectNames(OdDbObjectId tableId);
 
@@ -576,6 +578,18 @@ const std::string& DrawingWriter::nameOf(OdDbObjectId id, const std::string& fal
   return dxf::nameOf(m_names, id, fallback);
 }
 
+const std::string& DrawingWriter::nameOf(const Block& block) const
+{
+  const OdDbObjectId id = block.record->objectId();
+  return id == m_db.getModelSpaceId() ? m_modelSpace : id == m_db.getPaperSpaceId() ? m_paperSpace : nameOf(id, m_layerZero);
+}
+
+OdDbHandle DrawingWriter::layoutOf(const Block& block) const
+{
+  const OdDbObjectId id = block.record->objectId();
+  return id == m_db.getModelSpaceId() ? fixed(kModelLayout) : id == m_db.getPaperSpaceId() ? fixed(kPaperLayout) : 0;
+}
+
 void DrawingWriter::collectNames(OdDbObjectId tableId)
 {
   OdDbSymbolTablePtr table = OdDbSymbolTable::cast(tableId.safeOpenObject().get());
@@ -601,15 +615,13 @@ void DrawingWriter::collect()
   m_blockCuts = {{0, 0, blockHandle}};
   m_entityCuts = {{0, 0, 0}};
   OdDbSymbolTablePtr blocks = OdDbSymbolTable::cast(m_db.getBlockTableId().safeOpenObject().get());
-  m_blocks.reserve(blocks->recordIds().size()); // a drawing may hold a block for each of many cells
+  m_blocks.reserve(blocks->recordIds().size());
   for (OdDbObjectId id : blocks->recordIds()) {
-    OdDbObjectPtr holder = id.safeOpenObject();
-    const OdDbBlockTableRecord* record = as<OdDbBlockTableRecord>(holder.get());
+    const OdDbBlockTableRecord* record = as<OdDbBlockTableRecord>(id.safeOpenObject().get());
     if (!record)
       continue;
     const bool model = id == m_db.getModelSpaceId(), paper = id == m_db.getPaperSpaceId();
-    const std::string* name = model ? &m_modelSpace : paper ? &m_paperSpace : &nameOf(id, m_layerZero);
-    m_blocks.push_back(Block{holder, record, name, model ? fixed(kModelLayout) : paper ? fixed(kPaperLayout) : 0});
+    m_blocks.push_back(Block{record});
     // Handles beyond the objects' own are taken in file order: BLOCK, the entities' VERTEX and
     // SEQEND records and ENDBLK of every block, then those of the model and paper space entities.
     if (blockRun >= kPieceSize)
@@ -849,8 +861,8 @@ void DrawingWriter::writeBlockRecords()
   tableHead("BLOCK_RECORD", table, int(m_blocks.size()));
   for (const Block& block : m_blocks) {
     recordHead("BLOCK_RECORD", block.record->getHandle(), table, "AcDbBlockTableRecord");
-    m_out.put(code::kName, *block.name);
-    m_out.putHandle(code::kSoftPointer, block.layout);
+    m_out.put(code::kName, nameOf(block));
+    m_out.putHandle(code::kSoftPointer, layoutOf(block));
     m_out.putInt(code::kFlags, m_db.getInsertionUnits());
     m_out.putInt(280, 1); // explodable
     m_out.putInt(281, 0); // scales freely
@@ -864,7 +876,7 @@ void DrawingWriter::blockEdge(GroupWriter& out, const Block& block, OdDbHandle h
   out.putHandle(code::kHandle, handle);
   out.putHandle(code::kOwner, block.record->getHandle());
   out.put(code::kSubclass, "AcDbEntity");
-  if (block.layout == fixed(kPaperLayout))
+  if (layoutOf(block) == fixed(kPaperLayout))
     out.putInt(code::kPaperSpace, 1);
   out.put(code::kLayer, "0");
   if (!head) {
@@ -872,10 +884,10 @@ void DrawingWriter::blockEdge(GroupWriter& out, const Block& block, OdDbHandle h
     return;
   }
   out.put(code::kSubclass, "AcDbBlockBegin");
-  out.put(code::kName, *block.name);
+  out.put(code::kName, nameOf(block));
   out.putInt(code::kFlags, 0);
   out.putPoint(code::kX, block.record->origin);
-  out.put(code::kMoreText, *block.name);
+  out.put(code::kMoreText, nameOf(block));
   out.put(code::kText, "");
 }
 
@@ -889,10 +901,10 @@ void DrawingWriter::writePiece(const std::vector<Cut>& cuts, size_t piece, bool 
   writer.setNextHandle(from.handle);
   for (size_t b = from.block, k = from.entity; b < to.block || (b == to.block && k < to.entity); ++b, k = 0) {
     const Block& block = m_blocks[b];
-    const bool drawnHere = blocks == !block.layout, last = b == to.block;
+    const bool drawnHere = blocks == !layoutOf(block), last = b == to.block;
     if (blocks && k == 0)
       blockEdge(out, block, writer.takeHandle(), true);
-    writer.setOwner(block.record->getHandle(), !blocks && block.layout == fixed(kPaperLayout));
+    writer.setOwner(block.record->getHandle(), !blocks && layoutOf(block) == fixed(kPaperLayout));
     const OdDbObjectIdArray& ids = block.record->entityIds();
     for (const size_t end = !drawnHere ? 0 : last ? to.entity : ids.size(); k < end; ++k) {
       OdDbObjectPtr object = ids[k].safeOpenObject();
