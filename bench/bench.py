@@ -37,7 +37,9 @@ def gdal_dgn(path, rows):
         for wkt, style in rows:
             out.write('"%s","%s"\n' % (wkt, style.replace('"', '""')))
     subprocess.run(["ogr2ogr", "-f", "DGN", "-dsco", "MASTER_UNIT_NAME=m", "-dsco", "SUB_UNIT_NAME=mm",
-                    "-dsco", "SUB_UNITS_PER_MASTER_UNIT=1000", "-dsco", "UOR_PER_SUB_UNIT=10", path, csv],
+                    "-dsco", "SUB_UNITS_PER_MASTER_UNIT=1000", "-dsco", "UOR_PER_SUB_UNIT=10",
+                    # without an origin GDAL places every point at one far clamped spot
+                    "-dsco", "ORIGIN=0,0,0", path, csv],
                    check=True, capture_output=True)
     os.remove(csv)
     return path
