@@ -52,10 +52,8 @@ public:
     list->addItems({"Alpha", "Beta", "Gamma"});
     auto* tree = add(new QTreeWidget, "tree");
     auto* parent = new QTreeWidgetItem(tree, {"Parent"});
-    for (const char* child : {"Child one", "Child two"}) {
-      auto* item = new QTreeWidgetItem(parent, {child});
-      item->setCheckState(0, Qt::Unchecked);
-    }
+    for (const char* child : {"Child one", "Child two"})
+      (new QTreeWidgetItem(parent, {child}))->setCheckState(0, Qt::Unchecked);
     auto* combo = add(new QComboBox, "combo");
     combo->addItems({"First", "Second", "Third"});
     auto* buttons =
@@ -131,12 +129,9 @@ struct Harness {
 
   bool run(const QString& script, int modalWaitMs = 5000)
   {
-    QString parseError;
-    auto items = ScriptRunner::parse(script, &parseError);
-    if (!items) {
-      error = parseError;
+    auto items = ScriptRunner::parse(script, &error);
+    if (!items)
       return false;
-    }
     runner.setTimeouts(modalWaitMs, 10000);
     QObject::connect(&runner, &ScriptRunner::finished, [this](int c, const QString& e) {
       code = c;
