@@ -186,13 +186,10 @@ TEST_F(InsertPageTest, OnlyOkWithValidFieldsRemembersTheChoices)
   EXPECT_TRUE(dialog->getScale().specifyLater);
   EXPECT_DOUBLE_EQ(dialog->getScale().value, 3.0) << "the value is still computed";
   EXPECT_TRUE(dialog->isExplodeTextNodes());
-  const DgnImportSettings& remembered = rememberedSettings();
-  EXPECT_EQ(remembered.specifyLaterFlags, 4u);
-  EXPECT_EQ(remembered.scaleFactor, 3.0);
-  EXPECT_EQ(remembered.insertY, -0.5);
-  EXPECT_FALSE(remembered.masterUnits);
-  EXPECT_TRUE(remembered.explodeTextNodes);
-  EXPECT_EQ(remembered.dgnPath, plan);
+  const DgnImportSettings& r = rememberedSettings();
+  EXPECT_EQ(std::make_tuple(r.specifyLaterFlags, r.scaleFactor, r.insertY, r.masterUnits, r.explodeTextNodes,
+                            r.dgnPath),
+            std::make_tuple(4u, 3.0, -0.5, false, true, plan));
 
   open();
   EXPECT_EQ((QStringList{text("leFactor"), text("leAngle"), text("leY")}), (QStringList{"3", "30", "-0.5"}));
