@@ -148,9 +148,7 @@ TEST(DgnhostProcess, ImportsABlockAndConvertsAFolderInTheHostsLanguage)
     ASSERT_EQ(drawings.size(), 4) << drawings.join(' ').toStdString();
     for (const char* base : {"UPPER_Default_", "imperial_Default_", "metric_Default_", "plan_Default_"})
       EXPECT_EQ(drawings.filter(QRegularExpression(QString("^") + base + "[a-z]+\\.dwg$")).size(), 1) << base;
-    QFile report(destination + "/Report.txt");
-    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(report.readAll());
+    const QString text = QString::fromUtf8(readBytes(destination + "/Report.txt"));
     EXPECT_TRUE(text.contains(QString::fromUtf8(language.noModel).arg(source + "/corrupt.dgn"))) << text.toStdString();
     EXPECT_TRUE(text.endsWith(QString::fromUtf8(language.totals))) << text.toStdString();
     EXPECT_FALSE(text.contains("notes.txt"));
