@@ -62,7 +62,6 @@ TEST_F(DxfReader, ReadsBackWhatTheWriterWrote)
     EXPECT_NEAR(x, y, 1e-12 * std::max(1.0, std::fabs(x))) << "line " << line;
   }
   EXPECT_FALSE(std::getline(second, b)) << "longer";
-  EXPECT_EQ(entitiesOf(db->getModelSpaceId()).size(), entitiesOf(drawing.db->getModelSpaceId()).size());
 
   std::string crlf; // as Windows tools save it
   for (char c : written)
