@@ -60,8 +60,7 @@ TEST_F(InsertPageTest, TheFirstDialogOfAProcessAsksForAFileAndItsBoxesLeaveValue
 
 TEST_F(InsertPageTest, ARememberedFileIsReloadedWhileItExistsAndOnEveryReturnToInsert)
 {
-  const QString plan = samplePlan();
-  rememberedSettings().dgnPath = plan;
+  const QString plan = rememberedSettings().dgnPath = samplePlan();
   rememberedSettings().masterUnits = false;
   document->database()->setInsertionUnits(OdDb::kUnitsInches);
   const auto noFileShown = [this] {
@@ -150,8 +149,7 @@ TEST_F(InsertPageTest, TheUnitFactorConvertsTheModelUnitToTheInsertionUnit)
 
 TEST_F(InsertPageTest, OnlyOkWithValidFieldsRemembersTheChoices)
 {
-  const QString plan = samplePlan();
-  rememberedSettings().dgnPath = plan;
+  const QString plan = rememberedSettings().dgnPath = samplePlan();
   open();
   setField(*dialog, "leFactor", "3");
   child<QCheckBox>(*dialog, "cbRotation")->click();
