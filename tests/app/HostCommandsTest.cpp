@@ -125,9 +125,8 @@ TEST(HostCommandAnswers, PointsAndAnglesAsTyped)
 {
   EXPECT_EQ(hostapp::HostCommands::parsePoint("1.5,-2")->y, -2.0);
   EXPECT_EQ(hostapp::HostCommands::parsePoint(" 1, 2 , 3")->z, 3.0);
-  EXPECT_FALSE(hostapp::HostCommands::parsePoint("1"));
-  EXPECT_FALSE(hostapp::HostCommands::parsePoint("1,2,3,4"));
-  EXPECT_FALSE(hostapp::HostCommands::parsePoint("1,x"));
+  for (const char* bad : {"1", "1,2,3,4", "1,x"})
+    EXPECT_FALSE(hostapp::HostCommands::parsePoint(bad)) << bad;
   EXPECT_NEAR(*hostapp::HostCommands::parseAngle("90"), M_PI / 2, 1e-15);
   EXPECT_EQ(*hostapp::HostCommands::parseAngle("0.25r"), 0.25);
   EXPECT_FALSE(hostapp::HostCommands::parseAngle("r"));

@@ -44,9 +44,8 @@ TEST_F(CommandStack, LooksUpByEitherNameIgnoringCaseRefusesTwinsInAGroupAndRemov
   stack->addCommand(&importer);
   stack->addCommand(&other);
   EXPECT_EQ(stack->commands().size(), before + 2);
-  EXPECT_EQ(stack->lookupCmd(OdString("_IMPORTTEST")).get(), &importer);
-  EXPECT_EQ(stack->lookupCmd(OdString("_importtest")).get(), &importer);
-  EXPECT_EQ(stack->lookupCmd(OdString("Importieren")).get(), &importer);
+  for (const char* name : {"_IMPORTTEST", "_importtest", "Importieren"})
+    EXPECT_EQ(stack->lookupCmd(OdString(name)).get(), &importer) << name;
   EXPECT_EQ(stack->lookupCmd(OdString("andere")).get(), &other);
   EXPECT_TRUE(stack->lookupCmd(OdString("IMPORT")).isNull()) << "no prefix matching";
   EXPECT_EQ(odedRegCmds().get(), stack.get()) << "one stack per process";
