@@ -8,11 +8,10 @@
 #include <DbDatabase.h>
 #include <RxObjectImpl.h>
 
-#include <QEventLoop>
 #include <QImage>
 #include <QLineF>
 #include <QTemporaryDir>
-#include <QTimer>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -37,13 +36,10 @@ protected:
   // Types the lines and waits until the command line is idle again.
   void type(const QStringList& lines)
   {
-    QEventLoop idle;
-    const auto connection = QObject::connect(&session.commandLine(), &hostapp::CommandLine::idle, &idle, &QEventLoop::quit);
-    QTimer::singleShot(20000, &idle, &QEventLoop::quit);
-    for (const QString& line : lines)
-      session.commandLine().type(line);
-    idle.exec();
-    QObject::disconnect(connection);
+    hostapp::CommandLine& line = session.commandLine();
+    for (const QString& typed : lines)
+      line.type(typed);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !line.isBusy() && !line.hasQueuedInput(); }, 20000)) << "still busy";
   }
 
   std::vector<OdDbBlockReferencePtr> references()
