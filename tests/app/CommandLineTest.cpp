@@ -1,7 +1,6 @@
 #include "CommandLine.h"
 #include "QtPrinters.h"
 
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 

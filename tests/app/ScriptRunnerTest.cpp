@@ -15,7 +15,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -33,7 +32,7 @@ class SampleDialog : public QDialog {
 public:
   QStringList events;
   QString openedFile = "<none>", openedFolder = "<none>";
-  int questionAnswer = 0, defaultAnswer = 0, escapeAnswer = 0;
+  std::vector<int> answers{0, 0, 0}; // of the question, the box with a default, the one with an escape
 
   SampleDialog()
   {
@@ -53,10 +52,8 @@ public:
     list->addItems({"Alpha", "Beta", "Gamma"});
     auto* tree = add(new QTreeWidget, "tree");
     auto* parent = new QTreeWidgetItem(tree, {"Parent"});
-    for (const char* child : {"Child one", "Child two"}) {
-      auto* item = new QTreeWidgetItem(parent, {child});
-      item->setCheckState(0, Qt::Unchecked);
-    }
+    for (const char* child : {"Child one", "Child two"})
+      (new QTreeWidgetItem(parent, {child}))->setCheckState(0, Qt::Unchecked);
     auto* combo = add(new QComboBox, "combo");
     combo->addItems({"First", "Second", "Third"});
     auto* buttons =
@@ -66,19 +63,19 @@ public:
       connect(add(new QPushButton(name), name), &QPushButton::clicked, this, onClick);
     };
     button("ask", [this] {
-      questionAnswer = QMessageBox::question(this, "Question", "Go on?\nReally?", QMessageBox::Yes | QMessageBox::No,
+      answers[0] = QMessageBox::question(this, "Question", "Go on?\nReally?", QMessageBox::Yes | QMessageBox::No,
                                              QMessageBox::Yes);
     });
     button("askDefault", [this] {
       QMessageBox box(QMessageBox::Warning, "Default", "Pick the default", QMessageBox::Ok | QMessageBox::Cancel, this);
       box.setDefaultButton(QMessageBox::Cancel);
-      defaultAnswer = box.exec();
+      answers[1] = box.exec();
     });
     button("askEscape", [this] {
       QMessageBox box(QMessageBox::Warning, "Escape", "No default here", QMessageBox::Yes | QMessageBox::No, this);
       box.setDefaultButton(static_cast<QPushButton*>(nullptr));
       box.setEscapeButton(QMessageBox::No);
-      escapeAnswer = box.exec();
+      answers[2] = box.exec();
     });
     auto* opened = add(new QLabel("nothing opened"), "opened");
     button("openFile", [this, opened] {
@@ -115,38 +112,26 @@ public:
 
 // Runs a script against a command "OPEN" that shows the sample dialog modally.
 struct Harness {
-  SampleDialog* dialog = nullptr;
+  std::unique_ptr<SampleDialog> dialog; // the last one shown, kept for what it recorded
   int dialogResult = -1;
   QStringList output;
   CommandLine line{[this](const QString& name) {
     if (name != "OPEN")
       return false;
-    SampleDialog d;
-    dialog = &d;
-    dialogResult = d.exec();
-    snapshot = d.events;
-    file = d.openedFile;
-    folder = d.openedFolder;
-    answers = {d.questionAnswer, d.defaultAnswer, d.escapeAnswer};
-    dialog = nullptr;
+    dialog = std::make_unique<SampleDialog>();
+    dialogResult = dialog->exec();
     return true;
   }};
   ModalAnswerer answerer;
   ScriptRunner runner{line, answerer, [this](const QString& text) { output << text; }};
-  QStringList snapshot;
-  QString file, folder;
-  std::vector<int> answers;
   int code = -1;
   QString error;
 
   bool run(const QString& script, int modalWaitMs = 5000)
   {
-    QString parseError;
-    auto items = ScriptRunner::parse(script, &parseError);
-    if (!items) {
-      error = parseError;
+    auto items = ScriptRunner::parse(script, &error);
+    if (!items)
       return false;
-    }
     runner.setTimeouts(modalWaitMs, 10000);
     QObject::connect(&runner, &ScriptRunner::finished, [this](int c, const QString& e) {
       code = c;
@@ -191,13 +176,12 @@ OPEN
   EXPECT_EQ(h.code, 0) << h.error.toStdString();
   EXPECT_EQ(h.dialogResult, QDialog::Accepted);
   // Clicking the buttons later takes the focus from the line edit, which finishes its editing again.
-  EXPECT_EQ(h.snapshot.mid(0, 10), (QStringList{"edited:Hello world", "finished", "agree:1", "optB", "list:Beta",
+  EXPECT_EQ(h.dialog->events.mid(0, 10), (QStringList{"edited:Hello world", "finished", "agree:1", "optB", "list:Beta",
                                      "expanded:Parent", "checked:Child one:1", "tree:Child two", "combo:2", "help"}));
   EXPECT_EQ(h.output, (QStringList{"name text=Hello world enabled=1 checked=0 visible=1",
                                    "agree text=Agree enabled=1 checked=1 visible=1",
                                    "opened text=" + file + " enabled=1 checked=0 visible=1"}))
     << "each step sees what the step before left";
-  EXPECT_EQ(h.file, file);
 }
 
 TEST(ScriptRunnerTest, MessageBoxesTakeTheQueuedAnswerElseTheDefaultElseTheEscapeButton)
@@ -215,7 +199,7 @@ TEST(ScriptRunnerTest, MessageBoxesTakeTheQueuedAnswerElseTheDefaultElseTheEscap
 )"));
   EXPECT_EQ(h.code, 0) << h.error.toStdString();
   EXPECT_EQ(h.dialogResult, QDialog::Rejected) << "Escape closes the dialog";
-  EXPECT_EQ(h.answers, (std::vector<int>{QMessageBox::No, QMessageBox::Cancel, QMessageBox::No}));
+  EXPECT_EQ(h.dialog->answers, (std::vector<int>{QMessageBox::No, QMessageBox::Cancel, QMessageBox::No}));
   ASSERT_GE(h.answerer.shownMessages().size(), 4u);
   EXPECT_EQ(ModalAnswerer::describe(h.answerer.shownMessages()[0]), "[message] Question | Go on?\\nReally?");
   EXPECT_EQ(h.answerer.shownMessages()[3].title, "Transient");
@@ -227,14 +211,14 @@ TEST(ScriptRunnerTest, PickersTakeTheirOwnQueuesOrAreCancelledAndTheEndClosesWha
   Harness h;
   ASSERT_TRUE(h.run(QString("OPEN\n@click openFolder\n@folder %1\n@click openFile\n@click buttons.Cancel\n").arg(dir.path())));
   EXPECT_EQ(h.code, 0) << h.error.toStdString();
-  EXPECT_EQ(h.folder, QString()) << "no folder was queued when the picker opened";
-  EXPECT_EQ(h.file, QString()) << "a folder answer does not answer a file prompt";
+  EXPECT_EQ(h.dialog->openedFolder, QString()) << "no folder was queued when the picker opened";
+  EXPECT_EQ(h.dialog->openedFile, QString()) << "a folder answer does not answer a file prompt";
 
   // @wait-close with nothing open returns at once; the end closes the window left open.
   Harness again;
   ASSERT_TRUE(again.run(QString("@wait-close\n@folder %1\nOPEN\n@click openFolder\n@dump sample\n").arg(dir.path())));
   EXPECT_EQ(again.code, 0);
-  EXPECT_EQ(again.folder, dir.path());
+  EXPECT_EQ(again.dialog->openedFolder, dir.path());
   EXPECT_EQ(again.dialogResult, QDialog::Rejected);
   EXPECT_EQ(again.output, (QStringList{"sample text=Sample enabled=1 checked=0 visible=1"}));
 }

@@ -54,16 +54,12 @@ private:
 
 TEST_F(DgnImporterTest, TheImportModuleHandsOutIndependentImportersOrNothing)
 {
+  QTemporaryDir dir;
   {
-    QTemporaryDir empty;
-    ModuleFolder folder(empty.path());
+    ModuleFolder folder(dir.path());
     EXPECT_TRUE(createDgnImporter().isNull()) << "no module, no importer";
-  }
-  {
     // A module of another kind under the import module's name.
-    QTemporaryDir impostor;
-    ASSERT_TRUE(QFile::copy(DGN_TEST_MODULE_DIR "/SampleModule.tx", impostor.filePath("TD_DgnImport.tx")));
-    ModuleFolder folder(impostor.path());
+    ASSERT_TRUE(QFile::copy(DGN_TEST_MODULE_DIR "/SampleModule.tx", dir.filePath("TD_DgnImport.tx")));
     EXPECT_THROW(createDgnImporter(), OdError_NotThatKindOfClass);
   }
   ModuleFolder folder(DGN_BIN_DIR);

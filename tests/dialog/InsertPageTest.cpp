@@ -60,8 +60,7 @@ TEST_F(InsertPageTest, TheFirstDialogOfAProcessAsksForAFileAndItsBoxesLeaveValue
 
 TEST_F(InsertPageTest, ARememberedFileIsReloadedWhileItExistsAndOnEveryReturnToInsert)
 {
-  const QString plan = samplePlan();
-  rememberedSettings().dgnPath = plan;
+  const QString plan = rememberedSettings().dgnPath = samplePlan();
   rememberedSettings().masterUnits = false;
   document->database()->setInsertionUnits(OdDb::kUnitsInches);
   const auto noFileShown = [this] {
@@ -150,8 +149,7 @@ TEST_F(InsertPageTest, TheUnitFactorConvertsTheModelUnitToTheInsertionUnit)
 
 TEST_F(InsertPageTest, OnlyOkWithValidFieldsRemembersTheChoices)
 {
-  const QString plan = samplePlan();
-  rememberedSettings().dgnPath = plan;
+  const QString plan = rememberedSettings().dgnPath = samplePlan();
   open();
   setField(*dialog, "leFactor", "3");
   child<QCheckBox>(*dialog, "cbRotation")->click();
@@ -186,13 +184,10 @@ TEST_F(InsertPageTest, OnlyOkWithValidFieldsRemembersTheChoices)
   EXPECT_TRUE(dialog->getScale().specifyLater);
   EXPECT_DOUBLE_EQ(dialog->getScale().value, 3.0) << "the value is still computed";
   EXPECT_TRUE(dialog->isExplodeTextNodes());
-  const DgnImportSettings& remembered = rememberedSettings();
-  EXPECT_EQ(remembered.specifyLaterFlags, 4u);
-  EXPECT_EQ(remembered.scaleFactor, 3.0);
-  EXPECT_EQ(remembered.insertY, -0.5);
-  EXPECT_FALSE(remembered.masterUnits);
-  EXPECT_TRUE(remembered.explodeTextNodes);
-  EXPECT_EQ(remembered.dgnPath, plan);
+  const DgnImportSettings& r = rememberedSettings();
+  EXPECT_EQ(std::make_tuple(r.specifyLaterFlags, r.scaleFactor, r.insertY, r.masterUnits, r.explodeTextNodes,
+                            r.dgnPath),
+            std::make_tuple(4u, 3.0, -0.5, false, true, plan));
 
   open();
   EXPECT_EQ((QStringList{text("leFactor"), text("leAngle"), text("leY")}), (QStringList{"3", "30", "-0.5"}));

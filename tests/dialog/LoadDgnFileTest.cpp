@@ -10,10 +10,11 @@ public:
   RecordingImporterPtr recorder = RecordingImporter::create();
   explicit DialogUnderTest(CFxUserIO* userIO) : CDgnImportDlg(userIO, nullptr) { m_pDgnImporter = recorder; }
   void dropImporter() { m_pDgnImporter = nullptr; }
-  void answerFile(bool valid, const char* models)
+  void answerFile(bool valid, const char* models, int units = OdDb::kUnitsMeters)
   {
     recorder->answer("IsValidDgnDatabase", [valid](OdVariant& v) { v.setBool(valid); });
     recorder->answer("DesignModelList", [models](OdVariant& v) { v.setString(OdString(models)); });
+    recorder->answer("MeasurementUnits", [units](OdVariant& v) { v.setInt32(units); });
   }
 };
 
@@ -24,11 +25,7 @@ class LoadDgnFileTest : public DialogTest {};
 TEST_F(LoadDgnFileTest, ListsTheModelsAndFollowsTheCurrentOnesUnitOrNamesAFileThatCannotBeLoaded)
 {
   DialogUnderTest dialog(&userIO);
-  const auto unit = [&dialog](int units) {
-    dialog.recorder->answer("MeasurementUnits", [units](OdVariant& v) { v.setInt32(units); });
-  };
   dialog.answerFile(true, "Default;Sheet");
-  unit(OdDb::kUnitsMeters);
   child<CFxQtInsertComboBox>(dialog, "unitComboBox")->setCurrentUnit(OdDb::kUnitsMillimeters);
   EXPECT_TRUE(dialog.loadDgnFile("/plans/site.dgn"));
   EXPECT_EQ(models(dialog), (QStringList{"Default", "Sheet"}));
@@ -37,7 +34,7 @@ TEST_F(LoadDgnFileTest, ListsTheModelsAndFollowsTheCurrentOnesUnitOrNamesAFileTh
   EXPECT_EQ(dialog.recorder->log.front(), "put DgnPath=string:/plans/site.dgn");
   EXPECT_EQ(child<QLineEdit>(dialog, "leUnitFactor")->text(), "1000");
 
-  unit(OdDb::kUnitsKilometers);
+  dialog.answerFile(true, "Default;Sheet", OdDb::kUnitsKilometers);
   child<QListWidget>(dialog, "lwDesignModel")->setCurrentRow(1);
   EXPECT_EQ(dialog.m_modelUnit, OdDb::kUnitsKilometers) << "the units of the model now current";
   EXPECT_EQ(child<QLineEdit>(dialog, "leUnitFactor")->text(), "1e+06");

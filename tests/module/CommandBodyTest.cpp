@@ -25,12 +25,6 @@ protected:
     return command.executeCommand(&context);
   }
   static void clickOk(CDgnImportDlg& dialog) { button(dialog, QDialogButtonBox::Ok)->click(); }
-  void addBlock(const char* name)
-  {
-    OdDbBlockTableRecordPtr block = OdRxObjectImpl<OdDbBlockTableRecord>::createObject();
-    block->setName(OdString(name));
-    OdDbBlockTablePtr(document->database()->getBlockTableId().openObject(OdDb::kForWrite))->add(block.get());
-  }
 
   OdStaticRxObject<CommandDGNImport> command;
   QString plan;
@@ -70,7 +64,9 @@ TEST_F(CommandBodyTest, AnAcceptedModelIsConvertedInsertedAndCleanedUp)
 
 TEST_F(CommandBodyTest, AnExistingBlockIsNamedFirstAndChoicesLeftForLaterHandOnlyTheFile)
 {
-  addBlock("PLAN_default_m");
+  OdDbBlockTableRecordPtr block = OdRxObjectImpl<OdDbBlockTableRecord>::createObject();
+  block->setName(OdString("PLAN_default_m"));
+  OdDbBlockTablePtr(document->database()->getBlockTableId().openObject(OdDb::kForWrite))->add(block.get());
   rememberedSettings().specifyLaterFlags = 7;
   services.onInvoke = [&] { EXPECT_EQ(userIO.printed.size(), 3) << "the warnings come first"; };
   EXPECT_EQ(run(clickOk), 5100);

@@ -44,7 +44,6 @@ TEST_F(Database, NamesIgnoreCaseSkipErasedRecordsFollowRenamesAndRefuseDuplicate
 {
   EXPECT_EQ(lookUp("*MODEL_SPACE"), db->getModelSpaceId());
   EXPECT_EQ(lookUp("*Paper_Space"), db->getPaperSpaceId());
-  EXPECT_EQ(db->getModelSpaceId().database(), db.get());
   EXPECT_EQ(OdDbObjectPtr(db->getModelSpaceId().openObject())->ownerId(), db->getBlockTableId());
 
   const OdDbObjectId id = addBlock(db, "plan_Default_m");

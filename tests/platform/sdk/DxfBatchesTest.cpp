@@ -7,6 +7,7 @@
 #include <ParallelInOrder.h>
 
 #include <atomic>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 
@@ -72,7 +73,7 @@ TEST(ParallelInOrder, AFailureOnEitherSideStopsTheRunAndLeavesNoThread)
 
 // Enough entities for several pieces, in model space, in one large block and in many small ones,
 // with 3D polylines whose VERTEX and SEQEND records take handles of their own between the pieces.
-TEST(DxfBatches, ALargeDrawingHasItsEntitiesInOrderAndItsOwnHandlesInSequence)
+TEST(DxfBatches, ALargeDrawingHasItsEntitiesInOrderAndUniqueHandlesItsOwnInSequenceBelowTheSeed)
 {
   OdDbDatabasePtr db = OdRxObjectImpl<OdDbDatabase>::createObject();
   const auto addBlock = [&](const std::string& name) {
@@ -104,21 +105,31 @@ TEST(DxfBatches, ALargeDrawingHasItsEntitiesInOrderAndItsOwnHandlesInSequence)
   OdStaticRxObject<MemoryStream> stream;
   db->writeFile(&stream, OdDb::kDxf, OdDb::kDHL_1032);
 
-  // The records that are not database objects take handles from one counter, in file order.
+  // The records that are not database objects take handles from one counter, in file order; no
+  // handle comes twice, and the header's seed lies above them all.
   std::istringstream in(stream.data);
-  std::string code, value, type;
+  std::string code, value, type, seed;
   std::vector<OdDbHandle> entities, own;
+  std::set<OdDbHandle> all;
   while (std::getline(in, code) && std::getline(in, value)) {
     if (code == "0")
       type = value;
-    else if (code == "5" && (type == "BLOCK" || type == "ENDBLK" || type == "VERTEX" || type == "SEQEND"))
-      own.push_back(std::stoull(value, nullptr, 16));
-    else if (code == "5" && (type == "LINE" || type == "POLYLINE" || type == "INSERT"))
-      entities.push_back(std::stoull(value, nullptr, 16));
+    else if (code == "9" && value == "$HANDSEED")
+      std::getline(in, code) && std::getline(in, seed);
+    else if (code == "5" || code == "105") {
+      const OdDbHandle handle = std::stoull(value, nullptr, 16);
+      EXPECT_TRUE(all.insert(handle).second) << "handle " << value << " twice";
+      if (type == "BLOCK" || type == "ENDBLK" || type == "VERTEX" || type == "SEQEND")
+        own.push_back(handle);
+      else if (type == "LINE" || type == "POLYLINE" || type == "INSERT")
+        entities.push_back(handle);
+    }
   }
   EXPECT_EQ(entities, expected);
   ASSERT_FALSE(own.empty());
   for (size_t i = 1; i < own.size(); ++i)
     ASSERT_EQ(own[i], own[i - 1] + 1) << "record " << i << " of those without an object";
   EXPECT_GT(own.front(), db->handseed());
+  ASSERT_FALSE(seed.empty());
+  EXPECT_GT(std::stoull(seed, nullptr, 16), *all.rbegin());
 }

@@ -62,7 +62,6 @@ TEST_F(DxfReader, ReadsBackWhatTheWriterWrote)
     EXPECT_NEAR(x, y, 1e-12 * std::max(1.0, std::fabs(x))) << "line " << line;
   }
   EXPECT_FALSE(std::getline(second, b)) << "longer";
-  EXPECT_EQ(entitiesOf(db->getModelSpaceId()).size(), entitiesOf(drawing.db->getModelSpaceId()).size());
 
   std::string crlf; // as Windows tools save it
   for (char c : written)
@@ -104,8 +103,7 @@ for version in ('R2018', 'R2000', 'R12'):
   ASSERT_EQ(made.code, 0) << made.err.toStdString();
   for (const char* version : {"R2018", "R2000", "R12"}) {
     SCOPED_TRACE(version);
-    MemoryStream stream(readBytes(path + version).toStdString());
-    OdDbDatabasePtr db = dxf::readDrawing(stream);
+    OdDbDatabasePtr db = readBack(readBytes(path + version).toStdString());
     if (std::string(version) != "R12") { // no units before R2000
       EXPECT_EQ(db->getInsertionUnits(), OdDb::kUnitsMeters);
     }
@@ -139,8 +137,7 @@ for version in ('R2018', 'R2000', 'R12'):
   const QString csv = writeBytes(dir.filePath("points.csv"), "WKT,id\n\"LINESTRING (0 0,3 4)\",1\n\"POINT (5 6)\",2\n");
   const ProcessRun converted = runProcess("ogr2ogr", {"-f", "DXF", dir.filePath("from_gdal.dxf"), csv});
   ASSERT_EQ(converted.code, 0) << converted.err.toStdString();
-  MemoryStream stream(readBytes(dir.filePath("from_gdal.dxf")).toStdString());
-  OdDbDatabasePtr db = dxf::readDrawing(stream);
+  OdDbDatabasePtr db = readBack(readBytes(dir.filePath("from_gdal.dxf")).toStdString());
   const auto model = entitiesOf(db->getModelSpaceId());
   ASSERT_EQ(model.size(), 2u);
   OdDbPolylinePtr line = OdDbPolyline::cast(model[0].get());

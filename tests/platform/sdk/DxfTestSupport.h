@@ -20,8 +20,6 @@ namespace dxftest {
 
 class MemoryStream : public OdStreamBuf {
 public:
-  MemoryStream() = default;
-  explicit MemoryStream(std::string bytes) : data(std::move(bytes)) {}
   void putBytes(const void* buffer, OdUInt32 n) override { data.append(static_cast<const char*>(buffer), n); }
   OdUInt32 getBytes(void* buffer, OdUInt32 n) override
   {
