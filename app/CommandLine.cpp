@@ -73,10 +73,8 @@ void CommandLine::dispatch()
   m_dispatchScheduled = false;
   if (m_running > 0)
     return; // the running command reads the queue itself; dispatch again when it ends
-  if (m_queue.isEmpty()) {
-    emit idle();
+  if (m_queue.isEmpty())
     return;
-  }
   const QString line = m_queue.takeFirst().trimmed();
   if (!line.isEmpty()) {
     print(QStringLiteral("Command: %1").arg(line));

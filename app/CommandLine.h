@@ -43,8 +43,6 @@ public:
 
 signals:
   void printed(const QString& line);
-  // No command is running and no typed line is waiting.
-  void idle();
 
 private:
   void scheduleDispatch();
