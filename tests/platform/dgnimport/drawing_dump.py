@@ -68,7 +68,7 @@ def geometry(e):
             start, end = (e.dxf.start_angle, e.dxf.end_angle) if kind == "ARC" else (0, 360)
             c = ConstructionEllipse.from_arc(e.dxf.center, e.dxf.radius, e.dxf.extrusion, start, end)
         return {"center": xyz(c.center), "major": xyz(c.major_axis), "minor": xyz(c.minor_axis),
-                "start": c.start_param, "end": c.end_param}
+                "start": c.start_param, "end": c.end_param, "flat": coordinates(c.vertices(c.params(33)))}
     if kind == "TEXT":
         ocs = e.ocs()
         angle = math.radians(e.dxf.get("rotation", 0))
