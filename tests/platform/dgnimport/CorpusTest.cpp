@@ -39,25 +39,21 @@ std::string str(const P& p)
 }
 
 struct Box {
-  double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
-  Box() = default;
-  explicit Box(const Points& points)
+  P lo{INFINITY, INFINITY}, hi{-INFINITY, -INFINITY}; // in plan
+
+  Box& add(const Points& points)
   {
-    for (const P& p : points)
-      add(p);
-  }
-  void add(const P& p)
-  {
-    minX = std::min(minX, p.x);
-    minY = std::min(minY, p.y);
-    maxX = std::max(maxX, p.x);
-    maxY = std::max(maxY, p.y);
+    for (const P& p : points) {
+      lo = {std::min(lo.x, p.x), std::min(lo.y, p.y)};
+      hi = {std::max(hi.x, p.x), std::max(hi.y, p.y)};
+    }
+    return *this;
   }
   bool overlaps(const Box& o, double margin) const
   {
-    return minX <= o.maxX + margin && o.minX <= maxX + margin && minY <= o.maxY + margin && o.minY <= maxY + margin;
+    return lo.x <= o.hi.x + margin && o.lo.x <= hi.x + margin && lo.y <= o.hi.y + margin && o.lo.y <= hi.y + margin;
   }
-  double size() const { return std::max(maxX - minX, maxY - minY); }
+  double size() const { return std::max(hi.x - lo.x, hi.y - lo.y); }
 };
 
 // Vertices without repeats or a closing repeat: a line of no length compares with a point, a
@@ -77,8 +73,7 @@ Points simplified(const Points& in, double tol)
 struct Path {
   Points points, simple;
   Box box;
-  Path() = default;
-  Path(Points p, double tol) : points(std::move(p)), simple(simplified(points, tol)), box(points) {}
+  Path(Points p, double tol) : points(std::move(p)), simple(simplified(points, tol)), box(Box().add(points)) {}
 };
 
 // --- The file's element chain, scanned without the reader under test. ------------------------
@@ -159,7 +154,7 @@ std::vector<Feature> gdalFeatures(const QString& dgn, Box& extent)
     double x0, y0, x1, y1;
     if (const char* box = after("Extent: ");
         box && std::sscanf(box, "(%lf, %lf) - (%lf, %lf)", &x0, &y0, &x1, &y1) == 4)
-      extent = Box(Points{{x0, y0}, {x1, y1}});
+      extent.add({{x0, y0}, {x1, y1}});
     if (const char* fid = after("OGRFeature(elements):"))
       features.emplace_back().fid = std::atoi(fid);
     if (features.empty())
@@ -196,41 +191,11 @@ Box gdalExtent(Box box, const std::vector<Feature>& features, const std::vector<
   for (const Feature& f : features)
     if (elements[elements[f.fid].owner].type != 34)
       for (const Points& part : f.parts)
-        for (const P& p : part)
-          box.add(p);
+        box.add(part);
   return box;
 }
 
 // --- ezdxf's view of our drawing. ------------------------------------------------------------
-
-struct Entity {
-  QString kind, layer, rgb; // rgb empty: by block, in a block definition
-  Points points, flat;      // flat: a polyline with arcs or a conic, stroked
-  bool closed = false;
-  P center, major, minor; // conics
-  double start = 0, end = 0;
-  P insert, dir; // texts
-  double height = 0;
-  QString text;
-  bool used = false; // the counterpart of a feature already
-  Path drawn;        // what it draws; a text's insertion point
-
-  Entity(const QJsonObject& o, double tol);
-
-  bool isConic() const { return kind == "CIRCLE" || kind == "ARC" || kind == "ELLIPSE"; }
-  bool isText() const { return kind == "TEXT" || kind == "MTEXT"; }
-  const Points& stroke() const { return flat.empty() ? points : flat; }
-  P at(double t) const { return center + major * std::cos(t) + minor * std::sin(t); }
-  double span() const { return std::fmod(std::fmod(end - start, 2 * M_PI) + 2 * M_PI, 2 * M_PI); }
-};
-
-struct Drawing {
-  QStringList audit;
-  std::vector<Entity> model; // flattened through block references
-  std::map<QString, std::vector<Entity>> blocks;
-  int inserts = -1; // block references in model space itself
-  Box extents;      // as the drawing's header gives them
-};
 
 Points pointList(const QJsonValue& v) // x, y, z, x, y, z...
 {
@@ -247,14 +212,41 @@ P point(const QJsonValue& v)
   return one.empty() ? P{} : one.front();
 }
 
-Entity::Entity(const QJsonObject& o, double tol)
-  : kind(o["kind"].toString()), layer(o["layer"].toString()), rgb(o["rgb"].toString()), points(pointList(o["points"])),
-    flat(pointList(o["flat"])), closed(o["closed"].toBool()), center(point(o["center"])), major(point(o["major"])),
-    minor(point(o["minor"])), start(o["start"].toDouble()), end(o["end"].toDouble()), insert(point(o["insert"])),
-    dir(point(o["dir"])), height(o["height"].toDouble()), text(o["text"].toString()),
-    drawn(isText() ? Points{insert} : stroke(), tol)
-{
-}
+struct Entity {
+  QString kind, layer, rgb; // rgb empty: by block, in a block definition
+  Points points, flat;      // flat: a polyline with arcs or a conic, stroked
+  bool closed = false;
+  P center, major, minor; // conics
+  double start = 0, end = 0;
+  P insert, dir; // texts
+  double height = 0;
+  QString text;
+  bool used = false; // the counterpart of a feature already
+  Path drawn;        // what it draws; a text's insertion point
+
+  Entity(const QJsonObject& o, double tol)
+    : kind(o["kind"].toString()), layer(o["layer"].toString()), rgb(o["rgb"].toString()),
+      points(pointList(o["points"])), flat(pointList(o["flat"])), closed(o["closed"].toBool()),
+      center(point(o["center"])), major(point(o["major"])), minor(point(o["minor"])), start(o["start"].toDouble()),
+      end(o["end"].toDouble()), insert(point(o["insert"])), dir(point(o["dir"])), height(o["height"].toDouble()),
+      text(o["text"].toString()), drawn(isText() ? Points{insert} : stroke(), tol)
+  {
+  }
+
+  bool isConic() const { return kind == "CIRCLE" || kind == "ARC" || kind == "ELLIPSE"; }
+  bool isText() const { return kind == "TEXT" || kind == "MTEXT"; }
+  const Points& stroke() const { return flat.empty() ? points : flat; }
+  P at(double t) const { return center + major * std::cos(t) + minor * std::sin(t); }
+  double span() const { return std::fmod(std::fmod(end - start, 2 * M_PI) + 2 * M_PI, 2 * M_PI); }
+};
+
+struct Drawing {
+  QStringList audit;
+  std::vector<Entity> model; // flattened through block references
+  std::map<QString, std::vector<Entity>> blocks;
+  int inserts = -1; // block references in model space itself
+  Box extents;      // as the drawing's header gives them
+};
 
 std::vector<Entity> entities(const QJsonArray& list, double tol)
 {
@@ -278,7 +270,7 @@ Drawing readDrawing(const QString& dxf, double tol)
   for (auto it = blocks.begin(); it != blocks.end(); ++it)
     d.blocks[it.key()] = entities(it.value().toArray(), tol);
   d.inserts = o["inserts"].toInt(-1);
-  d.extents = Box(pointList(o["extents"]));
+  d.extents.add(pointList(o["extents"]));
   return d;
 }
 
@@ -599,16 +591,16 @@ void checkConversion(const QString& dgn, const QByteArray& bytes)
   std::string example;
   for (const Entity& e : drawing.model)
     for (const P& p : e.drawn.points)
-      if (!extent.overlaps(Box(Points{p}), tol) && ++outside == 1)
+      if (!extent.overlaps(Box().add({p}), tol) && ++outside == 1)
         example = e.kind.toStdString() + " on layer " + e.layer.toStdString() + " at " + str(p);
   EXPECT_EQ(outside, 0) << "points drawn outside GDAL's extent, e.g. " << example;
   // Zoom to extents shows the design: the drawing's extents are those of GDAL's features, within
   // the stroke of a curve.
   const Box& ours = drawing.extents;
   const double side = 0.01 * features.size();
-  const auto box = [](const Box& b) { return str({b.minX, b.minY}) + " - " + str({b.maxX, b.maxY}); };
-  EXPECT_TRUE(std::fabs(ours.minX - features.minX) <= side && std::fabs(ours.maxX - features.maxX) <= side &&
-              std::fabs(ours.minY - features.minY) <= side && std::fabs(ours.maxY - features.maxY) <= side)
+  const auto box = [](const Box& b) { return str(b.lo) + " - " + str(b.hi); };
+  EXPECT_TRUE(std::fabs(ours.lo.x - features.lo.x) <= side && std::fabs(ours.hi.x - features.hi.x) <= side &&
+              std::fabs(ours.lo.y - features.lo.y) <= side && std::fabs(ours.hi.y - features.hi.y) <= side)
     << "the drawing's extents " << box(ours) << " are not those of GDAL's features " << box(features);
 
   int cells = 0;
