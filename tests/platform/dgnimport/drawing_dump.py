@@ -2,7 +2,6 @@
 # and of every named block definition, each flattened through the block references it holds (model
 # space into world coordinates, a block into its own), and the block references in model space.
 import json
-import math
 import re
 import sys
 
@@ -23,11 +22,7 @@ def rgb(entity, doc, byblock):
     return "%02x%02x%02x" % aci2rgb(abs(dxf.get("color", 7)))
 
 
-def xyz(v):
-    return [v.x, v.y, v.z]
-
-
-def coordinates(points):  # x, y, z, x, y, z...: one list, not one a point, reads back quicker
+def coordinates(*points):  # x, y, z, x, y, z...: one list, not one a point, reads back quicker
     return [c for p in points for c in (p.x, p.y, p.z)]
 
 
@@ -44,65 +39,63 @@ def caret_decoded(text):
 def geometry(e):
     kind = e.dxftype()
     if kind == "LINE":
-        return {"points": coordinates([e.dxf.start, e.dxf.end])}
+        return {"points": coordinates(e.dxf.start, e.dxf.end)}
     if kind == "POINT":
-        return {"points": coordinates([e.dxf.location])}
+        return {"points": coordinates(e.dxf.location)}
     if kind in ("LWPOLYLINE", "POLYLINE"):
         lw = kind == "LWPOLYLINE"
         stored = list(e.vertices_in_wcs() if lw else e.points())
         points = [e.ocs().to_wcs(p) for p in stored] if not lw and e.is_2d_polyline else stored
-        out = {"points": coordinates(points), "closed": e.closed if lw else e.is_closed}
+        out = {"points": coordinates(*points), "closed": e.closed if lw else e.is_closed}
         if e.has_arc:  # through its lines and true arcs: a path would hold arcs as Bezier curves
             flat, near = [], tolerance(stored)
             for part in e.virtual_entities():
                 run = [part.dxf.start, part.dxf.end] if part.dxftype() == "LINE" else list(part.flattening(near))
                 flat += run if not flat or not flat[-1].isclose(run[0]) else run[1:]
-            out["flat"] = coordinates(flat)
+            out["flat"] = coordinates(*flat)
         return out
     if kind == "SPLINE":
-        return {"flat": coordinates(e.flattening(tolerance(e.control_points)))}
+        return {"flat": coordinates(*e.flattening(tolerance(e.control_points)))}
     if kind in ("CIRCLE", "ARC", "ELLIPSE"):
         if kind == "ELLIPSE":
             c = e.construction_tool()
         else:
             start, end = (e.dxf.start_angle, e.dxf.end_angle) if kind == "ARC" else (0, 360)
             c = ConstructionEllipse.from_arc(e.dxf.center, e.dxf.radius, e.dxf.extrusion, start, end)
-        return {"center": xyz(c.center), "major": xyz(c.major_axis), "minor": xyz(c.minor_axis),
-                "start": c.start_param, "end": c.end_param, "flat": coordinates(c.vertices(c.params(33)))}
+        return {"center": coordinates(c.center), "major": coordinates(c.major_axis), "minor": coordinates(c.minor_axis),
+                "start": c.start_param, "end": c.end_param, "flat": coordinates(*c.vertices(c.params(33)))}
     if kind == "TEXT":
         ocs = e.ocs()
-        angle = math.radians(e.dxf.get("rotation", 0))
-        return {"insert": xyz(ocs.to_wcs(e.dxf.insert)), "height": e.dxf.height,
-                "dir": xyz(ocs.to_wcs(Vec3(math.cos(angle), math.sin(angle), 0))), "text": caret_decoded(e.dxf.text)}
+        return {"insert": coordinates(ocs.to_wcs(e.dxf.insert)), "height": e.dxf.height,
+                "dir": coordinates(ocs.to_wcs(Vec3.from_deg_angle(e.dxf.get("rotation", 0)))),
+                "text": caret_decoded(e.dxf.text)}
     if kind == "MTEXT":
-        return {"insert": xyz(e.dxf.insert), "height": e.dxf.char_height, "dir": xyz(e.ucs().ux),
+        return {"insert": coordinates(e.dxf.insert), "height": e.dxf.char_height, "dir": coordinates(e.ucs().ux),
                 "text": e.plain_text()}
     return {}
 
 
-def flatten(entities, doc, byblock, out=None):
-    out = [] if out is None else out
+def flatten(entities, doc, byblock):
     for e in entities:
         head = {"kind": e.dxftype(), "layer": e.dxf.get("layer", "0"), "rgb": rgb(e, doc, byblock)}
         if e.dxftype() == "INSERT":
-            flatten(e.virtual_entities(), doc, head["rgb"], out)
+            yield from flatten(e.virtual_entities(), doc, head["rgb"])
         elif e.dxftype() == "POLYLINE" and e.is_poly_face_mesh:  # each face as the closed run of its edges
             for face in e.faces():
                 corners = [v.dxf.location for v in face[:-1]]
-                out.append({**head, "kind": "POLYFACE", "points": coordinates(corners + corners[:1]), "closed": True})
+                yield {**head, "kind": "POLYFACE", "points": coordinates(*corners, corners[0]), "closed": True}
         else:
-            out.append({**head, **geometry(e)})
-    return out
+            yield {**head, **geometry(e)}
 
 
 def main(path):
     doc = ezdxf.readfile(path)
     auditor = doc.audit()
-    blocks = {b.name: flatten(b, doc, None) for b in doc.blocks if not b.name.lower().startswith("*")}
+    blocks = {b.name: list(flatten(b, doc, None)) for b in doc.blocks if not b.name.lower().startswith("*")}
     sys.stdout.write(json.dumps({"audit": [str(error.message) for error in auditor.errors],
-                                 "model": flatten(doc.modelspace(), doc, "ffffff"), "blocks": blocks,
+                                 "model": list(flatten(doc.modelspace(), doc, "ffffff")), "blocks": blocks,
                                  "inserts": len(doc.modelspace().query("INSERT")),
-                                 "extents": xyz(Vec3(doc.header["$EXTMIN"])) + xyz(Vec3(doc.header["$EXTMAX"]))}))
+                                 "extents": coordinates(Vec3(doc.header["$EXTMIN"]), Vec3(doc.header["$EXTMAX"]))}))
 
 
 if __name__ == "__main__":
