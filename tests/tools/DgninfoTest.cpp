@@ -55,11 +55,9 @@ void expectSameGeometry(const std::vector<std::vector<double>>& expected,
   ASSERT_EQ(actual.size(), expected.size());
   for (size_t f = 0; f < expected.size(); ++f) {
     ASSERT_EQ(actual[f].size(), expected[f].size()) << "feature " << f;
-    for (size_t i = 0; i < expected[f].size(); ++i) {
-      const double want = expected[f][i] * scale;
-      EXPECT_LE(std::fabs(actual[f][i] - want), 1e-9 * std::max(1.0, std::fabs(want)))
-        << "feature " << f << " value " << i << ": " << actual[f][i] << " for " << want;
-    }
+    for (size_t i = 0; i < expected[f].size(); ++i)
+      EXPECT_NEAR(actual[f][i], expected[f][i] * scale, 1e-9 * std::max(1.0, std::fabs(expected[f][i] * scale)))
+        << "feature " << f << " value " << i;
   }
 }
 
