@@ -114,7 +114,7 @@ protected:
     EXPECT_EQ(owner->progress.size(), files.size() + 2);
     EXPECT_EQ(owner->progress.mid(files.size()), (QList<int>{int(files.size()), int(files.size())}));
     EXPECT_EQ(checksums(source), sources) << "sources are only read";
-    EXPECT_TRUE(waitUntil([&] { return processThreads() <= threads; }, 5000)) << "no thread left";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return processThreads() <= threads; })) << "no thread left";
   }
   // Runs `act` on the worker's thread while its `nth` model converts.
   void whileConverting(int nth, std::function<void()> act)

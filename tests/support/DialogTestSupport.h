@@ -21,7 +21,6 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -189,16 +188,6 @@ inline QString nearLimitFolder(QString root)
     root += "/" + QString(200, 'd');
   EXPECT_TRUE(QDir().mkpath(root));
   return root;
-}
-
-// Runs the event loop until `done` holds or `ms` have passed; whether it holds.
-inline bool waitUntil(const std::function<bool()>& done, int ms = 60000)
-{
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < ms)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  return done();
 }
 
 class DialogTest : public LiveCountsTest {
