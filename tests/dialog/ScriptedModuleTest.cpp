@@ -63,8 +63,7 @@ TEST_F(ScriptedModuleTest, EveryFailedModelHasItsReportLineAndCounts)
   batch.setDestinationPath(destination);
   batch.setMasterUnits(true);
   batch.setProgressBar(&bar);
-  batch.setFileList({"site.dgn"});
-  runWorker(batch);
+  runWorker(batch, {"site.dgn"});
 
   const QString text = QString::fromUtf8(report());
   const QString line = QStringLiteral("Failed DGN filename:%1    Model name:%2    Error type:%3\r\n");

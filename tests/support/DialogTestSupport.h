@@ -159,13 +159,14 @@ inline void answerNextMessageBox(QMessageBox::StandardButton button, QString* te
     });
 }
 
-// Runs a batch worker on the calling thread (QThread::run is protected), so that its progress
-// arrives at once.
-inline void runWorker(DgnBatch& worker)
+// Runs a batch worker over `files` on the calling thread (QThread::run is protected), so that its
+// progress arrives at once.
+inline void runWorker(DgnBatch& worker, const QStringList& files)
 {
   struct Access : DgnBatch {
     static void call(DgnBatch& w) { (w.*(&Access::run))(); }
   };
+  worker.setFileList(files);
   Access::call(worker);
 }
 
