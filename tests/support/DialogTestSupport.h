@@ -21,7 +21,6 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
@@ -293,21 +292,14 @@ protected:
   // A file named `name` in the test's folder holding `bytes`.
   QString writeFile(const QString& name, const QByteArray& bytes) { return writeBytes(folder.filePath(name), bytes); }
 
-  // The batch run's report in the destination folder; empty when there is none.
-  QByteArray report() const
-  {
-    QFile file(QDir(destination).filePath("Report.txt"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  }
+  // The batch run's report in the destination folder.
+  QByteArray report() const { return readBytes(QDir(destination).filePath("Report.txt")); }
 
   // A copy of the shipped sample (master units metres, sub units millimetres) named `name` in the
   // test's folder.
   QString samplePlan(const QString& name = QStringLiteral("plan.dgn"))
   {
-    const QString path = folder.filePath(name);
-    QFile::remove(path);
-    EXPECT_TRUE(QFile::copy(QStringLiteral(DGN_SOURCE_DIR "/samples/plan.dgn"), path));
-    return path;
+    return writeFile(name, readBytes(QStringLiteral(DGN_SOURCE_DIR "/samples/plan.dgn")));
   }
 
   RecordingServices services;
