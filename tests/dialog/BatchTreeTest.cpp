@@ -22,13 +22,6 @@ protected:
     tree = child<QTreeWidget>(*dialog, "treeWidget");
     pickFolder(*dialog, "pbSourcePath", source);
   }
-  QStringList listed() const
-  {
-    QStringList names;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-      names << tree->topLevelItem(i)->text(0);
-    return names;
-  }
   // Clicks a file's check box as a user would: the state changes, then the tree reports the click.
   void toggle(int row)
   {
@@ -50,7 +43,7 @@ protected:
 
 TEST_F(BatchTreeTest, DgnFilesOfAnyCaseAreListedInDescendingOrderAndAFolderWithoutAnyChangesNothing)
 {
-  EXPECT_EQ(listed(), (QStringList{"c.Dgn", "broken.dgn", "B.DGN", "a.dgn"}));
+  EXPECT_EQ(texts(*tree), (QStringList{"c.Dgn", "broken.dgn", "B.DGN", "a.dgn"}));
   EXPECT_EQ(tree->currentItem()->text(0), "c.Dgn");
   EXPECT_TRUE(child<QCheckBox>(*dialog, "cbSelectAll")->isEnabled());
   EXPECT_EQ(child<QLabel>(*dialog, "lblSourcePath")->toolTip(), source);
@@ -63,7 +56,7 @@ TEST_F(BatchTreeTest, DgnFilesOfAnyCaseAreListedInDescendingOrderAndAFolderWitho
   answerNextMessageBox(QMessageBox::Ok, &warning);
   pickFolder(*dialog, "pbSourcePath", destination);
   EXPECT_EQ(warning, "No DGN file found in the specified path.");
-  EXPECT_EQ(listed().size(), 4) << "nothing changes";
+  EXPECT_EQ(texts(*tree).size(), 4) << "nothing changes";
   EXPECT_EQ(child<QLabel>(*dialog, "lblSourcePath")->toolTip(), source);
 }
 
@@ -94,7 +87,7 @@ TEST_F(BatchTreeTest, AFilesModelsAreLoadedOnceIntoATableWhoseEditorChangesTheSt
   editor->setCurrentIndex(0);
   EXPECT_EQ(model->index(0, 2).data().toString(), "Meters");
 
-  const int broken = int(listed().indexOf("broken.dgn"));
+  const int broken = int(texts(*tree).indexOf("broken.dgn"));
   EXPECT_EQ(expand(broken), nullptr);
   EXPECT_TRUE(tree->topLevelItem(broken)->isHidden()) << "a file without models is hidden when expanded";
 }

@@ -224,15 +224,16 @@ public:
     });
     child<QPushButton>(dialog, button)->click();
   }
-  // The design models the Insert page lists.
-  static QStringList models(const QObject& dialog)
+  // The texts of a list's items, or of a tree's top level items.
+  static QStringList texts(const QAbstractItemView& view)
   {
     QStringList names;
-    auto* list = child<QListWidget>(dialog, "lwDesignModel");
-    for (int i = 0; i < list->count(); ++i)
-      names << list->item(i)->text();
+    for (int row = 0; row < view.model()->rowCount(); ++row)
+      names << view.model()->index(row, 0).data().toString();
     return names;
   }
+  // The design models the Insert page lists.
+  static QStringList models(const QObject& dialog) { return texts(*child<QListWidget>(dialog, "lwDesignModel")); }
 
 protected:
   // Where the import module comes from; a program loads one import module for all its tests.
