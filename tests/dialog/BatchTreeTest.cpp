@@ -45,9 +45,7 @@ TEST_F(BatchTreeTest, DgnFilesOfAnyCaseAreListedInDescendingOrderAndAFolderWitho
 {
   EXPECT_EQ(texts(*tree), (QStringList{"c.Dgn", "broken.dgn", "B.DGN", "a.dgn"}));
   EXPECT_EQ(tree->currentItem()->text(0), "c.Dgn");
-  EXPECT_TRUE(child<QCheckBox>(*dialog, "cbSelectAll")->isEnabled());
-  EXPECT_EQ(child<QLabel>(*dialog, "lblSourcePath")->toolTip(), source);
-  child<QCheckBox>(*dialog, "cbSelectAll")->click();
+  child<QCheckBox>(*dialog, "cbSelectAll")->click(); // does nothing unless enabled
   dialog->buildWorkList();
   EXPECT_EQ(dialog->workList(), (QStringList{"c.Dgn", "broken.dgn", "B.DGN", "a.dgn"}));
   EXPECT_TRUE(tempFolderPrepared());
