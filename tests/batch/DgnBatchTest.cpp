@@ -65,7 +65,6 @@ protected:
   }
   void TearDown() override
   {
-    services.appServices.whileConverting = nullptr;
     batch.reset();
     owner.reset();
     DialogTest::TearDown();
