@@ -176,7 +176,7 @@ TEST_F(DgnBatchTest, AwkwardNamesAndPathsNearTheLimitConvertOrFailCleanly)
 {
   const QString deep = nearLimitFolder(source);
   QStringList names, drawings;
-  for (const auto& [name, drawing] : awkwardNames()) {
+  for (const auto& [name, drawing] : awkwardNames) {
     ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", deep + "/" + name));
     names << name;
     if (!drawing.isEmpty())

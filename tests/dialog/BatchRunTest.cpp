@@ -48,7 +48,7 @@ protected:
   // Starts a run and waits for its first file; an earlier run's answer still waiting gives up.
   bool startUntilTheFirstFile(QString* finished = nullptr)
   {
-    ++pendingAnswersGeneration();
+    ++pendingAnswersGeneration;
     start(finished);
     return QTest::qWaitFor([this] { return bar()->value() >= 1; }, 60000);
   }

@@ -117,19 +117,15 @@ public:
 
 // Bumped at the end of every test: an answer still waiting for its box then gives up instead of
 // answering the next test's box into a variable that no longer exists.
-inline int& pendingAnswersGeneration()
-{
-  static int generation = 0;
-  return generation;
-}
+inline int pendingAnswersGeneration = 0;
 
 // Lets `act` work on the next modal dialog of type Dialog that `fits`, once it is up.
 template <class Dialog>
 void actOnNextModal(std::function<void(Dialog&)> act, std::function<bool(Dialog&)> fits = {},
-                    int generation = pendingAnswersGeneration())
+                    int generation = pendingAnswersGeneration)
 {
   QTimer::singleShot(5, [act, fits, generation] {
-    if (generation != pendingAnswersGeneration())
+    if (generation != pendingAnswersGeneration)
       return;
     auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
     if (dialog && (!fits || fits(*dialog)))
@@ -172,13 +168,11 @@ inline void runWorker(DgnBatch& worker, const QStringList& files)
 // File names a file server holds, each with the drawing it converts to: spaces, letters beyond
 // ASCII, several dots, and 255 bytes, the longest name a folder takes, whose drawing would have a
 // longer name still (none).
-inline std::vector<std::pair<QString, QString>> awkwardNames()
-{
-  return {{"Übersicht Straße 北.dgn", "Übersicht Straße 北_Default_m.dwg"},
-          {"with  spaces .dgn", "with  spaces _Default_m.dwg"},
-          {"site.v2.final.dgn", "site_Default_m.dwg"},
-          {QString(251, 'n') + ".dgn", QString()}};
-}
+inline const std::vector<std::pair<QString, QString>> awkwardNames = {
+  {"Übersicht Straße 北.dgn", "Übersicht Straße 北_Default_m.dwg"},
+  {"with  spaces .dgn", "with  spaces _Default_m.dwg"},
+  {"site.v2.final.dgn", "site_Default_m.dwg"},
+  {QString(251, 'n') + ".dgn", QString()}};
 
 // A new folder under `root` whose path nearly fills the system's limit of 4096 bytes, leaving
 // room for one name of 255 bytes.
@@ -257,7 +251,7 @@ protected:
   {
     dialog.reset();
     clearTempFolder(); // a file or folder prompt makes the conversion folder
-    ++pendingAnswersGeneration();
+    ++pendingAnswersGeneration;
     setFxSystemServices(nullptr);
     document.reset();
     LiveCountsTest::TearDown();
