@@ -67,9 +67,8 @@ TEST_F(BatchTreeTest, AFilesModelsAreLoadedOnceIntoATableWhoseEditorChangesTheSt
   const QAbstractItemModel* model = table->model();
   ASSERT_EQ(model->rowCount(), 1);
   EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "Unit value");
-  EXPECT_EQ(model->index(0, 0).data().toString(), "Default");
-  EXPECT_EQ(model->index(0, 1).data().toString(), "Master units");
-  EXPECT_EQ(model->index(0, 2).data().toString(), "Meters");
+  const auto cell = [model](int column) { return model->index(0, column).data().toString(); };
+  EXPECT_EQ((QStringList{cell(0), cell(1), cell(2)}), (QStringList{"Default", "Master units", "Meters"}));
   EXPECT_TRUE(dialog->unitChoiceTable().at(CFxString("C.DGN")).at(CFxString("DEFAULT")));
 
   const QModelIndex choice = model->index(0, 1);
@@ -78,12 +77,12 @@ TEST_F(BatchTreeTest, AFilesModelsAreLoadedOnceIntoATableWhoseEditorChangesTheSt
   auto* editor = table->findChild<QComboBox*>();
   ASSERT_NE(editor, nullptr);
   editor->setCurrentIndex(1);
-  EXPECT_EQ(model->index(0, 2).data().toString(), "Millimeters");
+  EXPECT_EQ(cell(2), "Millimeters");
   EXPECT_FALSE(dialog->unitChoiceTable().at(CFxString("C.DGN")).at(CFxString("DEFAULT")));
   table->itemDelegate()->setModelData(editor, table->model(), choice);
   EXPECT_EQ(choice.data().toString(), "Sub units");
   editor->setCurrentIndex(0);
-  EXPECT_EQ(model->index(0, 2).data().toString(), "Meters");
+  EXPECT_EQ(cell(2), "Meters");
 
   const int broken = int(texts(*tree).indexOf("broken.dgn"));
   EXPECT_EQ(expand(broken), nullptr);
