@@ -58,7 +58,6 @@ protected:
   void SetUp() override
   {
     DialogTest::SetUp();
-    makeBatchFolders();
     ensureTempFolder();
     owner = std::make_unique<RecordingOwner>(&userIO);
     newWorker();

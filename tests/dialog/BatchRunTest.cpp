@@ -21,7 +21,6 @@ protected:
   // folders and every file checked.
   void prepare(int count)
   {
-    makeBatchFolders();
     for (int i = 0; i < count; ++i)
       samplePlan(QString("SRC/p%1.dgn").arg(i));
     openBatchPage();

@@ -13,7 +13,6 @@ protected:
   void SetUp() override
   {
     DialogTest::SetUp();
-    makeBatchFolders();
     for (const char* name : {"a.dgn", "B.DGN", "c.Dgn"})
       samplePlan(QString("SRC/") + name);
     writeFile("SRC/broken.dgn", "garbage");

@@ -246,6 +246,7 @@ protected:
     services.document = document.get();
     setFxSystemServices(&services);
     ASSERT_TRUE(folder.isValid());
+    makeBatchFolders();
   }
   void TearDown() override
   {
@@ -257,7 +258,7 @@ protected:
     LiveCountsTest::TearDown();
   }
 
-  // The SRC and DEST folders of a batch run, made in the test's folder.
+  // Makes the SRC and DEST folders of a batch run in the test's folder; every test starts with them.
   void makeBatchFolders()
   {
     ASSERT_TRUE(QDir(folder.path()).mkpath("SRC") && QDir(folder.path()).mkpath("DEST"));
@@ -302,5 +303,5 @@ protected:
   std::unique_ptr<CFxDocument> document;
   std::unique_ptr<CDgnImportDlg> dialog; // the dialog under test, when a test keeps one
   QTemporaryDir folder;
-  QString source, destination; // set by makeBatchFolders
+  QString source, destination; // the SRC and DEST folders
 };
