@@ -58,14 +58,12 @@ protected:
   void SetUp() override
   {
     DialogTest::SetUp();
-    makeBatchFolders();
     ensureTempFolder();
     owner = std::make_unique<RecordingOwner>(&userIO);
     newWorker();
   }
   void TearDown() override
   {
-    services.appServices.whileConverting = nullptr;
     batch.reset();
     owner.reset();
     DialogTest::TearDown();
@@ -93,12 +91,6 @@ protected:
     return bytes.replace(start, end - start, "DATE");
   }
   QStringList converted() const { return QDir(destination).entryList({"*.dwg"}, QDir::Files, QDir::Name); }
-  // Runs the worker on this thread, so its progress arrives at once.
-  void runHere(const QStringList& files)
-  {
-    batch->setFileList(files);
-    runWorker(*batch);
-  }
   // Runs the worker on its own thread, as the dialog does, and checks what every run leaves: its
   // progress in order, ending normally, the sources as the test left them and no thread left.
   void runOnItsThread(const QStringList& files)
@@ -114,7 +106,7 @@ protected:
     EXPECT_EQ(owner->progress.size(), files.size() + 2);
     EXPECT_EQ(owner->progress.mid(files.size()), (QList<int>{int(files.size()), int(files.size())}));
     EXPECT_EQ(checksums(source), sources) << "sources are only read";
-    EXPECT_TRUE(waitUntil([&] { return processThreads() <= threads; }, 5000)) << "no thread left";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return processThreads() <= threads; })) << "no thread left";
   }
   // Runs `act` on the worker's thread while its `nth` model converts.
   void whileConverting(int nth, std::function<void()> act)
@@ -138,7 +130,7 @@ TEST_F(DgnBatchTest, EveryFailedFileHasItsLineAndTheTotalsCount)
   addPlan("a.dgn");
   addPlan("c.dgn");
   writeFile("SRC/broken.dgn", "not a design file");
-  runHere({"a.dgn", "b.dgn", "broken.dgn", "c.dgn"});
+  runWorker(*batch, {"a.dgn", "b.dgn", "broken.dgn", "c.dgn"});
   EXPECT_EQ(owner->progress, (QList<int>{0, 1, 2, 3, 4, 4}));
   EXPECT_EQ(converted(), (QStringList{"a_Default_m.dwg", "c_Default_m.dwg"}));
   EXPECT_EQ(reportWithoutDate(), ("DGN Import Report:\r\nCreated on DATE\r\n\r\n\r\n"
@@ -153,7 +145,7 @@ TEST_F(DgnBatchTest, EveryFailedFileHasItsLineAndTheTotalsCount)
   // Without an importer (its module did not load) no file has a model.
   owner->dropImporter();
   newWorker();
-  runHere({"a.dgn", "b.dgn"});
+  runWorker(*batch, {"a.dgn", "b.dgn"});
   EXPECT_TRUE(report().contains("a.dgn    Error type: No model exist.\r\n"));
   EXPECT_TRUE(report().endsWith("Total number of failed files: 2\r\n"));
 }
@@ -164,7 +156,7 @@ TEST_F(DgnBatchTest, UnitsComeFromTheGlobalChoiceTheStoredChoiceOrTheFile)
   addPlan("b.dgn");
   owner->storeChoice("A.DGN", "DEFAULT", false);
   newWorker(false);
-  runHere({"a.dgn", "b.dgn"});
+  runWorker(*batch, {"a.dgn", "b.dgn"});
   EXPECT_EQ(converted(), (QStringList{"a_Default_mm.dwg", "b_Default_m.dwg"})) << "stored, then the file's default";
   EXPECT_TRUE(reportWithoutDate().endsWith("Created on DATE\r\n\r\n\r\n\r\nTotal number of converted files: 2\r\n"
                                            "Total number of converted Design Model: 2\r\n"
@@ -175,7 +167,7 @@ TEST_F(DgnBatchTest, UnitsComeFromTheGlobalChoiceTheStoredChoiceOrTheFile)
   makeBatchFolders();
   child<QCheckBox>(*owner, "cbGlobalSettings")->setChecked(true);
   newWorker(false);
-  runHere({"a.dgn", "b.dgn"});
+  runWorker(*batch, {"a.dgn", "b.dgn"});
   EXPECT_EQ(converted(), (QStringList{"a_Default_mm.dwg", "b_Default_mm.dwg"})) << "the global choice for all";
 }
 
@@ -183,14 +175,14 @@ TEST_F(DgnBatchTest, AwkwardNamesAndPathsNearTheLimitConvertOrFailCleanly)
 {
   const QString deep = nearLimitFolder(source);
   QStringList names, drawings;
-  for (const auto& [name, drawing] : awkwardNames()) {
+  for (const auto& [name, drawing] : awkwardNames) {
     ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", deep + "/" + name));
     names << name;
     if (!drawing.isEmpty())
       drawings << drawing;
   }
   batch->setSourcePath(deep);
-  runHere(names);
+  runWorker(*batch, names);
   drawings.sort();
   EXPECT_EQ(converted(), drawings);
   const QByteArray text = report();
@@ -319,7 +311,7 @@ TEST_F(DgnBatchTest, AStopWritesNoReportAndNothingMoreArrives)
     newWorker();
     const OdDgnImportPtr before = owner->getDgnImporter(); // held, so a new one cannot take its place
     stop();
-    runHere({"a.dgn", "b.dgn"});
+    runWorker(*batch, {"a.dgn", "b.dgn"});
     if (answer.joinable())
       answer.join();
     EXPECT_EQ(owner->progress, (QList<int>{0, 1}));

@@ -3,6 +3,7 @@
 // the build (SOAK_...): the sanitizers make every step slower, so their build runs fewer.
 #include "DialogTestSupport.h"
 
+#include <QElapsedTimer>
 #include <QProgressBar>
 #include <QTreeWidget>
 
@@ -13,14 +14,13 @@ class BatchRunTest : public DialogTest {
 protected:
   void TearDown() override
   {
-    EXPECT_TRUE(waitUntil([this] { return processThreads() <= threads; }, 5000)) << "no thread left";
+    EXPECT_TRUE(QTest::qWaitFor([this] { return processThreads() <= threads; })) << "no thread left";
     DialogTest::TearDown();
   }
   // `count` copies of the sample in a new source folder, then a dialog on the Batch page with both
   // folders and every file checked.
   void prepare(int count)
   {
-    makeBatchFolders();
     for (int i = 0; i < count; ++i)
       samplePlan(QString("SRC/p%1.dgn").arg(i));
     openBatchPage();
@@ -47,9 +47,9 @@ protected:
   // Starts a run and waits for its first file; an earlier run's answer still waiting gives up.
   bool startUntilTheFirstFile(QString* finished = nullptr)
   {
-    ++pendingAnswersGeneration();
+    ++pendingAnswersGeneration;
     start(finished);
-    return waitUntil([this] { return bar()->value() >= 1; });
+    return QTest::qWaitFor([this] { return bar()->value() >= 1; }, 60000);
   }
 
   int threads = 0;
@@ -63,15 +63,15 @@ TEST_F(BatchRunTest, ARunIsAnnouncedAfterItsLastFileAndStartWaitsForItsWorker)
   QObject::connect(bar(), &QProgressBar::valueChanged, [&values](int v) { values << v; });
   QString finished;
   start(&finished);
-  EXPECT_FALSE(inputsEnabled()) << "a run disables the page";
+  EXPECT_FALSE(child<QWidget>(*dialog, "treeWidget")->isEnabled()) << "a run disables the page";
   EXPECT_TRUE(button(QDialogButtonBox::Abort)->isEnabled());
   QElapsedTimer clock;
   clock.start();
-  ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty(); }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty(); }, 60000));
   EXPECT_GE(clock.elapsed(), 1000) << "the end waits a second";
   EXPECT_EQ(finished, "Batch processing finished. \n(Report generated at destination path.)");
   EXPECT_EQ(values.mid(0, 4), (QList<int>{0, 1, 2, 3}));
-  EXPECT_TRUE(waitUntil([&] { return inputsEnabled(); }));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return inputsEnabled(); }, 60000));
   EXPECT_TRUE(bar()->isHidden());
   EXPECT_TRUE(reportWritten());
 
@@ -81,7 +81,7 @@ TEST_F(BatchRunTest, ARunIsAnnouncedAfterItsLastFileAndStartWaitsForItsWorker)
     QFile::remove(QDir(destination).filePath("Report.txt"));
     finished.clear();
     start(&finished);
-    ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty() && inputsEnabled(); })) << run;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty() && inputsEnabled(); }, 60000)) << run;
     EXPECT_TRUE(reportWritten());
   }
   QTest::keyClick(dialog.get(), Qt::Key_Escape);
@@ -118,13 +118,13 @@ TEST_F(BatchRunTest, AbortAnsweredNoGoesOnAndYesAbandonsTheRunForGood)
     QThread::msleep(500);
   };
   start(&finished);
-  ASSERT_TRUE(waitUntil([&] { return inputsEnabled(); }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return inputsEnabled(); }, 60000));
   EXPECT_EQ(no, "Do you want to cancel Batch Processing?");
   EXPECT_TRUE(values.contains(99)) << "No let the run go on";
   EXPECT_TRUE(bar()->isHidden());
   // A value of the stopped worker that is still queued belongs to no run.
   QMetaObject::invokeMethod(dialog.get(), "updatePB", Qt::QueuedConnection, Q_ARG(int, 100));
-  waitUntil([] { return false; }, 1500);
+  QTest::qWait(1500);
   EXPECT_TRUE(finished.isEmpty()) << "an abandoned run is never announced";
   EXPECT_FALSE(reportWritten());
   EXPECT_EQ(QDir(destination).entryList({"*.dwg"}).size(), 99) << "nor is the model in hand copied";
@@ -144,7 +144,7 @@ TEST_F(BatchRunTest, GoingToInsertModeStopsTheRunWithTheTotalsSoFar)
   const QByteArray text = report();
   EXPECT_TRUE(text.contains("Total number of converted files: ")) << "the totals so far: " << text.constData();
   EXPECT_FALSE(text.contains("Total number of converted files: 300")) << "the run stopped before its end";
-  waitUntil([] { return false; }, 1500);
+  QTest::qWait(1500);
   EXPECT_TRUE(finished.isEmpty()) << "no end message";
 }
 
@@ -160,7 +160,7 @@ TEST_F(BatchRunTest, EscapeDuringARunShowsTheAbortingBoxThenClosesTheDialog)
   EXPECT_EQ(aborting, "Aborting batch process");
   EXPECT_GE(clock.elapsed(), 900) << "the box shows for a second";
   EXPECT_TRUE(dialog->isVisible()) << "the dialog closes a second later";
-  ASSERT_TRUE(waitUntil([&] { return !dialog->isVisible(); }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->isVisible(); }));
   EXPECT_GE(clock.elapsed(), 1900);
   EXPECT_FALSE(reportWritten());
   EXPECT_FALSE(tempFolderPrepared());
@@ -175,7 +175,7 @@ TEST_F(BatchRunTest, StartForgetsFoldersThatHaveGone)
   answerNextMessageBox(QMessageBox::Ok, &first, [&second] { answerNextMessageBox(QMessageBox::Ok, &second); });
   button(QDialogButtonBox::Ok)->click();
   EXPECT_EQ(first, QString("Source path \"%1\" does not exist.").arg(source));
-  waitUntil([&] { return !second.isEmpty(); }, 3000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !second.isEmpty(); }, 3000));
   EXPECT_EQ(second, QString("Destination path \"%1\" does not exist.").arg(destination));
   EXPECT_EQ(child<QTreeWidget>(*dialog, "treeWidget")->topLevelItemCount(), 0);
   EXPECT_TRUE(child<QLabel>(*dialog, "lblSourcePath")->text().isEmpty());
@@ -205,7 +205,7 @@ TEST_F(BatchRunTest, AFolderOfManyFilesListsRunsAndReportsWhileTheWindowAnswers)
   ticker.start(10);
   QString finished;
   start(&finished);
-  ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty(); }, 600000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty(); }, 600000));
   EXPECT_LT(longestGap, SOAK_ANSWER_MS);
   EXPECT_TRUE(report().endsWith(QString("Design Model: %1\r\nTotal number of failed files: 0\r\n").arg(SOAK_FILES).toUtf8()));
   EXPECT_EQ(QDir(destination).entryList({"*.dwg"}, QDir::Files).size(), SOAK_FILES);

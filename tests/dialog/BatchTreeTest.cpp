@@ -13,7 +13,6 @@ protected:
   void SetUp() override
   {
     DialogTest::SetUp();
-    makeBatchFolders();
     for (const char* name : {"a.dgn", "B.DGN", "c.Dgn"})
       samplePlan(QString("SRC/") + name);
     writeFile("SRC/broken.dgn", "garbage");
@@ -21,13 +20,6 @@ protected:
     openBatchPage();
     tree = child<QTreeWidget>(*dialog, "treeWidget");
     pickFolder(*dialog, "pbSourcePath", source);
-  }
-  QStringList listed() const
-  {
-    QStringList names;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-      names << tree->topLevelItem(i)->text(0);
-    return names;
   }
   // Clicks a file's check box as a user would: the state changes, then the tree reports the click.
   void toggle(int row)
@@ -50,11 +42,9 @@ protected:
 
 TEST_F(BatchTreeTest, DgnFilesOfAnyCaseAreListedInDescendingOrderAndAFolderWithoutAnyChangesNothing)
 {
-  EXPECT_EQ(listed(), (QStringList{"c.Dgn", "broken.dgn", "B.DGN", "a.dgn"}));
+  EXPECT_EQ(texts(*tree), (QStringList{"c.Dgn", "broken.dgn", "B.DGN", "a.dgn"}));
   EXPECT_EQ(tree->currentItem()->text(0), "c.Dgn");
-  EXPECT_TRUE(child<QCheckBox>(*dialog, "cbSelectAll")->isEnabled());
-  EXPECT_EQ(child<QLabel>(*dialog, "lblSourcePath")->toolTip(), source);
-  child<QCheckBox>(*dialog, "cbSelectAll")->click();
+  child<QCheckBox>(*dialog, "cbSelectAll")->click(); // does nothing unless enabled
   dialog->buildWorkList();
   EXPECT_EQ(dialog->workList(), (QStringList{"c.Dgn", "broken.dgn", "B.DGN", "a.dgn"}));
   EXPECT_TRUE(tempFolderPrepared());
@@ -63,7 +53,7 @@ TEST_F(BatchTreeTest, DgnFilesOfAnyCaseAreListedInDescendingOrderAndAFolderWitho
   answerNextMessageBox(QMessageBox::Ok, &warning);
   pickFolder(*dialog, "pbSourcePath", destination);
   EXPECT_EQ(warning, "No DGN file found in the specified path.");
-  EXPECT_EQ(listed().size(), 4) << "nothing changes";
+  EXPECT_EQ(texts(*tree).size(), 4) << "nothing changes";
   EXPECT_EQ(child<QLabel>(*dialog, "lblSourcePath")->toolTip(), source);
 }
 
@@ -76,9 +66,8 @@ TEST_F(BatchTreeTest, AFilesModelsAreLoadedOnceIntoATableWhoseEditorChangesTheSt
   const QAbstractItemModel* model = table->model();
   ASSERT_EQ(model->rowCount(), 1);
   EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "Unit value");
-  EXPECT_EQ(model->index(0, 0).data().toString(), "Default");
-  EXPECT_EQ(model->index(0, 1).data().toString(), "Master units");
-  EXPECT_EQ(model->index(0, 2).data().toString(), "Meters");
+  const auto cell = [model](int column) { return model->index(0, column).data().toString(); };
+  EXPECT_EQ((QStringList{cell(0), cell(1), cell(2)}), (QStringList{"Default", "Master units", "Meters"}));
   EXPECT_TRUE(dialog->unitChoiceTable().at(CFxString("C.DGN")).at(CFxString("DEFAULT")));
 
   const QModelIndex choice = model->index(0, 1);
@@ -87,14 +76,14 @@ TEST_F(BatchTreeTest, AFilesModelsAreLoadedOnceIntoATableWhoseEditorChangesTheSt
   auto* editor = table->findChild<QComboBox*>();
   ASSERT_NE(editor, nullptr);
   editor->setCurrentIndex(1);
-  EXPECT_EQ(model->index(0, 2).data().toString(), "Millimeters");
+  EXPECT_EQ(cell(2), "Millimeters");
   EXPECT_FALSE(dialog->unitChoiceTable().at(CFxString("C.DGN")).at(CFxString("DEFAULT")));
   table->itemDelegate()->setModelData(editor, table->model(), choice);
   EXPECT_EQ(choice.data().toString(), "Sub units");
   editor->setCurrentIndex(0);
-  EXPECT_EQ(model->index(0, 2).data().toString(), "Meters");
+  EXPECT_EQ(cell(2), "Meters");
 
-  const int broken = int(listed().indexOf("broken.dgn"));
+  const int broken = int(texts(*tree).indexOf("broken.dgn"));
   EXPECT_EQ(expand(broken), nullptr);
   EXPECT_TRUE(tree->topLevelItem(broken)->isHidden()) << "a file without models is hidden when expanded";
 }

@@ -179,11 +179,10 @@ TEST_F(InsertPageTest, OnlyOkWithValidFieldsRemembersTheChoices)
   ASSERT_EQ(dialog->result(), 1);
   EXPECT_FALSE(tempFolderPrepared()) << "the next dialog prepares the conversion folder again";
   EXPECT_NEAR(dialog->getRotation().value, M_PI / 6, 1e-12) << "degrees typed, radians handed on";
-  EXPECT_EQ(dialog->getInsertionPoint().y, -0.5);
-  EXPECT_FALSE(dialog->getInsertionPoint().specifyLater);
-  EXPECT_TRUE(dialog->getScale().specifyLater);
+  EXPECT_EQ(std::make_tuple(dialog->getInsertionPoint().y, dialog->getInsertionPoint().specifyLater,
+                            dialog->getScale().specifyLater, dialog->isExplodeTextNodes()),
+            std::make_tuple(-0.5, false, true, true));
   EXPECT_DOUBLE_EQ(dialog->getScale().value, 3.0) << "the value is still computed";
-  EXPECT_TRUE(dialog->isExplodeTextNodes());
   const DgnImportSettings& r = rememberedSettings();
   EXPECT_EQ(std::make_tuple(r.specifyLaterFlags, r.scaleFactor, r.insertY, r.masterUnits, r.explodeTextNodes,
                             r.dgnPath),

@@ -4,10 +4,7 @@
 
 namespace {
 
-class OptionsDialogTest : public DialogTest {
-protected:
-  static QCheckBox* box(CDgnImportOptionsDlg& options) { return child<QCheckBox>(options, "cbExplodeTextNode"); }
-};
+class OptionsDialogTest : public DialogTest {};
 
 TEST_F(OptionsDialogTest, TheBoxKeepsItsOwnMemoryHoweverItIsClosedAndLeavesTheMainFormAlone)
 {
@@ -19,9 +16,10 @@ TEST_F(OptionsDialogTest, TheBoxKeepsItsOwnMemoryHoweverItIsClosedAndLeavesTheMa
   for (const bool escape : {true, false}) {
     // Opened from the import dialog's meta-object, as a host would.
     actOnNextModal<CDgnImportOptionsDlg>([&](CDgnImportOptionsDlg& options) {
-      wasChecked.push_back(box(options)->isChecked());
+      auto* box = child<QCheckBox>(options, "cbExplodeTextNode");
+      wasChecked.push_back(box->isChecked());
       title = options.windowTitle();
-      box(options)->click();
+      box->click();
       if (escape)
         QTest::keyClick(&options, Qt::Key_Escape);
       else

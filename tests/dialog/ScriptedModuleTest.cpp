@@ -16,7 +16,6 @@ protected:
 
 TEST_F(ScriptedModuleTest, TheFirstNamesDefaultIsStoredAndEitherRowChangesIt)
 {
-  makeBatchFolders();
   writeFile("SRC/site.dgn", "scripted\nSheet 0\nSHEET 0 sub\nPlan 0\n");
   openBatchPage();
   pickFolder(*dialog, "pbSourcePath", source);
@@ -53,7 +52,6 @@ TEST_F(ScriptedModuleTest, TheFirstNamesDefaultIsStoredAndEitherRowChangesIt)
 
 TEST_F(ScriptedModuleTest, EveryFailedModelHasItsReportLineAndCounts)
 {
-  makeBatchFolders();
   const QString site = writeFile("SRC/site.dgn", "scripted\nDefault 0\nOne 1\nTwo 2\nThree 3\nFour 4\nFive 5\n");
   ensureTempFolder();
   dialog = std::make_unique<CDgnImportDlg>(&userIO, nullptr);
@@ -63,8 +61,7 @@ TEST_F(ScriptedModuleTest, EveryFailedModelHasItsReportLineAndCounts)
   batch.setDestinationPath(destination);
   batch.setMasterUnits(true);
   batch.setProgressBar(&bar);
-  batch.setFileList({"site.dgn"});
-  runWorker(batch);
+  runWorker(batch, {"site.dgn"});
 
   const QString text = QString::fromUtf8(report());
   const QString line = QStringLiteral("Failed DGN filename:%1    Model name:%2    Error type:%3\r\n");

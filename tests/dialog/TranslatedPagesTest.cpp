@@ -50,7 +50,6 @@ class TranslatedPagesTest : public DialogTest {};
 
 TEST_F(TranslatedPagesTest, EveryPageShowsItsWholeTextsWithMnemonicsApart)
 {
-  makeBatchFolders();
   rememberedSettings().dgnPath = samplePlan("SRC/plan.dgn");
   rememberedSettings().sourceFolder = source;
   rememberedSettings().destinationFolder = destination;

@@ -135,7 +135,7 @@ TEST_F(CommandBodyTest, ACancelledDialogOrABatchModeEndsQuietlyHavingTranslatedT
 TEST_F(CommandBodyTest, AwkwardNamesAndPathsNearTheLimitAreInsertedOrFailCleanly)
 {
   const QString deep = nearLimitFolder(folder.path());
-  for (const auto& [name, drawing] : awkwardNames()) {
+  for (const auto& [name, drawing] : awkwardNames) {
     SCOPED_TRACE(name.left(30).toStdString());
     rememberedSettings().dgnPath = deep + "/" + name;
     ASSERT_TRUE(QFile::copy(plan, rememberedSettings().dgnPath));

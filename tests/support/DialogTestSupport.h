@@ -21,8 +21,6 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
@@ -119,19 +117,15 @@ public:
 
 // Bumped at the end of every test: an answer still waiting for its box then gives up instead of
 // answering the next test's box into a variable that no longer exists.
-inline int& pendingAnswersGeneration()
-{
-  static int generation = 0;
-  return generation;
-}
+inline int pendingAnswersGeneration = 0;
 
 // Lets `act` work on the next modal dialog of type Dialog that `fits`, once it is up.
 template <class Dialog>
 void actOnNextModal(std::function<void(Dialog&)> act, std::function<bool(Dialog&)> fits = {},
-                    int generation = pendingAnswersGeneration())
+                    int generation = pendingAnswersGeneration)
 {
   QTimer::singleShot(5, [act, fits, generation] {
-    if (generation != pendingAnswersGeneration())
+    if (generation != pendingAnswersGeneration)
       return;
     auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
     if (dialog && (!fits || fits(*dialog)))
@@ -160,26 +154,25 @@ inline void answerNextMessageBox(QMessageBox::StandardButton button, QString* te
     });
 }
 
-// Runs a batch worker on the calling thread (QThread::run is protected), so that its progress
-// arrives at once.
-inline void runWorker(DgnBatch& worker)
+// Runs a batch worker over `files` on the calling thread (QThread::run is protected), so that its
+// progress arrives at once.
+inline void runWorker(DgnBatch& worker, const QStringList& files)
 {
   struct Access : DgnBatch {
     static void call(DgnBatch& w) { (w.*(&Access::run))(); }
   };
+  worker.setFileList(files);
   Access::call(worker);
 }
 
 // File names a file server holds, each with the drawing it converts to: spaces, letters beyond
 // ASCII, several dots, and 255 bytes, the longest name a folder takes, whose drawing would have a
 // longer name still (none).
-inline std::vector<std::pair<QString, QString>> awkwardNames()
-{
-  return {{"Übersicht Straße 北.dgn", "Übersicht Straße 北_Default_m.dwg"},
-          {"with  spaces .dgn", "with  spaces _Default_m.dwg"},
-          {"site.v2.final.dgn", "site_Default_m.dwg"},
-          {QString(251, 'n') + ".dgn", QString()}};
-}
+inline const std::vector<std::pair<QString, QString>> awkwardNames = {
+  {"Übersicht Straße 北.dgn", "Übersicht Straße 北_Default_m.dwg"},
+  {"with  spaces .dgn", "with  spaces _Default_m.dwg"},
+  {"site.v2.final.dgn", "site_Default_m.dwg"},
+  {QString(251, 'n') + ".dgn", QString()}};
 
 // A new folder under `root` whose path nearly fills the system's limit of 4096 bytes, leaving
 // room for one name of 255 bytes.
@@ -189,16 +182,6 @@ inline QString nearLimitFolder(QString root)
     root += "/" + QString(200, 'd');
   EXPECT_TRUE(QDir().mkpath(root));
   return root;
-}
-
-// Runs the event loop until `done` holds or `ms` have passed; whether it holds.
-inline bool waitUntil(const std::function<bool()>& done, int ms = 60000)
-{
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < ms)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  return done();
 }
 
 class DialogTest : public LiveCountsTest {
@@ -235,15 +218,16 @@ public:
     });
     child<QPushButton>(dialog, button)->click();
   }
-  // The design models the Insert page lists.
-  static QStringList models(const QObject& dialog)
+  // The texts of a list's items, or of a tree's top level items.
+  static QStringList texts(const QAbstractItemView& view)
   {
     QStringList names;
-    auto* list = child<QListWidget>(dialog, "lwDesignModel");
-    for (int i = 0; i < list->count(); ++i)
-      names << list->item(i)->text();
+    for (int row = 0; row < view.model()->rowCount(); ++row)
+      names << view.model()->index(row, 0).data().toString();
     return names;
   }
+  // The design models the Insert page lists.
+  static QStringList models(const QObject& dialog) { return texts(*child<QListWidget>(dialog, "lwDesignModel")); }
 
 protected:
   // Where the import module comes from; a program loads one import module for all its tests.
@@ -262,18 +246,19 @@ protected:
     services.document = document.get();
     setFxSystemServices(&services);
     ASSERT_TRUE(folder.isValid());
+    makeBatchFolders();
   }
   void TearDown() override
   {
     dialog.reset();
     clearTempFolder(); // a file or folder prompt makes the conversion folder
-    ++pendingAnswersGeneration();
+    ++pendingAnswersGeneration;
     setFxSystemServices(nullptr);
     document.reset();
     LiveCountsTest::TearDown();
   }
 
-  // The SRC and DEST folders of a batch run, made in the test's folder.
+  // Makes the SRC and DEST folders of a batch run in the test's folder; every test starts with them.
   void makeBatchFolders()
   {
     ASSERT_TRUE(QDir(folder.path()).mkpath("SRC") && QDir(folder.path()).mkpath("DEST"));
@@ -303,21 +288,14 @@ protected:
   // A file named `name` in the test's folder holding `bytes`.
   QString writeFile(const QString& name, const QByteArray& bytes) { return writeBytes(folder.filePath(name), bytes); }
 
-  // The batch run's report in the destination folder; empty when there is none.
-  QByteArray report() const
-  {
-    QFile file(QDir(destination).filePath("Report.txt"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  }
+  // The batch run's report in the destination folder.
+  QByteArray report() const { return readBytes(QDir(destination).filePath("Report.txt")); }
 
   // A copy of the shipped sample (master units metres, sub units millimetres) named `name` in the
   // test's folder.
   QString samplePlan(const QString& name = QStringLiteral("plan.dgn"))
   {
-    const QString path = folder.filePath(name);
-    QFile::remove(path);
-    EXPECT_TRUE(QFile::copy(QStringLiteral(DGN_SOURCE_DIR "/samples/plan.dgn"), path));
-    return path;
+    return writeFile(name, readBytes(QStringLiteral(DGN_SOURCE_DIR "/samples/plan.dgn")));
   }
 
   RecordingServices services;
@@ -325,5 +303,5 @@ protected:
   std::unique_ptr<CFxDocument> document;
   std::unique_ptr<CDgnImportDlg> dialog; // the dialog under test, when a test keeps one
   QTemporaryDir folder;
-  QString source, destination; // set by makeBatchFolders
+  QString source, destination; // the SRC and DEST folders
 };

@@ -5,7 +5,6 @@
 #include <RxObjectImpl.h>
 #include <RxVariant.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 

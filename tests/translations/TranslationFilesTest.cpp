@@ -3,6 +3,7 @@
 // code and the report's layout rely on (placeholders, line breaks, the mnemonic, blanks at the
 // ends).
 #include <ProcessRun.h>
+#include <TestFiles.h>
 
 #include <QFile>
 #include <QRegularExpression>
@@ -49,9 +50,8 @@ TEST(Translations, EveryTextOfTheModuleHasAFinishedGermanAndFrenchTranslationOfI
 {
   for (const QString language : {"de", "fr"}) {
     QTemporaryDir dir;
-    const QString ts = dir.filePath("DGNImport_" + language + ".ts");
-    ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/translations/DGNImport_" + language + ".ts", ts));
-    QFile::setPermissions(ts, QFile::ReadOwner | QFile::WriteOwner);
+    const QString ts = writeBytes(dir.filePath("DGNImport_" + language + ".ts"),
+                                  readBytes(DGN_SOURCE_DIR "/translations/DGNImport_" + language + ".ts"));
     const ProcessRun lupdate = runProcess(DGN_LUPDATE, {"-locations", "none", "@" DGN_LUPDATE_LIST, "-ts", ts});
     ASSERT_EQ(lupdate.code, 0) << lupdate.err.toStdString();
     const std::vector<QStringList> messages = messagesOf(ts);
