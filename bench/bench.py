@@ -72,8 +72,9 @@ def mixed(count, seed):
 
 
 def timed(command, repeats=5, before=lambda: None):
-    """The best wall time of `command` and the peak memory (MB of 10^6 bytes, as the file sizes) of that run; `before` runs ahead of
-    each, untimed: every run writes new files, as ogr2ogr does into its fresh folder."""
+    """The best wall time of `command` and the peak memory of that run (MB of 10^6 bytes, as the
+    files' sizes); `before` runs ahead of each, untimed: every run writes new files, as ogr2ogr
+    does into its fresh folder."""
     best, peak = math.inf, 0.0
     for _ in range(repeats):
         before()
@@ -85,7 +86,7 @@ def timed(command, repeats=5, before=lambda: None):
             raise RuntimeError("%s failed: %s" % (command[0], run.stderr[-2000:]))
         if elapsed < best:
             found = re.search(r"Maximum resident set size \(kbytes\): (\d+)", run.stderr)
-            best, peak = elapsed, int(found.group(1)) * 1024 / 1e6 if found else 0.0  # MB, as the files
+            best, peak = elapsed, int(found.group(1)) * 1024 / 1e6 if found else 0.0
     return best, peak
 
 

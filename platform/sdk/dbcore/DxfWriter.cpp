@@ -620,8 +620,8 @@ void DrawingWriter::collect()
     const OdDbBlockTableRecord* record = as<OdDbBlockTableRecord>(id.safeOpenObject().get());
     if (!record)
       continue;
-    const bool model = id == m_db.getModelSpaceId(), paper = id == m_db.getPaperSpaceId();
     m_blocks.push_back(Block{record});
+    const OdDbHandle layout = layoutOf(m_blocks.back());
     // Handles beyond the objects' own are taken in file order: BLOCK, the entities' VERTEX and
     // SEQEND records and ENDBLK of every block, then those of the model and paper space entities.
     if (blockRun >= kPieceSize)
@@ -632,9 +632,9 @@ void DrawingWriter::collect()
       OdDbObjectPtr entity = ids[i].safeOpenObject();
       const OdDbEntity* e = as<OdDbEntity>(entity.get());
       const OdDbHandle extra = e ? dxf::extraHandles(*e) : 0;
-      if (model && e)
+      if (layout == fixed(kModelLayout) && e)
         extend(m_extents, *e);
-      if (model || paper) {
+      if (layout) {
         if (entityRun >= kPieceSize)
           m_entityCuts.push_back({m_blocks.size() - 1, i, entityHandle}), entityRun = 0;
         entityHandle += extra, ++entityRun;
@@ -883,11 +883,12 @@ void DrawingWriter::blockEdge(GroupWriter& out, const Block& block, OdDbHandle h
     out.put(code::kSubclass, "AcDbBlockEnd");
     return;
   }
+  const std::string& name = nameOf(block);
   out.put(code::kSubclass, "AcDbBlockBegin");
-  out.put(code::kName, nameOf(block));
+  out.put(code::kName, name);
   out.putInt(code::kFlags, 0);
   out.putPoint(code::kX, block.record->origin);
-  out.put(code::kMoreText, nameOf(block));
+  out.put(code::kMoreText, name);
   out.put(code::kText, "");
 }
 
@@ -901,10 +902,11 @@ void DrawingWriter::writePiece(const std::vector<Cut>& cuts, size_t piece, bool 
   writer.setNextHandle(from.handle);
   for (size_t b = from.block, k = from.entity; b < to.block || (b == to.block && k < to.entity); ++b, k = 0) {
     const Block& block = m_blocks[b];
-    const bool drawnHere = blocks == !layoutOf(block), last = b == to.block;
+    const OdDbHandle layout = layoutOf(block);
+    const bool drawnHere = blocks == !layout, last = b == to.block;
     if (blocks && k == 0)
       blockEdge(out, block, writer.takeHandle(), true);
-    writer.setOwner(block.record->getHandle(), !blocks && layoutOf(block) == fixed(kPaperLayout));
+    writer.setOwner(block.record->getHandle(), !blocks && layout == fixed(kPaperLayout));
     const OdDbObjectIdArray& ids = block.record->entityIds();
     for (const size_t end = !drawnHere ? 0 : last ? to.entity : ids.size(); k < end; ++k) {
       OdDbObjectPtr object = ids[k].safeOpenObject();
