@@ -80,10 +80,10 @@ void OdDbSymbolTableRecord::setName(const OdString& name)
     table->renamed(objectId(), previous, name);
 }
 
-size_t OdDbSymbolTable::key(const OdString& name)
+uint32_t OdDbSymbolTable::key(const OdString& name)
 {
   OdString folded(name);
-  return std::hash<std::u16string>()(folded.makeUpper().str());
+  return uint32_t(std::hash<std::u16string>()(folded.makeUpper().str()));
 }
 
 OdDbObjectId OdDbSymbolTable::getAt(const OdString& name, bool getErasedRecord) const
@@ -92,41 +92,45 @@ OdDbObjectId OdDbSymbolTable::getAt(const OdString& name, bool getErasedRecord) 
 }
 
 // Of the records of that name, the first added that qualifies.
-OdDbObjectId OdDbSymbolTable::find(size_t nameKey, const OdString& name, bool getErasedRecord) const
+OdDbObjectId OdDbSymbolTable::find(uint32_t nameKey, const OdString& name, bool getErasedRecord) const
 {
-  OdDbObjectId first;
-  const auto [begin, end] = m_byName.equal_range(nameKey);
-  for (auto it = begin; it != end; ++it) {
-    const OdDbObjectId id = it->second;
-    OdDbSymbolTableRecordPtr record = OdDbSymbolTableRecord::cast(id.openObject(OdDb::kForRead, true).get());
-    if (record && (getErasedRecord || !record->isErased()) && record->getName().iCompare(name) == 0 &&
-        (first.isNull() || id < first))
-      first = id;
-  }
-  return first;
+  size_t first = m_records.size();
+  m_byName.forEach(nameKey, [&](size_t position) {
+    if (position >= first)
+      return;
+    OdDbSymbolTableRecordPtr record =
+      OdDbSymbolTableRecord::cast(m_records[position].openObject(OdDb::kForRead, true).get());
+    if (record && (getErasedRecord || !record->isErased()) && record->getName().iCompare(name) == 0)
+      first = position;
+  });
+  return first < m_records.size() ? m_records[first] : OdDbObjectId();
 }
 
 OdDbObjectId OdDbSymbolTable::add(OdDbSymbolTableRecord* record)
 {
   if (!record || !database())
     throw OdError(eInvalidInput);
-  const size_t nameKey = key(record->getName());
+  const uint32_t nameKey = key(record->getName());
   if (!find(nameKey, record->getName(), false).isNull())
     throw OdError(eDuplicateKey, OdString("Duplicate record name: ") + record->getName());
   const OdDbObjectId id = database()->addObject(record, objectId());
   m_records.push_back(id);
-  m_byName.emplace(nameKey, id);
+  m_byName.add(nameKey, uint32_t(m_records.size() - 1));
   return id;
 }
 
 void OdDbSymbolTable::renamed(OdDbObjectId id, const OdString& from, const OdString& to)
 {
-  const auto [begin, end] = m_byName.equal_range(key(from));
-  const auto at = std::find_if(begin, end, [id](const auto& entry) { return entry.second == id; });
-  if (at == end)
+  const uint32_t fromKey = key(from);
+  size_t at = m_records.size();
+  m_byName.forEach(fromKey, [&](size_t position) {
+    if (m_records[position] == id)
+      at = position;
+  });
+  if (at == m_records.size())
     return;
-  m_byName.erase(at);
-  m_byName.emplace(key(to), id);
+  m_byName.remove(fromKey, uint32_t(at));
+  m_byName.add(key(to), uint32_t(at));
 }
 
 namespace {

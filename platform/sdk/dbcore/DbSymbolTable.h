@@ -1,10 +1,10 @@
 #pragma once
 #include "CmColor.h"
+#include "DbNameIndex.h"
 #include "DbObject.h"
 #include "Ge.h"
 
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 // A named record of a symbol table (a block, a layer, a line type, ...).
@@ -37,17 +37,15 @@ public:
 
 private:
   friend class OdDbSymbolTableRecord;
-  static size_t key(const OdString& name);
-  OdDbObjectId find(size_t nameKey, const OdString& name, bool getErasedRecord) const;
+  static uint32_t key(const OdString& name);
+  OdDbObjectId find(uint32_t nameKey, const OdString& name, bool getErasedRecord) const;
   void renamed(OdDbObjectId id, const OdString& from, const OdString& to);
 
   std::vector<OdDbObjectId> m_records;
-  // Records by the hash of their upper-cased name (erased ones too), so that look-ups stay
-  // constant-time in tables of many thousands of blocks; a record's own name settles a match.
-  // Small entries from the SDK's pools: a drawing may hold a block for each of 250,000 cells.
-  std::unordered_multimap<size_t, OdDbObjectId, std::hash<size_t>, std::equal_to<size_t>,
-                          OdrxAllocator<std::pair<const size_t, OdDbObjectId>>>
-      m_byName;
+  // Positions in m_records by the hash of their upper-cased name (erased records too), so that
+  // look-ups stay constant-time in tables of many thousands of blocks; a record's own name
+  // settles a match.
+  OdDbNameIndex m_byName;
 };
 typedef OdSmartPtr<OdDbSymbolTable> OdDbSymbolTablePtr;
 

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 using namespace dxftest;
 
@@ -66,6 +67,18 @@ TEST_F(Database, NamesIgnoreCaseSkipErasedRecordsFollowRenamesAndRefuseDuplicate
   EXPECT_EQ(lookUp("CELL_b"), again);
   EXPECT_NO_THROW(addBlock(db, "plan_Default_m")) << "the old name is free again";
   EXPECT_THROW(addBlock(db, "cell_b"), OdError);
+
+  // Renaming many records among many others: every record stays found by its present name alone.
+  std::vector<OdDbObjectId> ids;
+  for (int i = 0; i < 3000; ++i)
+    ids.push_back(addBlock(db, ("N" + std::to_string(i)).c_str()));
+  for (int i = 0; i < 3000; i += 3)
+    open<OdDbBlockTableRecord>(ids[i])->setName(OdString(("R" + std::to_string(i)).c_str()));
+  for (int i = 0; i < 3000; ++i) {
+    const std::string number = std::to_string(i);
+    ASSERT_EQ(lookUp(((i % 3 ? "N" : "R") + number).c_str()), ids[i]) << i;
+    ASSERT_TRUE(lookUp(((i % 3 ? "R" : "N") + number).c_str()).isNull()) << i;
+  }
   EXPECT_EQ(errorOf([] { OdDbObjectId().openObject(); }), eNullObjectId);
 }
 
