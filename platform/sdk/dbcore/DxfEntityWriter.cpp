@@ -284,11 +284,13 @@ void EntityWriter::write(const OdDbMText& e)
 
 void EntityWriter::write(const OdDbBlockReference& e)
 {
-  if (!e.blockTableRecord.isValid() || !m_names.find(e.blockTableRecord.getHandle()))
-    return; // an INSERT needs the name of a block the file defines
+  const OdDbObjectPtr object = e.blockTableRecord.safeOpenObject();
+  const auto* block = as<OdDbBlockTableRecord>(object.get());
+  if (!block || block->ownerId() != m_db.getBlockTableId())
+    return; // an INSERT needs a block the file defines
   entityHead("INSERT", e);
   m_out.put(code::kSubclass, "AcDbBlockReference");
-  m_out.put(code::kName, nameOf(m_names, e.blockTableRecord, kLayerZero));
+  m_out.putName(code::kName, block->getName().str());
   m_out.putPoint(code::kX, Ocs(e.normal).fromWorld(e.position));
   if (e.scale.x != 1.0)
     m_out.putReal(code::kRealAux, e.scale.x);

@@ -9,8 +9,8 @@
 
 namespace dxf {
 
-// Layer, line type, text style and block names by handle, spelt as the file holds them. A sorted
-// array rather than a hash map: a drawing may hold a block for each of a million cells.
+// Layer, line type and text style names by handle, spelt as the file holds them, in an array
+// sorted by handle.
 class NameTable {
 public:
   void reserve(size_t more) { m_names.reserve(m_names.size() + more); }

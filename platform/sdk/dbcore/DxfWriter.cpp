@@ -188,6 +188,13 @@ void GroupWriter::putText(int code, const std::u16string& text)
   put(code, m_scratch);
 }
 
+void GroupWriter::putName(int code, const std::u16string& name)
+{
+  m_scratch.clear();
+  appendEncoded(m_scratch, name, TextMode::kName);
+  put(code, m_scratch.empty() ? std::string_view("_") : std::string_view(m_scratch));
+}
+
 void GroupWriter::putMText(const std::u16string& text)
 {
   m_scratch.clear();
@@ -531,7 +538,8 @@ public:
 private:
   OdDbHandle fixed(Fixed which) const { return m_base + which; }
   const std::string& nameOf(OdDbObjectId id, const std::string& fallback) const;
-  const std::string& nameOf(const Block& block) const;
+  // Model and paper space under the names the format gives them, other blocks under their own.
+  void putBlockName(GroupWriter& out, int code, const Block& block) const;
   // The layout a block holds the contents of; 0 unless model or paper space.
   OdDbHandle layoutOf(const Block& block) const;
   void collect();
@@ -568,9 +576,9 @@ private:
   OdDbHandle m_seed = 0;
   std::vector<Cut> m_blockCuts, m_entityCuts;
   std::vector<Block> m_blocks;
-  NameTable m_names; // layers, line types, styles, blocks
+  NameTable m_names; // layers, line types and styles; blocks are many and go by their records
   Box m_extents;
-  const std::string m_layerZero{"0"}, m_standard{"Standard"}, m_modelSpace{kModelSpace}, m_paperSpace{kPaperSpace};
+  const std::string m_layerZero{"0"}, m_standard{"Standard"};
 };
 
 const std::string& DrawingWriter::nameOf(OdDbObjectId id, const std::string& fallback) const
@@ -578,10 +586,13 @@ const std::string& DrawingWriter::nameOf(OdDbObjectId id, const std::string& fal
   return dxf::nameOf(m_names, id, fallback);
 }
 
-const std::string& DrawingWriter::nameOf(const Block& block) const
+void DrawingWriter::putBlockName(GroupWriter& out, int code, const Block& block) const
 {
   const OdDbObjectId id = block.record->objectId();
-  return id == m_db.getModelSpaceId() ? m_modelSpace : id == m_db.getPaperSpaceId() ? m_paperSpace : nameOf(id, m_layerZero);
+  if (id == m_db.getModelSpaceId() || id == m_db.getPaperSpaceId())
+    out.put(code, id == m_db.getModelSpaceId() ? kModelSpace : kPaperSpace);
+  else
+    out.putName(code, block.record->getName().str());
 }
 
 OdDbHandle DrawingWriter::layoutOf(const Block& block) const
@@ -608,7 +619,6 @@ void DrawingWriter::collect()
   collectNames(m_db.getLayerTableId());
   collectNames(m_db.getLinetypeTableId());
   collectNames(m_db.getTextStyleTableId());
-  collectNames(m_db.getBlockTableId());
   m_names.sort();
   OdDbHandle blockHandle = m_base + kFixedCount, entityHandle = 0; // the next, of each section
   size_t blockRun = 0, entityRun = 0; // entities since the last cut
@@ -861,7 +871,7 @@ void DrawingWriter::writeBlockRecords()
   tableHead("BLOCK_RECORD", table, int(m_blocks.size()));
   for (const Block& block : m_blocks) {
     recordHead("BLOCK_RECORD", block.record->getHandle(), table, "AcDbBlockTableRecord");
-    m_out.put(code::kName, nameOf(block));
+    putBlockName(m_out, code::kName, block);
     m_out.putHandle(code::kSoftPointer, layoutOf(block));
     m_out.putInt(code::kFlags, m_db.getInsertionUnits());
     m_out.putInt(280, 1); // explodable
@@ -883,12 +893,11 @@ void DrawingWriter::blockEdge(GroupWriter& out, const Block& block, OdDbHandle h
     out.put(code::kSubclass, "AcDbBlockEnd");
     return;
   }
-  const std::string& name = nameOf(block);
   out.put(code::kSubclass, "AcDbBlockBegin");
-  out.put(code::kName, name);
+  putBlockName(out, code::kName, block);
   out.putInt(code::kFlags, 0);
   out.putPoint(code::kX, block.record->origin);
-  out.put(code::kMoreText, name);
+  putBlockName(out, code::kMoreText, block);
   out.put(code::kText, "");
 }
 

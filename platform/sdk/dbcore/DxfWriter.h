@@ -25,6 +25,8 @@ public:
   void put(int code, std::string_view value);
   // Text of the drawing: UTF-16 to UTF-8, control characters as ^@..^_ and '^' as "^ ".
   void putText(int code, const std::u16string& text);
+  // A symbol table record's name: UTF-8 without control characters, "_" for an empty one.
+  void putName(int code, const std::u16string& name);
   // MTEXT contents: pieces of at most 250 bytes under code 3, the last under code 1; line
   // breaks become paragraph codes.
   void putMText(const std::u16string& text);

@@ -70,6 +70,24 @@ TEST_F(DxfWriter, RefusesWhatItCannotWriteAndPassesStreamErrorsOn)
   // kDwg writes DXF too: there is no other writer.
   drawing.db->writeFile(&stream, OdDb::kDwg, OdDb::kDHL_1032);
   EXPECT_EQ(stream.data, drawing.write());
+
+  // A block reference to no block the file defines is left out, and the rest written as before.
+  const auto inserts = [](const std::string& dxf) {
+    size_t count = 0;
+    for (size_t at = dxf.find("\nINSERT\n"); at != std::string::npos; at = dxf.find("\nINSERT\n", at + 1))
+      ++count;
+    return count;
+  };
+  const size_t before = inserts(stream.data);
+  SampleDrawing other;
+  const OdDbObjectId erased = addRecord(drawing.db->getBlockTableId(), make<OdDbBlockTableRecord>().get(), "Gone");
+  erased.openObject(OdDb::kForWrite)->erase();
+  for (const OdDbObjectId& target : {OdDbObjectId(), drawing.walls, other.door, erased})
+    append<OdDbBlockReference>(drawing.db->getModelSpaceId())->blockTableRecord = target;
+  const std::string written = drawing.write();
+  EXPECT_GT(before, 0u);
+  EXPECT_EQ(inserts(written), before);
+  EXPECT_EQ(written.find("Gone"), std::string::npos);
 }
 
 TEST_F(DxfWriter, EzdxfReadsEveryEntityAsBuilt)
