@@ -2,6 +2,7 @@
 #include "CmColor.h"
 #include "DbObject.h"
 #include "Ge.h"
+#include "TightArray.h"
 
 #include <memory>
 #include <vector>
@@ -141,7 +142,7 @@ public:
     }
   }
 
-  std::vector<OdGePoint2d, OdrxAllocator<OdGePoint2d>> points;
+  OdTightArray<OdGePoint2d> points;
 
 private:
   struct More {

@@ -184,3 +184,26 @@ TEST_F(Database, InsertMakesModelSpaceABlockWithTheRecordsItUsesAndCopiesALoopOn
   EXPECT_EQ(open<OdDbBlockTableRecord>(source->getModelSpaceId())->entityIds().size(), 3u) << "the source is kept";
   EXPECT_THROW(db->insert(OdString("PLAN"), source.get()), OdError);
 }
+
+TEST_F(Database, PolylinePointsKeepTheirValuesThroughCopiesGrowthAndReassignment)
+{
+  OdTightArray<OdGePoint2d> points;
+  for (int i = 1; i <= 1024; ++i) // full: room for 4, 8, ... 1024
+    points.push_back({double(i), -double(i)});
+  points.push_back(points.front()); // from its own storage as it grows
+  OdTightArray<OdGePoint2d> copy = points;
+  copy.assign(copy.begin() + 1, copy.end()); // from its own storage, shorter
+  OdTightArray<OdGePoint2d> moved = std::move(points);
+  points = {{7.0, 8.0}};
+  const OdTightArray<OdGePoint2d>& same = moved;
+  moved = same;
+  ASSERT_EQ(moved.size(), 1025u);
+  ASSERT_EQ(copy.size(), 1024u);
+  for (size_t i = 0; i < 1024; ++i) {
+    ASSERT_EQ(moved[i].y, -double(i + 1));
+    ASSERT_EQ(copy[i].x, i < 1023 ? double(i + 2) : 1.0);
+  }
+  EXPECT_EQ(moved.back().x, 1.0);
+  EXPECT_EQ(points.size(), 1u);
+  EXPECT_EQ(points.front().y, 8.0);
+}
