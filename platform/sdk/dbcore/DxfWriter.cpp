@@ -345,6 +345,11 @@ struct Box {
     min = {std::min(min.x, p.x), std::min(min.y, p.y), std::min(min.z, p.z)};
     max = {std::max(max.x, p.x), std::max(max.y, p.y), std::max(max.z, p.z)};
   }
+  void merge(const Box& other)
+  {
+    min = {std::min(min.x, other.min.x), std::min(min.y, other.min.y), std::min(min.z, other.min.z)};
+    max = {std::max(max.x, other.max.x), std::max(max.y, other.max.y), std::max(max.z, other.max.z)};
+  }
 };
 
 // What a GroupWriter hands on is appended to a batch's text.
@@ -364,6 +369,11 @@ public:
 // The BLOCKS and ENTITIES sections are written in pieces of about this many entities, side by
 // side on every core when there are several.
 constexpr size_t kPieceSize = 1024;
+
+unsigned workerCount()
+{
+  return std::min(std::thread::hardware_concurrency(), 8u);
+}
 
 // The database holds its records open while it writes itself, and a drawing may hold a block for
 // each of a million cells: a block here is its record, no more.
@@ -544,6 +554,12 @@ private:
   OdDbHandle layoutOf(const Block& block) const;
   void collect();
   void collectNames(OdDbObjectId tableId);
+  void cutSections();
+  void tallyPieces();
+  // Calls f(block, from, to, last) for each block the piece spans, with the entities from..to-1
+  // of it that the piece holds; last: the piece ends in this block.
+  template <class F>
+  void forEachSpan(const std::vector<Cut>& cuts, size_t piece, bool blocks, F&& f) const;
 
   void section(const char* name);
   void endSection();
@@ -613,52 +629,94 @@ void DrawingWriter::collectNames(OdDbObjectId tableId)
   }
 }
 
-// Names, blocks, extents and the number of handles the file needs beyond the database's.
+// Names, blocks, where the sections are cut into pieces, extents and the handles the file needs
+// beyond the database's.
 void DrawingWriter::collect()
 {
   collectNames(m_db.getLayerTableId());
   collectNames(m_db.getLinetypeTableId());
   collectNames(m_db.getTextStyleTableId());
   m_names.sort();
-  OdDbHandle blockHandle = m_base + kFixedCount, entityHandle = 0; // the next, of each section
-  size_t blockRun = 0, entityRun = 0; // entities since the last cut
-  m_blockCuts = {{0, 0, blockHandle}};
-  m_entityCuts = {{0, 0, 0}};
   OdDbSymbolTablePtr blocks = OdDbSymbolTable::cast(m_db.getBlockTableId().safeOpenObject().get());
   m_blocks.reserve(blocks->recordIds().size());
-  for (OdDbObjectId id : blocks->recordIds()) {
-    const OdDbBlockTableRecord* record = as<OdDbBlockTableRecord>(id.safeOpenObject().get());
-    if (!record)
-      continue;
-    m_blocks.push_back(Block{record});
-    const OdDbHandle layout = layoutOf(m_blocks.back());
-    // Handles beyond the objects' own are taken in file order: BLOCK, the entities' VERTEX and
-    // SEQEND records and ENDBLK of every block, then those of the model and paper space entities.
+  for (OdDbObjectId id : blocks->recordIds())
+    if (const OdDbBlockTableRecord* record = as<OdDbBlockTableRecord>(id.safeOpenObject().get()))
+      m_blocks.push_back(Block{record});
+  cutSections();
+  tallyPieces();
+}
+
+// A piece ends once it holds kPieceSize entities; in the BLOCKS section, at a block's head if it
+// can. Where the cuts fall depends on the numbers of entities alone.
+void DrawingWriter::cutSections()
+{
+  size_t blockRun = 0, entityRun = 0; // entities since the last cut
+  m_blockCuts = {{0, 0, 0}};
+  m_entityCuts = {{0, 0, 0}};
+  for (size_t b = 0; b < m_blocks.size(); ++b) {
+    const bool layout = layoutOf(m_blocks[b]) != 0;
     if (blockRun >= kPieceSize)
-      m_blockCuts.push_back({m_blocks.size() - 1, 0, blockHandle}), blockRun = 0;
-    ++blockHandle; // BLOCK
-    const OdDbObjectIdArray& ids = record->entityIds();
-    for (size_t i = 0; i < ids.size(); ++i) {
-      OdDbObjectPtr entity = ids[i].safeOpenObject();
-      const OdDbEntity* e = as<OdDbEntity>(entity.get());
-      const OdDbHandle extra = e ? dxf::extraHandles(*e) : 0;
-      if (layout == fixed(kModelLayout) && e)
-        extend(m_extents, *e);
+      m_blockCuts.push_back({b, 0, 0}), blockRun = 0;
+    const size_t count = m_blocks[b].record->entityIds().size();
+    for (size_t i = 0; i < count; ++i) {
       if (layout) {
         if (entityRun >= kPieceSize)
-          m_entityCuts.push_back({m_blocks.size() - 1, i, entityHandle}), entityRun = 0;
-        entityHandle += extra, ++entityRun;
+          m_entityCuts.push_back({b, i, 0}), entityRun = 0;
+        ++entityRun;
       } else {
         if (i > 0 && blockRun >= kPieceSize)
-          m_blockCuts.push_back({m_blocks.size() - 1, i, blockHandle}), blockRun = 0;
-        blockHandle += extra, ++blockRun;
+          m_blockCuts.push_back({b, i, 0}), blockRun = 0;
+        ++blockRun;
       }
     }
-    ++blockHandle; // ENDBLK
   }
-  for (Cut& cut : m_entityCuts)
-    cut.handle += blockHandle;
-  m_seed = blockHandle + entityHandle;
+}
+
+// Each piece's extra handles and model space extents, side by side on every core, then the
+// handles each piece starts from. Handles beyond the objects' own are taken in file order: BLOCK,
+// the entities' VERTEX and SEQEND records and ENDBLK of every block, then those of the model and
+// paper space entities.
+void DrawingWriter::tallyPieces()
+{
+  struct Tally {
+    OdDbHandle extra = 0;
+    Box extents;
+  };
+  const size_t blockPieces = m_blockCuts.size(), pieces = blockPieces + m_entityCuts.size();
+  std::vector<Tally> tallies(pieces);
+  const auto make = [&](size_t piece, unsigned) {
+    const bool blocks = piece < blockPieces;
+    Tally& tally = tallies[piece];
+    forEachSpan(blocks ? m_blockCuts : m_entityCuts, blocks ? piece : piece - blockPieces, blocks,
+                [&](const Block& block, size_t from, size_t to, bool) {
+                  const bool model = layoutOf(block) == fixed(kModelLayout);
+                  const OdDbObjectIdArray& ids = block.record->entityIds();
+                  for (size_t i = from; i < to; ++i) {
+                    OdDbObjectPtr object = ids[i].safeOpenObject();
+                    if (const OdDbEntity* e = as<OdDbEntity>(object.get())) {
+                      tally.extra += dxf::extraHandles(*e);
+                      if (model)
+                        extend(tally.extents, *e);
+                    }
+                  }
+                });
+  };
+  OdDbHandle handle = m_base + kFixedCount;
+  parallelInOrder(pieces, workerCount(), pieces, make, [&](size_t piece) {
+    if (piece < blockPieces) {
+      Cut& cut = m_blockCuts[piece];
+      // A BLOCK and an ENDBLK for each block before, and this block's BLOCK unless the cut is
+      // before it.
+      cut.handle = handle + 2 * cut.block + (cut.entity > 0 ? 1 : 0);
+    } else {
+      if (piece == blockPieces)
+        handle += 2 * m_blocks.size();
+      m_entityCuts[piece - blockPieces].handle = handle;
+    }
+    handle += tallies[piece].extra;
+    m_extents.merge(tallies[piece].extents);
+  });
+  m_seed = handle;
 }
 
 void DrawingWriter::write()
@@ -903,30 +961,38 @@ void DrawingWriter::blockEdge(GroupWriter& out, const Block& block, OdDbHandle h
 
 // A piece runs from its cut to the next one. Layout contents belong to the ENTITIES section, the
 // other blocks' to the BLOCKS section, between their heads and ends.
-void DrawingWriter::writePiece(const std::vector<Cut>& cuts, size_t piece, bool blocks, GroupWriter& out) const
+template <class F>
+void DrawingWriter::forEachSpan(const std::vector<Cut>& cuts, size_t piece, bool blocks, F&& f) const
 {
   const Cut& from = cuts[piece];
   const Cut to = piece + 1 < cuts.size() ? cuts[piece + 1] : Cut{m_blocks.size(), 0, 0};
-  EntityWriter writer(m_db, m_names, out);
-  writer.setNextHandle(from.handle);
   for (size_t b = from.block, k = from.entity; b < to.block || (b == to.block && k < to.entity); ++b, k = 0) {
     const Block& block = m_blocks[b];
-    const OdDbHandle layout = layoutOf(block);
-    const bool drawnHere = blocks == !layout, last = b == to.block;
-    if (blocks && k == 0)
+    const bool drawnHere = blocks == !layoutOf(block), last = b == to.block;
+    const size_t end = !drawnHere ? 0 : last ? to.entity : block.record->entityIds().size();
+    f(block, k, std::max(k, end), last);
+    if (last)
+      break;
+  }
+}
+
+void DrawingWriter::writePiece(const std::vector<Cut>& cuts, size_t piece, bool blocks, GroupWriter& out) const
+{
+  EntityWriter writer(m_db, m_names, out);
+  writer.setNextHandle(cuts[piece].handle);
+  forEachSpan(cuts, piece, blocks, [&](const Block& block, size_t from, size_t to, bool last) {
+    if (blocks && from == 0)
       blockEdge(out, block, writer.takeHandle(), true);
-    writer.setOwner(block.record->getHandle(), !blocks && layout == fixed(kPaperLayout));
+    writer.setOwner(block.record->getHandle(), !blocks && layoutOf(block) == fixed(kPaperLayout));
     const OdDbObjectIdArray& ids = block.record->entityIds();
-    for (const size_t end = !drawnHere ? 0 : last ? to.entity : ids.size(); k < end; ++k) {
+    for (size_t k = from; k < to; ++k) {
       OdDbObjectPtr object = ids[k].safeOpenObject();
       if (const OdDbEntity* entity = as<OdDbEntity>(object.get()))
         writer.write(*entity);
     }
-    if (last)
-      break;
-    if (blocks)
+    if (blocks && !last)
       blockEdge(out, block, writer.takeHandle(), false);
-  }
+  });
 }
 
 // Pieces are written into buffers of their own on every core and joined in their order, a few
@@ -934,7 +1000,7 @@ void DrawingWriter::writePiece(const std::vector<Cut>& cuts, size_t piece, bool 
 void DrawingWriter::writeSection(const char* name, const std::vector<Cut>& cuts, bool blocks)
 {
   section(name);
-  const unsigned workers = std::min(std::thread::hardware_concurrency(), 8u);
+  const unsigned workers = workerCount();
   if (cuts.size() <= 2 || workers < 2) {
     for (size_t piece = 0; piece < cuts.size(); ++piece)
       writePiece(cuts, piece, blocks, m_out);
@@ -944,16 +1010,20 @@ void DrawingWriter::writeSection(const char* name, const std::vector<Cut>& cuts,
       std::unique_ptr<GroupWriter> out;
     };
     std::vector<Worker> perWorker(workers);
-    const auto make = [&](size_t piece, unsigned worker, std::string& text) {
+    const size_t window = 2 * workers + 2;
+    std::vector<std::string> texts(window);
+    const auto make = [&](size_t piece, unsigned worker) {
       Worker& w = perWorker[worker];
       if (!w.out)
         w.out = std::make_unique<GroupWriter>(w.sink, m_precision);
-      w.sink.target = &text;
+      w.sink.target = &texts[piece % window];
+      w.sink.target->clear();
       writePiece(cuts, piece, blocks, *w.out);
       w.out->flush();
     };
     m_out.flush();
-    parallelInOrder(cuts.size(), workers, 2 * workers + 2, make, [this](const std::string& text) {
+    parallelInOrder(cuts.size(), workers, window, make, [&](size_t piece) {
+      const std::string& text = texts[piece % window];
       m_stream.putBytes(text.data(), static_cast<OdUInt32>(text.size()));
     });
   }

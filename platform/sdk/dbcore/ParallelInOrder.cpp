@@ -13,9 +13,8 @@ namespace {
 
 class Run {
 public:
-  Run(std::size_t count, std::size_t window,
-      const std::function<void(std::size_t, unsigned, std::string&)>& make)
-      : m_count(count), m_window(window), m_make(make), m_texts(window), m_ready(window, 0)
+  Run(std::size_t count, std::size_t window, const std::function<void(std::size_t, unsigned)>& make)
+      : m_count(count), m_window(window), m_make(make), m_ready(window, 0)
   {
   }
 
@@ -32,9 +31,7 @@ public:
         item = m_next++;
       }
       try {
-        std::string& text = m_texts[item % m_window];
-        text.clear();
-        m_make(item, worker, text);
+        m_make(item, worker);
       } catch (...) {
         fail(std::current_exception());
         return;
@@ -47,12 +44,12 @@ public:
     }
   }
 
-  // The text of `item` once it is made; null when the run stopped.
-  const std::string* await(std::size_t item)
+  // Waits until `item` is made; false when the run stopped.
+  bool await(std::size_t item)
   {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_changed.wait(lock, [&] { return m_stop || m_ready[item % m_window] == item + 1; });
-    return m_stop ? nullptr : &m_texts[item % m_window];
+    return !m_stop;
   }
 
   void taken()
@@ -79,9 +76,8 @@ public:
 
 private:
   const std::size_t m_count, m_window;
-  const std::function<void(std::size_t, unsigned, std::string&)>& m_make;
-  std::vector<std::string> m_texts; // slot item % window
-  std::vector<std::size_t> m_ready; // per slot: the item whose text it holds, plus one
+  const std::function<void(std::size_t, unsigned)>& m_make;
+  std::vector<std::size_t> m_ready; // per slot item % window: the item made there, plus one
   std::mutex m_mutex;
   std::condition_variable m_changed;
   std::size_t m_next = 0, m_taken = 0;
@@ -92,8 +88,8 @@ private:
 } // namespace
 
 void parallelInOrder(std::size_t count, unsigned workers, std::size_t window,
-                     const std::function<void(std::size_t, unsigned, std::string&)>& make,
-                     const std::function<void(const std::string&)>& take)
+                     const std::function<void(std::size_t, unsigned)>& make,
+                     const std::function<void(std::size_t)>& take)
 {
   if (window == 0)
     window = 1;
@@ -107,20 +103,15 @@ void parallelInOrder(std::size_t count, unsigned workers, std::size_t window,
     }
   }
   if (threads.empty()) {
-    std::string text;
     for (std::size_t item = 0; item < count; ++item) {
-      text.clear();
-      make(item, 0, text);
-      take(text);
+      make(item, 0);
+      take(item);
     }
     return;
   }
   try {
-    for (std::size_t item = 0; item < count; ++item) {
-      const std::string* text = run.await(item);
-      if (!text)
-        break;
-      take(*text);
+    for (std::size_t item = 0; item < count && run.await(item); ++item) {
+      take(item);
       run.taken();
     }
   } catch (...) {

@@ -13,7 +13,7 @@
 
 using namespace dxftest;
 
-TEST(ParallelInOrder, HandsOnEveryTextInOrderWithinItsWindow)
+TEST(ParallelInOrder, HandsOnEveryResultInOrderWithinItsWindow)
 {
   struct Case {
     size_t count;
@@ -23,18 +23,18 @@ TEST(ParallelInOrder, HandsOnEveryTextInOrderWithinItsWindow)
   for (const Case c : {Case{0, 2, 4}, Case{1, 2, 4}, Case{5, 0, 2}, Case{1000, 1, 1}, Case{1000, 2, 3}, Case{3000, 4, 10}}) {
     std::atomic<int> held{0}, mostHeld{0};
     std::atomic<bool> badWorker{false};
-    std::vector<std::string> taken;
+    std::vector<std::string> taken, results(c.window ? c.window : 1);
     dxf::parallelInOrder(
         c.count, c.workers, c.window,
-        [&](size_t item, unsigned worker, std::string& text) {
+        [&](size_t item, unsigned worker) {
           badWorker = badWorker || worker >= std::max(1u, c.workers);
-          text = std::to_string(item);
+          results[item % results.size()] = std::to_string(item);
           const int now = ++held;
           for (int most = mostHeld; now > most && !mostHeld.compare_exchange_weak(most, now);) {
           }
         },
-        [&](const std::string& text) {
-          taken.push_back(text);
+        [&](size_t item) {
+          taken.push_back(results[item % results.size()]);
           --held;
         });
     SCOPED_TRACE(::testing::Message() << c.count << " items, " << c.workers << " workers, window " << c.window);
@@ -54,12 +54,11 @@ TEST(ParallelInOrder, AFailureOnEitherSideStopsTheRunAndLeavesNoThread)
     const auto run = [&] {
       dxf::parallelInOrder(
           500, 2, 4,
-          [&](size_t item, unsigned, std::string& text) {
+          [&](size_t item, unsigned) {
             if (makerFails && item == 37)
               throw std::runtime_error("make 37");
-            text = "x";
           },
-          [&](const std::string&) {
+          [&](size_t) {
             if (!makerFails && takenCount == 11)
               throw std::runtime_error("take 11");
             ++takenCount;
@@ -108,7 +107,7 @@ TEST(DxfBatches, ALargeDrawingHasItsEntitiesInOrderAndUniqueHandlesItsOwnInSeque
   // The records that are not database objects take handles from one counter, in file order; no
   // handle comes twice, and the header's seed lies above them all.
   std::istringstream in(stream.data);
-  std::string code, value, type, seed;
+  std::string code, value, type, seed, extents;
   std::vector<OdDbHandle> entities, own;
   std::set<OdDbHandle> all;
   while (std::getline(in, code) && std::getline(in, value)) {
@@ -116,6 +115,9 @@ TEST(DxfBatches, ALargeDrawingHasItsEntitiesInOrderAndUniqueHandlesItsOwnInSeque
       type = value;
     else if (code == "9" && value == "$HANDSEED")
       std::getline(in, code) && std::getline(in, seed);
+    else if (code == "9" && (value == "$EXTMIN" || value == "$EXTMAX"))
+      for (int axis = 0; axis < 3 && std::getline(in, code) && std::getline(in, value); ++axis)
+        extents += value + " ";
     else if (code == "5" || code == "105") {
       const OdDbHandle handle = std::stoull(value, nullptr, 16);
       EXPECT_TRUE(all.insert(handle).second) << "handle " << value << " twice";
@@ -132,4 +134,5 @@ TEST(DxfBatches, ALargeDrawingHasItsEntitiesInOrderAndUniqueHandlesItsOwnInSeque
   EXPECT_GT(own.front(), db->handseed());
   ASSERT_FALSE(seed.empty());
   EXPECT_GT(std::stoull(seed, nullptr, 16), *all.rbegin());
+  EXPECT_EQ(extents, "0 0 0 8999 4 1 ") << "the extents of model space, from all of its pieces";
 }
