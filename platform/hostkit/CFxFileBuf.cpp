@@ -11,7 +11,7 @@
 #include <cerrno>
 
 namespace {
-constexpr size_t kWriteBuffer = 1 << 20;
+constexpr size_t kWriteBuffer = 1 << 20, kDirectWrite = 64 << 10;
 
 int openFlags(OdUInt32 access, OdUInt32 creation)
 {
@@ -115,8 +115,10 @@ void CFxFileBuf::putBytes(const void* buffer, OdUInt32 numBytes)
     throw OdError(eFileAccessErr);
   const char* bytes = static_cast<const char*>(buffer);
   m_position += numBytes;
-  // A writer that hands over large chunks of its own has them written as they are.
-  if (m_pending.empty() && numBytes >= kWriteBuffer / 2) {
+  // A writer that hands over large chunks of its own has them written as they are, after what
+  // waits: copying them first would cost as much as the write.
+  if (numBytes >= kDirectWrite) {
+    flush();
     writeAll(m_fd, bytes, numBytes);
     return;
   }
