@@ -148,14 +148,20 @@ OdDbBlockTableRecordPtr Converter::newBlock(const OdString& name, const char16_t
     return base + std::u16string(digits.begin(), digits.end());
   };
   taken = taken == 0 ? 1 : taken + 1;
-  std::u16string unique = candidate(taken);
-  while (blocks->has(OdString(unique)))
-    unique = candidate(++taken);
   OdDbBlockTableRecordPtr block = OdRxObjectImpl<OdDbBlockTableRecord>::createObject();
-  block->setName(OdString(unique));
   block->origin = origin;
-  blocks->add(block.get());
-  return block;
+  // The table refuses a name it holds; the next number is tried then, as seldom as names clash,
+  // and the table is searched once a block.
+  for (;; ++taken) {
+    block->setName(OdString(candidate(taken)));
+    try {
+      blocks->add(block.get());
+      return block;
+    } catch (const OdError& error) {
+      if (error.code() != eDuplicateKey)
+        throw;
+    }
+  }
 }
 
 void Converter::element(const Element& e)

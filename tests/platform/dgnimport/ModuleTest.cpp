@@ -212,6 +212,8 @@ TEST_F(DgnModuleTest, SharedCellsAreBlocksPlacedByTheirInstancesAndNeverDrawnAlo
   w.add(w.sharedCellInstance("NOWHERE", {0, 0}, {1, 0, 0, 1}));
   const V7Writer::Bytes loop = w.sharedCellInstance("LOOP", {}, {1, 0, 0, 1});
   w.add(w.sharedCellDefinition("LOOP", {loop, w.cell("IN", {}, {loop})})); // would hold itself
+  w.add(w.sharedCellDefinition("BOX_3", {w.line({0, 0}, {1, 0})}));
+  w.add(w.cell("BOX", {0, 0}, {w.line({0, 0}, {1, 1})})); // BOX_2 and BOX_3 are taken
   const std::string path = save(w, "shared.dgn");
 
   const auto all = import(*importer, path);
@@ -220,9 +222,10 @@ TEST_F(DgnModuleTest, SharedCellsAreBlocksPlacedByTheirInstancesAndNeverDrawnAlo
   };
   EXPECT_TRUE(ofType<OdDbLine>(all).empty()) << "definitions are not drawn in model space";
   const auto refs = ofType<OdDbBlockReference>(all);
-  ASSERT_EQ(refs.size(), 3u) << "the cell, the late instance and the placed one; the unresolved one is left out";
+  ASSERT_EQ(refs.size(), 4u) << "the cells, the late instance and the placed one; the unresolved one is left out";
+  EXPECT_EQ(definitionOf(refs[2])->getName().toUtf8(), "BOX_4");
   EXPECT_EQ(definitionOf(refs[0])->getName().toUtf8(), "BOX");
-  const OdDbBlockReferencePtr box = refs[1], late = refs[2]; // the late one placed once its definition came
+  const OdDbBlockReferencePtr box = refs[1], late = refs[3]; // the late one placed once its definition came
   EXPECT_EQ(definitionOf(late)->getName().toUtf8(), "LATE");
   EXPECT_DOUBLE_EQ(late->position.x, 2.0);
   EXPECT_EQ(definitionOf(box)->getName().toUtf8(), "BOX_2") << "made unique beside the cell";
