@@ -34,8 +34,8 @@ OdSmartPtr<T> make()
   return OdRxObjectImpl<T>::createObject();
 }
 
-// The entity's name in the drawing format, the one a user knows it by.
-const char* kindOf(const OdDbEntity& e)
+// The name in the drawing format of an entity of this class, the one a user knows it by.
+const char* kindOf(const OdRxClass* cls)
 {
   static const std::pair<const OdRxClass*, const char*> kinds[] = {
     {OdDbLine::desc(), "LINE"}, {OdDbPoint::desc(), "POINT"}, {OdDbCircle::desc(), "CIRCLE"},
@@ -44,7 +44,7 @@ const char* kindOf(const OdDbEntity& e)
     {OdDbSpline::desc(), "SPLINE"}, {OdDbText::desc(), "TEXT"}, {OdDbMText::desc(), "MTEXT"},
     {OdDbBlockReference::desc(), "INSERT"}};
   for (const auto& [type, name] : kinds)
-    if (e.isA() == type)
+    if (cls == type)
       return name;
   return "ENTITY";
 }
@@ -55,7 +55,15 @@ void EntityMaker::append(OdDbBlockTableRecord& block, OdDbEntity* entity, const 
 {
   m_symbology.apply(*entity, d);
   block.appendOdDbEntity(entity);
-  ++m_made[{m_source, kindOf(*entity)}];
+  ++m_madeByClass[{m_source, entity->isA()}];
+}
+
+EntityMaker::MadeCounts EntityMaker::made() const
+{
+  MadeCounts made;
+  for (const auto& [from, count] : m_madeByClass)
+    made[{from.first, kindOf(from.second)}] += count;
+  return made;
 }
 
 void EntityMaker::mesh(OdDbBlockTableRecord& block, const Display& d, const Mesh& mesh)

@@ -49,7 +49,7 @@ public:
   // kind (by drawing format name) each element type became.
   void setSource(int type) { m_source = type; }
   typedef std::map<std::pair<int, std::string>, uint64_t> MadeCounts;
-  const MadeCounts& made() const { return m_made; }
+  MadeCounts made() const;
 
   // Points along a conic, for polyline approximations.
   static void stroke(const Conic& conic, std::vector<OdGePoint3d>& out);
@@ -66,7 +66,7 @@ private:
   const ImportOptions& m_options;
   bool m_is3d;
   int m_source = 0;
-  MadeCounts m_made;
+  std::map<std::pair<int, const OdRxClass*>, uint64_t> m_madeByClass; // named once, at the end
 };
 
 } // namespace dgn
