@@ -92,6 +92,13 @@ class Ocs {
 public:
   explicit Ocs(const OdGeVector3d& normal)
   {
+    // Most entities lie in the world's plane: its axes are what the rule gives, to the bit.
+    if (normal.x == 0.0 && normal.y == 0.0 && normal.z == 1.0 && !std::signbit(normal.x) && !std::signbit(normal.y)) {
+      m_x = {1.0, 0.0, 0.0};
+      m_y = {0.0, 1.0, 0.0};
+      m_z = {0.0, 0.0, 1.0};
+      return;
+    }
     const double len = normal.length();
     m_z = len > 0.0 ? OdGeVector3d{normal.x / len, normal.y / len, normal.z / len} : OdGeVector3d::zAxis();
     const double limit = 1.0 / 64.0;
