@@ -6,6 +6,8 @@
 #include <new>
 #include <thread>
 
+#include <sys/mman.h>
+
 #ifndef __has_feature
 #define __has_feature(x) 0
 #endif
@@ -18,6 +20,44 @@ constexpr bool kPooled = false; // the address checker sees each block on its ow
 #else
 constexpr bool kPooled = true;
 #endif
+
+// Slabs are cut in turn from large mapped regions whose pages are made present a megabyte at a
+// time, ahead of use: one call instead of 256 page faults, which cost a third of an import in a
+// virtual machine. Present memory runs at most one step ahead of the slabs handed out. Regions
+// are kept for the process's lifetime, as the pools are.
+class SlabRegions {
+public:
+  static constexpr size_t kRegion = size_t(32) << 20, kStep = size_t(1) << 20;
+
+  char* take(size_t slab)
+  {
+    while (m_busy.test_and_set(std::memory_order_acquire))
+      std::this_thread::yield();
+    if (size_t(m_end - m_next) < slab) {
+      void* mapped = ::mmap(nullptr, kRegion, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+      if (mapped == MAP_FAILED) {
+        m_busy.clear(std::memory_order_release);
+        throw std::bad_alloc();
+      }
+      m_next = m_present = static_cast<char*>(mapped);
+      m_end = m_next + kRegion;
+    }
+    char* taken = m_next;
+    m_next += slab;
+    if (m_next > m_present) {
+      ::madvise(m_present, kStep, MADV_POPULATE_WRITE); // a hint: pages fault in by themselves too
+      m_present += kStep;
+    }
+    m_busy.clear(std::memory_order_release);
+    return taken;
+  }
+
+private:
+  std::atomic_flag m_busy = ATOMIC_FLAG_INIT;
+  char* m_next = nullptr;
+  char* m_present = nullptr;
+  char* m_end = nullptr;
+};
 
 // One pool a size, in steps of 8 bytes up to kLargest: a list of freed blocks, linked through
 // their first word, and the unused rest of the pool's newest slab. A spin lock suffices: a
@@ -38,9 +78,7 @@ public:
       return block;
     }
     if (size_t(pool.end - pool.next) < slot) {
-      char* slab = static_cast<char*>(std::malloc(kSlab)); // kept for the process's lifetime
-      if (!slab)
-        throw std::bad_alloc();
+      char* slab = m_regions.take(kSlab);
       pool.next = slab;
       pool.end = slab + kSlab;
     }
@@ -79,6 +117,7 @@ private:
     std::atomic_flag& m_flag;
   };
   Pool m_pools[kLargest / kStep];
+  SlabRegions m_regions;
 };
 
 // Never destroyed: objects may be freed while static objects are torn down at exit.
