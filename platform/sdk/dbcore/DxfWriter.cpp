@@ -324,8 +324,13 @@ void GroupWriter::putPoint(int xCode, const OdGePoint3d& point)
 
 void GroupWriter::flush()
 {
+  flushTo(m_stream);
+}
+
+void GroupWriter::flushTo(OdStreamBuf& stream)
+{
   if (m_used)
-    m_stream.putBytes(m_buffer.get(), static_cast<OdUInt32>(m_used));
+    stream.putBytes(m_buffer.get(), static_cast<OdUInt32>(m_used));
   m_used = 0;
 }
 
@@ -1005,26 +1010,30 @@ void DrawingWriter::writeSection(const char* name, const std::vector<Cut>& cuts,
     for (size_t piece = 0; piece < cuts.size(); ++piece)
       writePiece(cuts, piece, blocks, m_out);
   } else {
-    struct Worker {
+    // A piece is written into its slot's buffer and handed on from there; only what outgrows the
+    // buffer goes through a string first.
+    struct Slot {
+      std::string overflow;
       OdStaticRxObject<StringSink> sink;
       std::unique_ptr<GroupWriter> out;
     };
-    std::vector<Worker> perWorker(workers);
     const size_t window = 2 * workers + 2;
-    std::vector<std::string> texts(window);
-    const auto make = [&](size_t piece, unsigned worker) {
-      Worker& w = perWorker[worker];
-      if (!w.out)
-        w.out = std::make_unique<GroupWriter>(w.sink, m_precision);
-      w.sink.target = &texts[piece % window];
-      w.sink.target->clear();
-      writePiece(cuts, piece, blocks, *w.out);
-      w.out->flush();
+    std::vector<Slot> slots(window);
+    const auto make = [&](size_t piece, unsigned) {
+      Slot& slot = slots[piece % window];
+      if (!slot.out) {
+        slot.sink.target = &slot.overflow;
+        slot.out = std::make_unique<GroupWriter>(slot.sink, m_precision);
+      }
+      slot.overflow.clear();
+      writePiece(cuts, piece, blocks, *slot.out);
     };
     m_out.flush();
     parallelInOrder(cuts.size(), workers, window, make, [&](size_t piece) {
-      const std::string& text = texts[piece % window];
-      m_stream.putBytes(text.data(), static_cast<OdUInt32>(text.size()));
+      Slot& slot = slots[piece % window];
+      if (!slot.overflow.empty())
+        m_stream.putBytes(slot.overflow.data(), static_cast<OdUInt32>(slot.overflow.size()));
+      slot.out->flushTo(m_stream);
     });
   }
   endSection();

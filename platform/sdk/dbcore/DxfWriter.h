@@ -36,8 +36,9 @@ public:
   // x, y and z under xCode, xCode + 10 and xCode + 20.
   void putPoint(int xCode, const OdGePoint3d& point);
   void putVector(int xCode, const OdGeVector3d& v) { putPoint(xCode, OdGePoint3d{v.x, v.y, v.z}); }
-  // Hands everything buffered to the stream.
+  // Hands everything buffered to the stream, or to another one.
   void flush();
+  void flushTo(OdStreamBuf& stream);
 
   // The shortest text that reads back as `value`, as std::to_chars writes it; `out` has room for
   // 32 characters. Public for its test.

@@ -71,7 +71,8 @@ TEST(ParallelInOrder, AFailureOnEitherSideStopsTheRunAndLeavesNoThread)
 }
 
 // Enough entities for several pieces, in model space, in one large block and in many small ones,
-// with 3D polylines whose VERTEX and SEQEND records take handles of their own between the pieces.
+// with 3D polylines whose VERTEX and SEQEND records take handles of their own between the pieces,
+// and one polyline whose piece outgrows a write buffer.
 TEST(DxfBatches, ALargeDrawingHasItsEntitiesInOrderAndUniqueHandlesItsOwnInSequenceBelowTheSeed)
 {
   OdDbDatabasePtr db = OdRxObjectImpl<OdDbDatabase>::createObject();
@@ -98,6 +99,10 @@ TEST(DxfBatches, ALargeDrawingHasItsEntitiesInOrderAndUniqueHandlesItsOwnInSeque
   for (int i = 0; i < 3000; ++i)
     fill(addBlock("Small" + std::to_string(i)), i % 3);
   fill(db->getModelSpaceId(), 9000);
+  OdDbPolylinePtr outline = append<OdDbPolyline>(db->getModelSpaceId()); // a piece larger than a write buffer
+  for (int i = 0; i < 100000; ++i)
+    outline->points.push_back({i * 0.001, 1.0});
+  expected.push_back(outline->getHandle());
   OdDbBlockReferencePtr insert = append<OdDbBlockReference>(db->getModelSpaceId());
   insert->blockTableRecord = big;
   expected.push_back(insert->getHandle());
@@ -123,7 +128,7 @@ TEST(DxfBatches, ALargeDrawingHasItsEntitiesInOrderAndUniqueHandlesItsOwnInSeque
       EXPECT_TRUE(all.insert(handle).second) << "handle " << value << " twice";
       if (type == "BLOCK" || type == "ENDBLK" || type == "VERTEX" || type == "SEQEND")
         own.push_back(handle);
-      else if (type == "LINE" || type == "POLYLINE" || type == "INSERT")
+      else if (type == "LINE" || type == "POLYLINE" || type == "LWPOLYLINE" || type == "INSERT")
         entities.push_back(handle);
     }
   }
