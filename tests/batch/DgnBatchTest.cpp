@@ -281,6 +281,23 @@ TEST_F(DgnBatchTest, OnFullDisksOlderFilesStayWholeAndLaterModelsStillConvert)
   qputenv("TMPDIR", savedTmp);
   EXPECT_EQ(converted(), QStringList{"a_Default_m.dwg"});
   EXPECT_TRUE(reportWithoutDate().contains("large.dgn    Model name:Default    Error type:Unknown Error.\r\n"));
+
+  // The conversion folder and the destination on one disk with room for the drawing but not for
+  // its copy: the copy (made by the kernel there) fails whole and leaves nothing behind.
+  const qint64 drawing = QFileInfo(QDir(destination).filePath("a_Default_m.dwg")).size();
+  for (const QString& name : QDir(destinationDisk.path).entryList(QDir::Files | QDir::Hidden))
+    ASSERT_TRUE(QFile::remove(QDir(destinationDisk.path).filePath(name)));
+  const QString out = QDir(destinationDisk.path).filePath("out");
+  ASSERT_TRUE(QDir().mkpath(out) && QDir().mkpath(QDir(destinationDisk.path).filePath("DGNImport_temp")));
+  ASSERT_EQ(::statvfs(QFile::encodeName(destinationDisk.path).constData(), &free), 0);
+  const qint64 page = qint64(free.f_frsize), room = (drawing + page - 1) / page * page + page;
+  writeFile("full/filler", QByteArray(qint64(free.f_bavail * free.f_frsize) - room, '.'));
+  qputenv("TMPDIR", QFile::encodeName(destinationDisk.path));
+  newWorker();
+  batch->setDestinationPath(out);
+  runOnItsThread({"a.dgn"});
+  qputenv("TMPDIR", savedTmp);
+  EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{"Report.txt"});
 }
 
 TEST_F(DgnBatchTest, AStopWritesNoReportAndNothingMoreArrives)
