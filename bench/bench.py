@@ -74,10 +74,11 @@ def mixed(count, seed):
 def timed(command, repeats=5, before=lambda: None):
     """The best wall time of `command` and the peak memory of that run (MB of 10^6 bytes, as the
     files' sizes); `before` runs ahead of each, untimed: every run writes new files, as ogr2ogr
-    does into its fresh folder."""
+    does into its fresh folder, on a disk with nothing left to write back."""
     best, peak = math.inf, 0.0
     for _ in range(repeats):
         before()
+        os.sync()  # earlier runs' output is written back now, not while this one runs
         start = time.perf_counter()
         run = subprocess.run(["/usr/bin/time", "-v"] + command, capture_output=True, text=True, errors="replace",
                              env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
@@ -129,6 +130,7 @@ def main():
             shutil.copy(f, source)
         ours, ours_mb = timed([dgnhost, "--script", batch_script(source, dest)], before=lambda: fresh(dest))
         ours -= BATCH_PAUSE
+        os.sync()
         start = time.perf_counter()
         for f in files:
             subprocess.run(["ogr2ogr", "-f", "DXF", os.path.join(fresh(os.path.join(WORK, "g")), "o.dxf"), f],
