@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 
@@ -165,9 +166,10 @@ DesignFile DesignFile::inspect(const std::string& path)
     return file;
   ElementReader::Status status = ElementReader::Status::Element;
   std::string twoByteText;
+  std::array<TypeCount, 128> byType{}; // types are 7 bits; the map is filled once at the end
   do {
     ++file.m_elements;
-    TypeCount& count = file.m_byType[element.type()];
+    TypeCount& count = byType[size_t(element.type())];
     ++(element.isDeleted() ? count.deleted : count.live);
     if (element.type() == kTextElement && !element.isDeleted() && twoByteText.size() < kCodePageSample) {
       uint32_t characters = 0;
@@ -178,6 +180,9 @@ DesignFile DesignFile::inspect(const std::string& path)
       }
     }
   } while ((status = reader.next(element)) == ElementReader::Status::Element);
+  for (size_t type = 0; type < byType.size(); ++type)
+    if (byType[type].live || byType[type].deleted)
+      file.m_byType[int(type)] = byType[type];
   file.m_valid = status == ElementReader::Status::End;
   file.m_codePage = detectCodePage(twoByteText);
   return file;
