@@ -66,7 +66,7 @@ TEST(ParallelInOrder, AFailureOnEitherSideStopsTheRunAndLeavesNoThread)
     };
     EXPECT_THROW(run(), std::runtime_error);
     EXPECT_LE(takenCount, makerFails ? 37u : 11u);
-    EXPECT_EQ(processThreads(), threadsBefore);
+    EXPECT_LE(processThreads(), threadsBefore); // the SDK heap's page helper may end meanwhile
   }
 }
 
