@@ -103,12 +103,18 @@ inline char* decimalDigits(uint64_t n, char* end)
 }
 
 // UTF-8 with control characters replaced by '_': names are read as one line and may not be empty.
+void appendName(std::string& out, const std::u16string& name)
+{
+  const size_t start = out.size();
+  appendEncoded(out, name, TextMode::kName);
+  if (out.size() == start)
+    out.push_back('_');
+}
+
 std::string safeName(const OdString& name)
 {
   std::string out;
-  appendEncoded(out, name.str(), TextMode::kName);
-  if (out.empty())
-    out = "_";
+  appendName(out, name.str());
   return out;
 }
 
@@ -191,8 +197,8 @@ void GroupWriter::putText(int code, const std::u16string& text)
 void GroupWriter::putName(int code, const std::u16string& name)
 {
   m_scratch.clear();
-  appendEncoded(m_scratch, name, TextMode::kName);
-  put(code, m_scratch.empty() ? std::string_view("_") : std::string_view(m_scratch));
+  appendName(m_scratch, name);
+  put(code, m_scratch);
 }
 
 void GroupWriter::putMText(const std::u16string& text)
@@ -357,7 +363,7 @@ struct Box {
   }
 };
 
-// What a GroupWriter hands on is appended to a batch's text.
+// What a GroupWriter hands on is appended to a string.
 class StringSink : public OdStreamBuf {
 public:
   std::string* target = nullptr;
@@ -1000,8 +1006,8 @@ void DrawingWriter::writePiece(const std::vector<Cut>& cuts, size_t piece, bool 
   });
 }
 
-// Pieces are written into buffers of their own on every core and joined in their order, a few
-// held at a time; a section of one or two pieces goes straight out.
+// Pieces are written into buffers of their own on every core and handed to the file in their
+// order, a few held at a time; a section of one or two pieces goes straight out.
 void DrawingWriter::writeSection(const char* name, const std::vector<Cut>& cuts, bool blocks)
 {
   section(name);

@@ -88,6 +88,13 @@ TEST_F(DxfWriter, RefusesWhatItCannotWriteAndPassesStreamErrorsOn)
   EXPECT_GT(before, 0u);
   EXPECT_EQ(inserts(written), before);
   EXPECT_EQ(written.find("Gone"), std::string::npos);
+
+  // A block without a name is written, and referred to, as "_": a name may not be empty.
+  const OdDbObjectId unnamed = addRecord(drawing.db->getBlockTableId(), make<OdDbBlockTableRecord>().get(), "");
+  append<OdDbBlockReference>(drawing.db->getModelSpaceId())->blockTableRecord = unnamed;
+  const std::string named = drawing.write();
+  EXPECT_NE(named.find("\nAcDbBlockBegin\n2\n_\n"), std::string::npos);
+  EXPECT_NE(named.find("\nAcDbBlockReference\n2\n_\n"), std::string::npos);
 }
 
 TEST_F(DxfWriter, EzdxfReadsEveryEntityAsBuilt)
