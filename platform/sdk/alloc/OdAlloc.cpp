@@ -23,6 +23,22 @@ constexpr bool kPooled = false; // the address checker sees each block on its ow
 constexpr bool kPooled = true;
 #endif
 
+// Holds a spin lock for its lifetime: the heap's critical sections last a few instructions.
+class SpinLock {
+public:
+  explicit SpinLock(std::atomic_flag& flag) : m_flag(flag)
+  {
+    while (m_flag.test_and_set(std::memory_order_acquire))
+      std::this_thread::yield();
+  }
+  ~SpinLock() { m_flag.clear(std::memory_order_release); }
+  SpinLock(const SpinLock&) = delete;
+  SpinLock& operator=(const SpinLock&) = delete;
+
+private:
+  std::atomic_flag& m_flag;
+};
+
 // Slabs are cut in turn from large mapped regions. A short-lived helper thread makes their pages
 // present a few megabytes ahead of the slabs handed out (MADV_POPULATE_WRITE), on the other
 // core: page faults one by one took a third of an import in a virtual machine. Where the helper
@@ -35,14 +51,11 @@ public:
 
   char* take(size_t slab)
   {
-    while (m_busy.test_and_set(std::memory_order_acquire))
-      std::this_thread::yield();
+    SpinLock lock(m_busy);
     if (size_t(m_end - m_next) < slab) {
       void* mapped = ::mmap(nullptr, kRegion, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-      if (mapped == MAP_FAILED) {
-        m_busy.clear(std::memory_order_release);
+      if (mapped == MAP_FAILED)
         throw std::bad_alloc();
-      }
       m_next = m_present = static_cast<char*>(mapped);
       m_end = m_next + kRegion;
     }
@@ -63,7 +76,6 @@ public:
         m_populating = false;
       }
     }
-    m_busy.clear(std::memory_order_release);
     return taken;
   }
 
@@ -76,8 +88,7 @@ private:
 };
 
 // One pool a size, in steps of 8 bytes up to kLargest: a list of freed blocks, linked through
-// their first word, and the unused rest of the pool's newest slab. A spin lock suffices: a
-// block is taken or given back in a few instructions.
+// their first word, and the unused rest of the pool's newest slab, under a spin lock each.
 class SizedPools {
 public:
   static constexpr size_t kStep = 8, kLargest = 512, kSlab = 64 * 1024;
@@ -88,7 +99,7 @@ public:
   {
     Pool& pool = m_pools[(size - 1) / kStep];
     const size_t slot = ((size + kStep - 1) / kStep) * kStep;
-    Lock lock(pool.busy);
+    SpinLock lock(pool.busy);
     if (void* block = pool.freed) {
       pool.freed = *static_cast<void**>(block);
       return block;
@@ -106,7 +117,7 @@ public:
   void give(void* block, size_t size)
   {
     Pool& pool = m_pools[(size - 1) / kStep];
-    Lock lock(pool.busy);
+    SpinLock lock(pool.busy);
     *static_cast<void**>(block) = pool.freed;
     pool.freed = block;
   }
@@ -117,20 +128,6 @@ private:
     void* freed = nullptr;
     char* next = nullptr;
     char* end = nullptr;
-  };
-  class Lock {
-  public:
-    explicit Lock(std::atomic_flag& flag) : m_flag(flag)
-    {
-      while (m_flag.test_and_set(std::memory_order_acquire))
-        std::this_thread::yield();
-    }
-    ~Lock() { m_flag.clear(std::memory_order_release); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-  private:
-    std::atomic_flag& m_flag;
   };
   Pool m_pools[kLargest / kStep];
   SlabRegions m_regions;
