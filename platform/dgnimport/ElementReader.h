@@ -1,8 +1,11 @@
 #pragma once
 #include <cstdint>
+#include <condition_variable>
 #include <cstdio>
+#include <memory>
+#include <mutex>
 #include <string>
-#include <vector>
+#include <thread>
 
 namespace dgn {
 
@@ -48,8 +51,10 @@ private:
   mutable bool m_overrun = false;
 };
 
-// Reads a design file element by element through one large buffer. Each element's length word
-// is checked against what the file holds; nothing is read past the end of the file.
+// Reads a design file element by element. Each element's length word is checked against what
+// the file holds; nothing is read past the end of the file. A regular file larger than one chunk
+// is read a chunk ahead on another thread, so that the copy out of the file does not hold up
+// the decoding of the chunk before it.
 class ElementReader {
 public:
   enum class Status { Element, End, Truncated, IoError };
@@ -67,16 +72,36 @@ public:
 
   // Largest element a design file can hold: the length word is 16 bits of 2-byte words.
   static constexpr uint32_t kMaxElementBytes = (0xFFFFu + 2u) * 2u;
+  static constexpr size_t kChunkBytes = 1 << 20;
 
 private:
+  // A chunk of the file, with room in front for the unread end of the chunk before it.
+  struct Chunk {
+    std::unique_ptr<uint8_t[]> storage{new uint8_t[kMaxElementBytes + kChunkBytes]};
+    size_t size = 0;
+    bool last = false, failed = false; // the file ended, or a read failed, in this chunk
+    uint8_t* data() const { return storage.get() + kMaxElementBytes; }
+  };
+
   // Makes `bytes` bytes available at m_begin; false when the file ends first.
   bool ensure(size_t bytes);
+  void fill(Chunk& chunk);
+  void readAhead();
+  Chunk& other() { return m_chunks[m_current ^ 1]; }
 
   std::FILE* m_file = nullptr;
-  std::vector<uint8_t> m_buffer;
-  size_t m_begin = 0, m_end = 0;
+  Chunk m_chunks[2];
+  size_t m_current = 0;
+  const uint8_t *m_begin = nullptr, *m_end = nullptr;
   uint64_t m_consumed = 0;
   bool m_ioError = false;
+
+  // The chunk that is not being decoded is filled by m_ahead when it runs; m_otherReady says it
+  // is, m_stop that the reader is going away.
+  std::thread m_ahead;
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  bool m_otherReady = false, m_stop = false;
 };
 
 } // namespace dgn

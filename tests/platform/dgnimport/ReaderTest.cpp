@@ -6,8 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace dgn;
 
@@ -32,6 +38,100 @@ TEST(DgnElement, DecodesMiddleEndianIntegersAndVaxDoubles)
   Element e(b.data(), 64);
   EXPECT_EQ(e.f64(60), 0.0) << "reads past the end answer 0";
   EXPECT_FALSE(e.intact());
+}
+
+// Elements of every size up to the largest, so that several straddle the edges of the chunks the
+// reader reads, some at their length word: a file of over three chunks.
+std::vector<uint8_t> elementStream(std::vector<size_t>& offsets)
+{
+  std::vector<uint8_t> bytes;
+  const uint32_t words[] = {0, 16, 499, 0xFFFF, 3, 7000, 0xFFFE, 1};
+  for (size_t i = 0; bytes.size() < 3 * ElementReader::kChunkBytes + 12345; ++i) {
+    const uint32_t size = (words[i % 8] + 2) * 2;
+    offsets.push_back(bytes.size());
+    bytes.push_back(0x01);
+    bytes.push_back(0x04);
+    bytes.push_back(uint8_t(words[i % 8]));
+    bytes.push_back(uint8_t(words[i % 8] >> 8));
+    for (uint32_t k = 4; k < size; ++k)
+      bytes.push_back(uint8_t(i * 31 + k));
+  }
+  offsets.push_back(bytes.size());
+  return bytes;
+}
+
+TEST(DgnElementReader, ReadsEveryElementWholeAcrossChunksFromFilesAndPipes)
+{
+  std::vector<size_t> offsets;
+  const std::vector<uint8_t> stream = elementStream(offsets);
+  const size_t count = offsets.size() - 1, chunk = ElementReader::kChunkBytes;
+  // The element over the second chunk's edge, cut in its middle.
+  const size_t straddling = size_t(std::upper_bound(offsets.begin(), offsets.end(), 2 * chunk) - offsets.begin()) - 1;
+  const size_t cut = (offsets[straddling] + offsets[straddling + 1]) / 2;
+  // Elements that end right at the third chunk's edge, the file with them.
+  std::vector<uint8_t> even(stream.begin(), stream.begin() + long(3 * chunk));
+  const size_t last = size_t(std::lower_bound(offsets.begin(), offsets.end(), 3 * chunk) - offsets.begin());
+  even.resize(offsets[last - 1]);
+  ASSERT_GE(3 * chunk - even.size(), 4u);
+  even.resize(3 * chunk, 0);
+  even[offsets[last - 1] + 2] = uint8_t((3 * chunk - offsets[last - 1]) / 2 - 2);
+  even[offsets[last - 1] + 3] = uint8_t(((3 * chunk - offsets[last - 1]) / 2 - 2) >> 8);
+  std::vector<uint8_t> ended = stream;
+  ended.insert(ended.end(), {0xFF, 0xFF, 0x12, 0x34});
+
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    bool pipe;
+    size_t elements;
+    ElementReader::Status status;
+  } cases[] = {
+    {"whole, to the end-of-design marker", ended, false, count, ElementReader::Status::End},
+    {"whole, to the end of the file", stream, false, count, ElementReader::Status::End},
+    {"ending at a chunk's edge", even, false, last, ElementReader::Status::End},
+    {"cut inside an element over a chunk's edge", {stream.begin(), stream.begin() + long(cut)}, false, straddling,
+     ElementReader::Status::Truncated},
+    {"through a pipe", ended, true, count, ElementReader::Status::End},
+    {"cut, through a pipe", {stream.begin(), stream.begin() + long(cut)}, true, straddling,
+     ElementReader::Status::Truncated},
+  };
+  const std::string path = ::testing::TempDir() + std::to_string(::getpid()) + "_chunks.dgn";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::remove(path.c_str());
+    std::thread feeder;
+    if (c.pipe) {
+      ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+      feeder = std::thread([&] { V7Writer::save(path, c.bytes); });
+    } else {
+      ASSERT_TRUE(V7Writer::save(path, c.bytes));
+    }
+    {
+      ElementReader reader(path);
+      Element e;
+      size_t n = 0;
+      ElementReader::Status status;
+      while ((status = reader.next(e)) == ElementReader::Status::Element) {
+        const size_t at = reader.offset() - e.size();
+        ASSERT_TRUE(at + e.size() <= c.bytes.size() && std::memcmp(e.data(), c.bytes.data() + at, e.size()) == 0)
+          << "element " << n << " at " << at;
+        ++n;
+      }
+      EXPECT_EQ(n, c.elements);
+      EXPECT_EQ(status, c.status);
+    }
+    if (feeder.joinable())
+      feeder.join();
+  }
+  // A reader left early stops reading ahead: no thread outlives it.
+  std::remove(path.c_str());
+  ASSERT_TRUE(V7Writer::save(path, stream));
+  {
+    ElementReader reader(path);
+    Element e;
+    ASSERT_EQ(reader.next(e), ElementReader::Status::Element);
+  }
+  std::remove(path.c_str());
 }
 
 TEST(DgnUnits, NamesAreMappedAndCheckedAgainstTheRatio)
