@@ -69,12 +69,19 @@ OdDbObjectPtr OdDbObjectId::safeOpenObject(OdDb::OpenMode mode) const
   return isValid() ? openObject(mode) : OdDbObjectPtr();
 }
 
+const OdDbObject* OdDbObjectId::peekObject() const
+{
+  return isValid() ? m_stub->object.get() : nullptr;
+}
+
 void OdDbSymbolTableRecord::setName(const OdString& name)
 {
+  if (!database() || ownerId().isNull()) {
+    m_name = name; // no table indexes it yet
+    return;
+  }
   const OdString previous = m_name;
   m_name = name;
-  if (!database() || ownerId().isNull())
-    return;
   OdDbSymbolTablePtr table = OdDbSymbolTable::cast(ownerId().openObject(OdDb::kForWrite, true).get());
   if (table)
     table->renamed(objectId(), previous, name);

@@ -31,6 +31,9 @@ public:
   OdDbObjectPtr openObject(OdDb::OpenMode mode = OdDb::kForRead, bool openErasedObject = false) const;
   // Like openObject, but null instead of an error.
   OdDbObjectPtr safeOpenObject(OdDb::OpenMode mode = OdDb::kForRead) const;
+  // The object as safeOpenObject finds it, without counting a reference to it: for the SDK's own
+  // readers, which hold the database still while they walk every object.
+  const OdDbObject* peekObject() const;
 
   friend bool operator==(OdDbObjectId a, OdDbObjectId b) { return a.m_stub == b.m_stub; }
   friend bool operator!=(OdDbObjectId a, OdDbObjectId b) { return a.m_stub != b.m_stub; }

@@ -284,8 +284,7 @@ void EntityWriter::write(const OdDbMText& e)
 
 void EntityWriter::write(const OdDbBlockReference& e)
 {
-  const OdDbObjectPtr object = e.blockTableRecord.safeOpenObject();
-  const auto* block = as<OdDbBlockTableRecord>(object.get());
+  const auto* block = as<OdDbBlockTableRecord>(e.blockTableRecord.peekObject());
   if (!block || block->ownerId() != m_db.getBlockTableId())
     return; // an INSERT needs a block the file defines
   entityHead("INSERT", e);

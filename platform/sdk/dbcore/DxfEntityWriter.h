@@ -31,43 +31,23 @@ const T* as(const OdDbObject* object)
   return object && object->isKindOf(T::desc()) ? static_cast<const T*>(object) : nullptr;
 }
 
-// Calls `f` with the entity as the kind of entity it is, for the kinds a drawing holds; the
-// class is compared once, most common kinds first, and subclasses are recognised after that.
+// Calls `f` with the entity as the first of `Kinds` it is exactly, else as the first it derives
+// from; false when it is none of them. Most entities are of a kind itself, and comparing class
+// pointers spares walking the class tree for each kind in turn.
+template <class... Kinds, class F>
+bool visitAs(const OdDbEntity& e, F&& f)
+{
+  const OdRxClass* const cls = e.isA();
+  return ((cls == Kinds::desc() && (f(static_cast<const Kinds&>(e)), true)) || ...) ||
+         ((e.isKindOf(Kinds::desc()) && (f(static_cast<const Kinds&>(e)), true)) || ...);
+}
+
+// Calls `f` with the entity as the kind of entity it is, for the kinds a drawing holds.
 template <class F>
 void visit(const OdDbEntity& e, F&& f)
 {
-  const OdRxClass* const cls = e.isA();
-  const auto exactly = [cls](const OdRxClass* kind) { return cls == kind; };
-  if (exactly(OdDbPolyline::desc()))
-    f(static_cast<const OdDbPolyline&>(e));
-  else if (exactly(OdDbLine::desc()))
-    f(static_cast<const OdDbLine&>(e));
-  else if (exactly(OdDbText::desc()))
-    f(static_cast<const OdDbText&>(e));
-  else if (auto* line = as<OdDbLine>(&e))
-    f(*line);
-  else if (auto* point = as<OdDbPoint>(&e))
-    f(*point);
-  else if (auto* circle = as<OdDbCircle>(&e))
-    f(*circle);
-  else if (auto* arc = as<OdDbArc>(&e))
-    f(*arc);
-  else if (auto* ellipse = as<OdDbEllipse>(&e))
-    f(*ellipse);
-  else if (auto* pline = as<OdDbPolyline>(&e))
-    f(*pline);
-  else if (auto* pline3d = as<OdDb3dPolyline>(&e))
-    f(*pline3d);
-  else if (auto* mesh = as<OdDbPolyFaceMesh>(&e))
-    f(*mesh);
-  else if (auto* spline = as<OdDbSpline>(&e))
-    f(*spline);
-  else if (auto* text = as<OdDbText>(&e))
-    f(*text);
-  else if (auto* mtext = as<OdDbMText>(&e))
-    f(*mtext);
-  else if (auto* insert = as<OdDbBlockReference>(&e))
-    f(*insert);
+  visitAs<OdDbPolyline, OdDbLine, OdDbText, OdDbBlockReference, OdDbPoint, OdDbCircle, OdDbArc, OdDbEllipse,
+          OdDb3dPolyline, OdDbPolyFaceMesh, OdDbSpline, OdDbMText>(e, std::forward<F>(f));
 }
 
 // Handles an entity's records need beyond its own: the VERTEX and SEQEND records of polylines

@@ -436,11 +436,11 @@ void extend(Box& box, const OdDbEntity& e, int depth = 0);
 // them (block origin, scale, rotation in the reference's plane, position).
 void extendByReference(Box& box, const OdDbBlockReference& insert, int depth)
 {
-  const auto* block = as<OdDbBlockTableRecord>(insert.blockTableRecord.safeOpenObject().get());
+  const auto* block = as<OdDbBlockTableRecord>(insert.blockTableRecord.peekObject());
   Box content;
   if (block && depth < kMaxExtentsNesting)
     for (OdDbObjectId id : block->entityIds())
-      if (const OdDbObjectPtr object = id.safeOpenObject(); const auto* entity = as<OdDbEntity>(object.get()))
+      if (const auto* entity = as<OdDbEntity>(id.peekObject()))
         extend(content, *entity, depth + 1);
   if (!block || content.min.x > content.max.x) {
     box.add(insert.position);
@@ -651,7 +651,7 @@ void DrawingWriter::collect()
   OdDbSymbolTablePtr blocks = OdDbSymbolTable::cast(m_db.getBlockTableId().safeOpenObject().get());
   m_blocks.reserve(blocks->recordIds().size());
   for (OdDbObjectId id : blocks->recordIds())
-    if (const OdDbBlockTableRecord* record = as<OdDbBlockTableRecord>(id.safeOpenObject().get()))
+    if (const OdDbBlockTableRecord* record = as<OdDbBlockTableRecord>(id.peekObject()))
       m_blocks.push_back(Block{record});
   cutSections();
   tallyPieces();
@@ -703,8 +703,7 @@ void DrawingWriter::tallyPieces()
                   const bool model = layoutOf(block) == fixed(kModelLayout);
                   const OdDbObjectIdArray& ids = block.record->entityIds();
                   for (size_t i = from; i < to; ++i) {
-                    OdDbObjectPtr object = ids[i].safeOpenObject();
-                    if (const OdDbEntity* e = as<OdDbEntity>(object.get())) {
+                    if (const OdDbEntity* e = as<OdDbEntity>(ids[i].peekObject())) {
                       tally.extra += dxf::extraHandles(*e);
                       if (model)
                         extend(tally.extents, *e);
@@ -996,11 +995,9 @@ void DrawingWriter::writePiece(const std::vector<Cut>& cuts, size_t piece, bool 
       blockEdge(out, block, writer.takeHandle(), true);
     writer.setOwner(block.record->getHandle(), !blocks && layoutOf(block) == fixed(kPaperLayout));
     const OdDbObjectIdArray& ids = block.record->entityIds();
-    for (size_t k = from; k < to; ++k) {
-      OdDbObjectPtr object = ids[k].safeOpenObject();
-      if (const OdDbEntity* entity = as<OdDbEntity>(object.get()))
+    for (size_t k = from; k < to; ++k)
+      if (const OdDbEntity* entity = as<OdDbEntity>(ids[k].peekObject()))
         writer.write(*entity);
-    }
     if (blocks && !last)
       blockEdge(out, block, writer.takeHandle(), false);
   });
