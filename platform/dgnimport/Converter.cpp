@@ -141,8 +141,13 @@ OdDbBlockTableRecordPtr Converter::newBlock(const OdString& name, const char16_t
   if (base.empty())
     base = fallback;
   OdDbBlockTablePtr blocks = OdDbBlockTable::cast(m_db->getBlockTableId().openObject(OdDb::kForWrite).get());
-  // Names taken before are not tried again: files of many cells of one name stay linear.
-  int& taken = m_nameSuffixes[nameKey(OdString(base))];
+  // Names taken before are not tried again: files of many cells of one name stay linear. Cells
+  // of one name mostly come in runs, which find their counter without a look-up.
+  if (!m_lastTaken || base != m_lastBase) {
+    m_lastTaken = &m_nameSuffixes[nameKey(OdString(base))];
+    m_lastBase = base;
+  }
+  int& taken = *m_lastTaken;
   const auto candidate = [&base](int n) {
     const std::string digits = n < 2 ? std::string() : "_" + std::to_string(n);
     return base + std::u16string(digits.begin(), digits.end());

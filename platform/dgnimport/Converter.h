@@ -116,6 +116,8 @@ private:
   std::vector<Open> m_open;
   std::vector<OdGePoint3d> m_points; // reused per element
   std::map<std::u16string, int> m_nameSuffixes;         // per block name, the last suffix taken (1: none)
+  std::u16string m_lastBase;                            // the name of the latest block, as given
+  int* m_lastTaken = nullptr;                           // and its entry in m_nameSuffixes
   std::map<std::u16string, OdDbObjectId> m_definitions; // shared cell definitions by upper-case name
   std::vector<PendingInstance> m_pending;
   std::map<OdDbObjectId, std::vector<OdDbObjectId>> m_uses; // the blocks each block references
