@@ -102,6 +102,75 @@ inline char* decimalDigits(uint64_t n, char* end)
   return n <= 0xFFFFFFFFu ? decimalDigitsOf(uint32_t(n), end) : decimalDigitsOf(n, end);
 }
 
+constexpr uint64_t kWholePowers[] = {1ull,
+                                     10ull,
+                                     100ull,
+                                     1000ull,
+                                     10000ull,
+                                     100000ull,
+                                     1000000ull,
+                                     10000000ull,
+                                     100000000ull,
+                                     1000000000ull,
+                                     10000000000ull,
+                                     100000000000ull,
+                                     1000000000000ull,
+                                     10000000000000ull,
+                                     100000000000000ull,
+                                     1000000000000000ull,
+                                     10000000000000000ull,
+                                     100000000000000000ull,
+                                     1000000000000000000ull,
+                                     10000000000000000000ull};
+
+// The shortest decimal that reads back as `magnitude` (in [1e-3, 1e15)), as `whole` over 10 to
+// the `decimals`, worked out exactly in 128-bit integers. The decimal of 15, then 16, then 17
+// significant digits nearest to the value is tried: when any decimal of a length reads back, the
+// nearest does, and no two decimals of at most 15 digits read back as one double. So the first
+// that reads back is the shortest, and the nearest of the shortest, as std::to_chars chooses.
+bool exactShortest(double magnitude, uint64_t& whole, int& decimals)
+{
+  uint64_t bits;
+  std::memcpy(&bits, &magnitude, sizeof bits);
+  const uint64_t fraction = bits & ((uint64_t(1) << 52) - 1);
+  const uint64_t m = fraction | (uint64_t(1) << 52);
+  const int shift = 1075 - int(bits >> 52); // magnitude = m / 2^shift
+  if (!(magnitude >= 1e-3 && magnitude < 1e15) || shift < 1 || shift > 62)
+    return false;
+  typedef unsigned __int128 Wide;
+  // Below a power of two the next double is half as far as above it.
+  const bool narrowBelow = fraction == 0;
+  int exponent = 14; // of the leading digit: 10^exponent <= magnitude (the doubles of 0.1, 0.01 and
+                     // 0.001 lie above those numbers, so comparing with them is exact)
+  while (exponent > 0 && magnitude < double(kWholePowers[exponent]))
+    --exponent;
+  if (magnitude < 1.0)
+    exponent = magnitude >= 0.1 ? -1 : magnitude >= 0.01 ? -2 : -3;
+  for (int digits = 15; digits <= 17; ++digits) {
+    int places = digits - 1 - exponent;
+    const Wide scaled = Wide(m) * kWholePowers[places];
+    uint64_t n = uint64_t(scaled >> shift);
+    const Wide rest = scaled - (Wide(n) << shift), half = Wide(1) << (shift - 1);
+    if (rest > half || (rest == half && (n & 1)))
+      ++n;
+    if (n == kWholePowers[digits]) // rounded up into the next decade
+      n /= 10, --places;
+    // Both sides times 10^places * 2^(shift + 2): the decimal, the double, and half the gaps to
+    // the doubles beside it, all integers.
+    const Wide decimal = Wide(n) << (shift + 2), value = Wide(m) * kWholePowers[places] * 4;
+    const Wide above = Wide(kWholePowers[places]) * 2, below = narrowBelow ? above / 2 : above;
+    const bool even = (m & 1) == 0;
+    const bool readsBack = decimal >= value ? decimal - value < above || (decimal - value == above && even)
+                                            : value - decimal < below || (value - decimal == below && even);
+    if (readsBack) {
+      whole = n;
+      decimals = places;
+      return true;
+    }
+  }
+  return false;
+}
+
 // UTF-8 with control characters replaced by '_': names are read as one line and may not be empty.
 void appendName(std::string& out, const std::u16string& name)
 {
@@ -223,14 +292,10 @@ char* GroupWriter::formatShortest(char* out, double value)
   // most 10^9), is an integer reads back from that decimal exactly: both are exact doubles and
   // their quotient is rounded once. Its grid is coarser than two steps of the double there, so no
   // other decimal with as few decimals reads back too: the shortest digits are that integer's
-  // without its trailing zeros. std::to_chars writes them in the shorter of fixed and scientific
-  // form, fixed where both are as long; anything else goes to std::to_chars itself.
+  // without its trailing zeros. Other values from 10^-3 on are worked out exactly. std::to_chars
+  // writes the digits in the shorter of fixed and scientific form, fixed where both are as long;
+  // anything else goes to std::to_chars itself.
   static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-  static constexpr uint64_t kWholePowers[] = {1ull,          10ull,          100ull,          1000ull,
-                                              10000ull,      100000ull,      1000000ull,      10000000ull,
-                                              100000000ull,  1000000000ull,  10000000000ull,  100000000000ull,
-                                              1000000000000ull, 10000000000000ull, 100000000000000ull,
-                                              1000000000000000ull};
   const double magnitude = std::fabs(value);
   if (value == 0.0 && !std::signbit(value)) {
     *out = '0';
@@ -242,7 +307,7 @@ char* GroupWriter::formatShortest(char* out, double value)
   while (decimals > 0 && !(magnitude * kPowers[decimals] < 1e15))
     --decimals;
   uint64_t whole = static_cast<uint64_t>(magnitude * kPowers[decimals] + 0.5);
-  if (double(whole) / kPowers[decimals] != magnitude)
+  if (double(whole) / kPowers[decimals] != magnitude && !exactShortest(magnitude, whole, decimals))
     return std::to_chars(out, out + 32, value).ptr;
   while (decimals >= 4 && whole % 10000 == 0)
     whole /= 10000, decimals -= 4;

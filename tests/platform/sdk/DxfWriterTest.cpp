@@ -201,14 +201,27 @@ TEST(DxfNumbers, ShortestRealsAreWhatToCharsWrites)
   std::mt19937_64 random(7);
   std::vector<double> values = {0.0, -0.0, 1.0, -1.0, 0.1, 0.3, 1e-4, 1e6, 1e15, 123456789012345.0, 1e16, 5e-324,
                                 1.7976931348623157e308, 0.30000000000000004, 10000.0, 100000.0, 2601088.69, -241551.09};
+  // Positions as a reader makes them, times a reciprocal scale, which lands beside the short decimal
+  // and needs 16 or 17 digits; any double; doubles of any digits from 10^-4 to 10^16; powers of
+  // two, whose neighbour below is half as far; powers of ten. The last three with neighbours.
+  const auto beside = [&values](double v) {
+    for (double x = v, y = v, n = 0; n < 3; ++n, x = std::nextafter(x, 0.0), y = std::nextafter(y, 1e300))
+      values.insert(values.end(), {x, y});
+  };
+  for (int e = -14; e <= 52; ++e)
+    beside(std::ldexp(1.0, e));
+  for (int e = -4; e <= 16; ++e)
+    beside(std::pow(10.0, e));
   for (int i = 0; i < 300000; ++i) {
     const long long whole = (long long)(random() % 1000000000000000ull) >> (random() % 50);
     values.push_back((random() % 2 ? -1.0 : 1.0) * double(whole) / std::pow(10.0, double(random() % 12)));
+    values.push_back(double(whole >> (random() % 20)) * (1.0 / std::pow(10.0, double(random() % 7))));
     double any;
     const uint64_t bits = random();
     std::memcpy(&any, &bits, sizeof any);
     if (std::isfinite(any))
       values.push_back(any);
+    values.push_back(std::ldexp(double(random() >> 11) / double(1ull << 53), int(random() % 68) - 13));
   }
   for (double v : values) {
     char ours[40], theirs[40];
