@@ -135,34 +135,30 @@ bool exactShortest(double magnitude, uint64_t& whole, int& decimals)
   const uint64_t fraction = bits & ((uint64_t(1) << 52) - 1);
   const uint64_t m = fraction | (uint64_t(1) << 52);
   const int shift = 1075 - int(bits >> 52); // magnitude = m / 2^shift
-  if (!(magnitude >= 1e-3 && magnitude < 1e15) || shift < 1 || shift > 62)
+  // The doubles beside a power of two are not equally far; every one in range is a short decimal
+  // anyway, which the caller's grid fits.
+  if (!(magnitude >= 1e-3 && magnitude < 1e15) || fraction == 0 || shift < 1 || shift > 62)
     return false;
   typedef unsigned __int128 Wide;
-  // Below a power of two the next double is half as far as above it.
-  const bool narrowBelow = fraction == 0;
-  int exponent = 14; // of the leading digit: 10^exponent <= magnitude (the doubles of 0.1, 0.01 and
-                     // 0.001 lie above those numbers, so comparing with them is exact)
+  // Of the leading digit: 10^exponent <= magnitude. The doubles of 0.1, 0.01 and 0.001 lie above
+  // those numbers, so comparing with them is exact.
+  int exponent = 14;
   while (exponent > 0 && magnitude < double(kWholePowers[exponent]))
     --exponent;
   if (magnitude < 1.0)
     exponent = magnitude >= 0.1 ? -1 : magnitude >= 0.01 ? -2 : -3;
   for (int digits = 15; digits <= 17; ++digits) {
-    int places = digits - 1 - exponent;
+    const int places = digits - 1 - exponent;
     const Wide scaled = Wide(m) * kWholePowers[places];
     uint64_t n = uint64_t(scaled >> shift);
     const Wide rest = scaled - (Wide(n) << shift), half = Wide(1) << (shift - 1);
     if (rest > half || (rest == half && (n & 1)))
       ++n;
-    if (n == kWholePowers[digits]) // rounded up into the next decade
-      n /= 10, --places;
-    // Both sides times 10^places * 2^(shift + 2): the decimal, the double, and half the gaps to
-    // the doubles beside it, all integers.
-    const Wide decimal = Wide(n) << (shift + 2), value = Wide(m) * kWholePowers[places] * 4;
-    const Wide above = Wide(kWholePowers[places]) * 2, below = narrowBelow ? above / 2 : above;
-    const bool even = (m & 1) == 0;
-    const bool readsBack = decimal >= value ? decimal - value < above || (decimal - value == above && even)
-                                            : value - decimal < below || (value - decimal == below && even);
-    if (readsBack) {
+    // Both sides times 10^places * 2^(shift + 2): the decimal, the double, and half the gap to
+    // the doubles beside it, all integers. A point halfway between two doubles here has over 17
+    // digits, so no decimal tried lies on one.
+    const Wide decimal = Wide(n) << (shift + 2), value = scaled * 4, gap = Wide(kWholePowers[places]) * 2;
+    if ((decimal >= value ? decimal - value : value - decimal) < gap) {
       whole = n;
       decimals = places;
       return true;
