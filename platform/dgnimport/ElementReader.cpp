@@ -9,62 +9,6 @@ namespace dgn {
 
 static_assert(ElementReader::kChunkBytes >= ElementReader::kMaxElementBytes, "an element must fit in a chunk");
 
-bool Element::check(uint32_t offset, uint32_t bytes) const
-{
-  if (has(offset, bytes))
-    return true;
-  m_overrun = true;
-  return false;
-}
-
-uint8_t Element::u8(uint32_t offset) const
-{
-  return check(offset, 1) ? m_data[offset] : 0;
-}
-
-uint16_t Element::u16(uint32_t offset) const
-{
-  return check(offset, 2) ? static_cast<uint16_t>(m_data[offset] | (m_data[offset + 1] << 8)) : 0;
-}
-
-int32_t Element::i32(uint32_t offset) const
-{
-  if (!check(offset, 4))
-    return 0;
-  const uint8_t* p = m_data + offset;
-  const uint32_t v = (uint32_t(p[1]) << 24) | (uint32_t(p[0]) << 16) | (uint32_t(p[3]) << 8) | p[2];
-  return static_cast<int32_t>(v);
-}
-
-int32_t Element::le32(uint32_t offset) const
-{
-  if (!check(offset, 4))
-    return 0;
-  const uint8_t* p = m_data + offset;
-  return static_cast<int32_t>(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24));
-}
-
-double Element::f64(uint32_t offset) const
-{
-  if (!check(offset, 8))
-    return 0.0;
-  const uint8_t* p = m_data + offset;
-  // Words in order, bytes swapped within each word: sign, 8-bit exponent (bias 129 for a 1.f
-  // mantissa), 55-bit fraction.
-  uint64_t bits = 0;
-  for (int word = 0; word < 4; ++word)
-    bits = (bits << 16) | (uint64_t(p[2 * word + 1]) << 8) | p[2 * word];
-  const uint64_t sign = bits >> 63;
-  const int exponent = static_cast<int>((bits >> 55) & 0xFF);
-  if (exponent == 0)
-    return 0.0; // VAX zero (and reserved operands, which no writer produces)
-  const uint64_t fraction = (bits >> 3) & ((uint64_t(1) << 52) - 1);
-  const uint64_t ieee = (sign << 63) | (uint64_t(exponent + 1023 - 129) << 52) | fraction;
-  double value;
-  std::memcpy(&value, &ieee, sizeof value);
-  return value;
-}
-
 ElementReader::ElementReader(const std::string& path) : m_file(std::fopen(path.c_str(), "rb"))
 {
   if (!m_file)
