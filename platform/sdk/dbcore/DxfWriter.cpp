@@ -49,6 +49,18 @@ void appendCodePoint(std::string& out, char32_t c)
 void appendEncoded(std::string& out, const std::u16string& text, TextMode mode)
 {
   for (size_t i = 0; i < text.size(); ++i) {
+    // Printable ASCII but the caret, most of any name or text, goes over a run at a time.
+    size_t plain = i;
+    while (plain < text.size() && text[plain] >= 0x20 && text[plain] < 0x7F && text[plain] != '^')
+      ++plain;
+    if (plain > i) {
+      const size_t at = out.size();
+      out.resize(at + (plain - i));
+      std::copy(text.begin() + long(i), text.begin() + long(plain), out.begin() + long(at));
+      if (plain == text.size())
+        return;
+      i = plain;
+    }
     char32_t c = text[i];
     if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);

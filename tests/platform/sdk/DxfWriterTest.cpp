@@ -230,3 +230,30 @@ TEST(DxfNumbers, ShortestRealsAreWhatToCharsWrites)
     ASSERT_EQ(a, b) << "for " << v;
   }
 }
+
+TEST(DxfText, ValuesKeepToOneLineAndNamesToPrintableCharacters)
+{
+  enum Kind { kText, kName, kMText };
+  const struct {
+    Kind kind;
+    std::u16string value;
+    const char* line;
+  } cases[] = {
+    {kText, u"Plain ASCII, 10 mm", "Plain ASCII, 10 mm"},
+    {kText, u"a\tb^c\x7F" u"d", "a^Ib^ c d"},
+    {kText, u"Gr\u00F6\u00DFe \U0001F4D0 \xD800x", "Gr\xC3\xB6\xC3\x9F" "e \xF0\x9F\x93\x90 \xEF\xBF\xBDx"},
+    {kName, u"x\ty^\x01z", "x_y^_z"},
+    {kName, u"", "_"},
+    {kMText, u"one\ntwo^", "one\\Ptwo^ "},
+  };
+  for (const auto& c : cases) {
+    OdStaticRxObject<MemoryStream> stream;
+    {
+      dxf::GroupWriter out(stream, 0);
+      c.kind == kText ? out.putText(1, c.value) : c.kind == kName ? out.putName(2, c.value) : out.putMText(c.value);
+      out.flush();
+    }
+    const size_t start = stream.data.find('\n') + 1;
+    EXPECT_EQ(stream.data.substr(start), std::string(c.line) + "\n") << "case " << &c - cases;
+  }
+}
