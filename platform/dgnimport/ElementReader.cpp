@@ -103,7 +103,7 @@ bool ElementReader::ensure(size_t bytes)
   return true;
 }
 
-ElementReader::Status ElementReader::next(Element& element)
+ElementReader::Status ElementReader::bringWhole()
 {
   if (!m_file)
     return Status::IoError;
@@ -111,14 +111,8 @@ ElementReader::Status ElementReader::next(Element& element)
     return m_ioError ? Status::IoError : (m_end == m_begin ? Status::End : Status::Truncated);
   if (m_begin[0] == 0xFF && m_begin[1] == 0xFF)
     return Status::End;
-  if (!ensure(4))
+  if (!ensure(4) || !ensure(sizeHere()))
     return m_ioError ? Status::IoError : Status::Truncated;
-  const uint32_t size = (uint32_t(m_begin[2] | (m_begin[3] << 8)) + 2u) * 2u;
-  if (!ensure(size))
-    return m_ioError ? Status::IoError : Status::Truncated;
-  element = Element(m_begin, size);
-  m_begin += size;
-  m_consumed += size;
   return Status::Element;
 }
 

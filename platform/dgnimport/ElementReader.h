@@ -126,7 +126,21 @@ public:
   bool isOpen() const { return m_file != nullptr; }
   // The next element, valid until the next call. End at the end-of-design marker or at a clean
   // end of the file.
-  Status next(Element& element);
+  Status next(Element& element)
+  {
+    // All but a few elements lie whole in the chunk at hand: those are taken here, inline.
+    const size_t held = size_t(m_end - m_begin);
+    if (held < 4 || (m_begin[0] == 0xFF && m_begin[1] == 0xFF) || held < sizeHere()) {
+      const Status status = bringWhole();
+      if (status != Status::Element)
+        return status;
+    }
+    const uint32_t size = sizeHere();
+    element = Element(m_begin, size);
+    m_begin += size;
+    m_consumed += size;
+    return Status::Element;
+  }
   uint64_t offset() const { return m_consumed; }
 
   // Largest element a design file can hold: the length word is 16 bits of 2-byte words.
@@ -142,6 +156,10 @@ private:
     uint8_t* data() const { return storage.get() + kMaxElementBytes; }
   };
 
+  // The size the length word at m_begin gives.
+  uint32_t sizeHere() const { return (uint32_t(m_begin[2] | (m_begin[3] << 8)) + 2u) * 2u; }
+  // Makes the next element available whole at m_begin; otherwise says why it is not.
+  Status bringWhole();
   // Makes `bytes` bytes available at m_begin; false when the file ends first.
   bool ensure(size_t bytes);
   void fill(Chunk& chunk);
