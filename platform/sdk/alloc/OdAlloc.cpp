@@ -15,7 +15,7 @@
 #endif
 
 namespace {
-std::atomic<long> g_liveBlocks{0};
+std::atomic<long> g_liveBlocks{0}; // from the system allocator; the pools count their own
 
 #if defined(__SANITIZE_ADDRESS__) || __has_feature(address_sanitizer)
 constexpr bool kPooled = false; // the address checker sees each block on its own
@@ -88,7 +88,8 @@ private:
 };
 
 // One pool a size, in steps of 8 bytes up to kLargest: a list of freed blocks, linked through
-// their first word, and the unused rest of the pool's newest slab, under a spin lock each.
+// their first word, the unused rest of the pool's newest slab, and a count of the blocks out, under
+// a spin lock each.
 class SizedPools {
 public:
   static constexpr size_t kStep = 8, kLargest = 512, kSlab = 64 * 1024;
@@ -100,6 +101,7 @@ public:
     Pool& pool = m_pools[(size - 1) / kStep];
     const size_t slot = ((size + kStep - 1) / kStep) * kStep;
     SpinLock lock(pool.busy);
+    ++pool.live;
     if (void* block = pool.freed) {
       pool.freed = *static_cast<void**>(block);
       return block;
@@ -118,8 +120,19 @@ public:
   {
     Pool& pool = m_pools[(size - 1) / kStep];
     SpinLock lock(pool.busy);
+    --pool.live;
     *static_cast<void**>(block) = pool.freed;
     pool.freed = block;
+  }
+
+  long live()
+  {
+    long blocks = 0;
+    for (Pool& pool : m_pools) {
+      SpinLock lock(pool.busy);
+      blocks += pool.live;
+    }
+    return blocks;
   }
 
 private:
@@ -128,6 +141,7 @@ private:
     void* freed = nullptr;
     char* next = nullptr;
     char* end = nullptr;
+    long live = 0;
   };
   Pool m_pools[kLargest / kStep];
   SlabRegions m_regions;
@@ -179,9 +193,7 @@ void* odrxAllocSized(size_t size)
 {
   if (!SizedPools::fits(size))
     return odrxAlloc(size);
-  void* p = pools().take(size);
-  g_liveBlocks.fetch_add(1, std::memory_order_relaxed);
-  return p;
+  return pools().take(size);
 }
 
 void odrxFreeSized(void* block, size_t size)
@@ -190,11 +202,10 @@ void odrxFreeSized(void* block, size_t size)
     return;
   if (!SizedPools::fits(size))
     return odrxFree(block);
-  g_liveBlocks.fetch_sub(1, std::memory_order_relaxed);
   pools().give(block, size);
 }
 
 long odrxLiveBlockCount()
 {
-  return g_liveBlocks.load(std::memory_order_relaxed);
+  return g_liveBlocks.load(std::memory_order_relaxed) + (kPooled ? pools().live() : 0);
 }
