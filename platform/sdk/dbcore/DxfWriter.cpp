@@ -135,6 +135,27 @@ constexpr uint64_t kWholePowers[] = {1ull,
                                      1000000000000000000ull,
                                      10000000000000000000ull};
 
+// Digits of n, from its bit length (log10 2 is about 1233 / 4096) and one comparison.
+int digitCount(uint64_t n)
+{
+  const int bits = 64 - __builtin_clzll(n | 1);
+  const int count = (bits * 1233) >> 12;
+  return count + (n >= kWholePowers[count] ? 1 : 0);
+}
+
+// n (not 0) without its trailing zeros, each taking a decimal away; 32 bits divide faster.
+template <class Unsigned>
+Unsigned withoutTrailingZeros(Unsigned n, int& decimals)
+{
+  while (n % 10000 == 0)
+    n /= 10000, decimals -= 4;
+  if (n % 100 == 0)
+    n /= 100, decimals -= 2;
+  if (n % 10 == 0)
+    n /= 10, --decimals;
+  return n;
+}
+
 // The shortest decimal that reads back as `magnitude` (in [1e-3, 1e15)), as `whole` over 10 to
 // the `decimals`, worked out exactly in 128-bit integers. The decimal of 15, then 16, then 17
 // significant digits nearest to the value is tried: when any decimal of a length reads back, the
@@ -317,44 +338,47 @@ char* GroupWriter::formatShortest(char* out, double value)
   uint64_t whole = static_cast<uint64_t>(magnitude * kPowers[decimals] + 0.5);
   if (double(whole) / kPowers[decimals] != magnitude && !exactShortest(magnitude, whole, decimals))
     return std::to_chars(out, out + 32, value).ptr;
-  while (decimals >= 4 && whole % 10000 == 0)
-    whole /= 10000, decimals -= 4;
-  while (decimals > 0 && whole % 10 == 0)
-    whole /= 10, --decimals;
-  // Digits from the bit length (log10 2 is about 1233 / 4096), one comparison to settle it.
-  const int bits = 64 - __builtin_clzll(whole | 1);
-  int count = (bits * 1233) >> 12;
-  count += whole >= kWholePowers[count] ? 1 : 0;
+  // The integer part comes from the value itself, on whose side of every integer the decimal
+  // lies; the fraction is what remains of the decimal.
+  const uint64_t integer = static_cast<uint64_t>(magnitude);
+  uint64_t fraction = whole - integer * kWholePowers[decimals];
+  if (fraction == 0)
+    decimals = 0;
+  else
+    fraction = fraction <= 0xFFFFFFFFu ? withoutTrailingZeros(uint32_t(fraction), decimals)
+                                       : withoutTrailingZeros(fraction, decimals);
+  char* const start = out;
+  if (value < 0)
+    *out++ = '-';
+  if (integer > 0 && decimals > 0) {
+    // Digits on both sides of the point: the fixed form is the shorter.
+    char* const point = out + digitCount(integer);
+    decimalDigits(integer, point);
+    *point = '.';
+    char* const end = point + 1 + decimals;
+    std::memset(point + 1, '0', size_t(decimals));
+    decimalDigits(fraction, end);
+    return end;
+  }
+  // An integer, or a fraction below 1.
+  whole = decimals > 0 ? fraction : integer;
+  const int count = digitCount(whole);
   int significant = count; // an integer's trailing zeros are not significant
   if (decimals == 0)
     for (uint64_t rest = whole; significant > 1 && rest % 10 == 0; rest /= 10)
       --significant;
   const int exponent = count - 1 - decimals;
-  const int fixedLength = exponent >= 0 ? count + (decimals > 0 ? 1 : 0) : 2 - exponent - 1 + count;
+  const int fixedLength = exponent >= 0 ? count : 2 - exponent - 1 + count;
   const int scientificLength = significant + (significant > 1 ? 1 : 0) + 2 + (std::abs(exponent) >= 100 ? 3 : 2);
   if (fixedLength > scientificLength)
-    return std::to_chars(out, out + 32, value).ptr;
-  if (value < 0)
-    *out++ = '-';
+    return std::to_chars(start, start + 32, value).ptr;
   char* const end = out + fixedLength;
   if (exponent < 0) {
     // 0.00ddd: the digits right-aligned after the point and its zeros
     std::memset(out, '0', size_t(fixedLength - count));
     out[1] = '.';
-    decimalDigits(whole, end);
-    return end;
   }
-  if (decimals == 0) {
-    decimalDigits(whole, end);
-    return end;
-  }
-  // The decimals, zero-padded, after the point; the integer digits before it.
-  const uint64_t scale = kWholePowers[decimals];
-  char* point = end - decimals - 1;
-  std::memset(point + 1, '0', size_t(decimals));
-  decimalDigits(whole % scale, end);
-  *point = '.';
-  decimalDigits(whole / scale, point);
+  decimalDigits(whole, end);
   return end;
 }
 
