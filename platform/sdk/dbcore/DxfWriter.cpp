@@ -175,11 +175,10 @@ bool exactShortest(double magnitude, uint64_t& whole, int& decimals)
   typedef unsigned __int128 Wide;
   // Of the leading digit: 10^exponent <= magnitude. The doubles of 0.1, 0.01 and 0.001 lie above
   // those numbers, so comparing with them is exact.
-  int exponent = 14;
-  while (exponent > 0 && magnitude < double(kWholePowers[exponent]))
-    --exponent;
-  if (magnitude < 1.0)
-    exponent = magnitude >= 0.1 ? -1 : magnitude >= 0.01 ? -2 : -3;
+  const int exponent = magnitude >= 1.0   ? digitCount(uint64_t(magnitude)) - 1
+                       : magnitude >= 0.1  ? -1
+                       : magnitude >= 0.01 ? -2
+                                           : -3;
   for (int digits = 15; digits <= 17; ++digits) {
     const int places = digits - 1 - exponent;
     const Wide scaled = Wide(m) * kWholePowers[places];
