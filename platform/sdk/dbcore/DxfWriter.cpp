@@ -671,7 +671,12 @@ private:
   void section(const char* name);
   void endSection();
   void tableHead(const char* name, OdDbHandle handle, int count);
-  void recordHead(const char* type, OdDbHandle handle, OdDbHandle table, const char* subclass);
+  void recordHead(const char* type, OdDbHandle handle, OdDbHandle table, const char* subclass)
+  {
+    recordHead(m_out, type, handle, table, subclass);
+  }
+  static void recordHead(GroupWriter& out, const char* type, OdDbHandle handle, OdDbHandle table,
+                         const char* subclass);
   void writeHeader();
   void writeTables();
   void writeVport();
@@ -684,6 +689,7 @@ private:
   void writeBlockRecords();
   // The BLOCKS section (blocks: true) or the ENTITIES section, piece by piece.
   void writeSection(const char* name, const std::vector<Cut>& cuts, bool blocks);
+  void writeInPieces(size_t count, const std::function<void(size_t, GroupWriter&)>& write);
   void writePiece(const std::vector<Cut>& cuts, size_t piece, bool blocks, GroupWriter& out) const;
   void blockEdge(GroupWriter& out, const Block& block, OdDbHandle handle, bool head) const;
   void writeObjects();
@@ -891,13 +897,14 @@ void DrawingWriter::tableHead(const char* name, OdDbHandle handle, int count)
   m_out.putInt(code::kFlags, count);
 }
 
-void DrawingWriter::recordHead(const char* type, OdDbHandle handle, OdDbHandle table, const char* subclass)
+void DrawingWriter::recordHead(GroupWriter& out, const char* type, OdDbHandle handle, OdDbHandle table,
+                              const char* subclass)
 {
-  m_out.put(code::kStructure, type);
-  m_out.putHandle(code::kHandle, handle);
-  m_out.putHandle(code::kOwner, table);
-  m_out.put(code::kSubclass, "AcDbSymbolTableRecord");
-  m_out.put(code::kSubclass, subclass);
+  out.put(code::kStructure, type);
+  out.putHandle(code::kHandle, handle);
+  out.putHandle(code::kOwner, table);
+  out.put(code::kSubclass, "AcDbSymbolTableRecord");
+  out.put(code::kSubclass, subclass);
 }
 
 void DrawingWriter::writeTables()
@@ -1033,14 +1040,18 @@ void DrawingWriter::writeBlockRecords()
 {
   const OdDbHandle table = m_db.getBlockTableId().getHandle();
   tableHead("BLOCK_RECORD", table, int(m_blocks.size()));
-  for (const Block& block : m_blocks) {
-    recordHead("BLOCK_RECORD", block.record->getHandle(), table, "AcDbBlockTableRecord");
-    putBlockName(m_out, code::kName, block);
-    m_out.putHandle(code::kSoftPointer, layoutOf(block));
-    m_out.putInt(code::kFlags, m_db.getInsertionUnits());
-    m_out.putInt(280, 1); // explodable
-    m_out.putInt(281, 0); // scales freely
-  }
+  const int units = m_db.getInsertionUnits();
+  writeInPieces((m_blocks.size() + kPieceSize - 1) / kPieceSize, [&](size_t piece, GroupWriter& out) {
+    const size_t end = std::min(m_blocks.size(), (piece + 1) * kPieceSize);
+    for (size_t b = piece * kPieceSize; b < end; ++b) {
+      recordHead(out, "BLOCK_RECORD", m_blocks[b].record->getHandle(), table, "AcDbBlockTableRecord");
+      putBlockName(out, code::kName, m_blocks[b]);
+      out.putHandle(code::kSoftPointer, layoutOf(m_blocks[b]));
+      out.putInt(code::kFlags, units);
+      out.putInt(280, 1); // explodable
+      out.putInt(281, 0); // scales freely
+    }
+  });
   m_out.put(code::kStructure, "ENDTAB");
 }
 
@@ -1099,43 +1110,48 @@ void DrawingWriter::writePiece(const std::vector<Cut>& cuts, size_t piece, bool 
   });
 }
 
-// Pieces are written into buffers of their own on every core and handed to the file in their
-// order, a few held at a time; a section of one or two pieces goes straight out.
 void DrawingWriter::writeSection(const char* name, const std::vector<Cut>& cuts, bool blocks)
 {
   section(name);
-  const unsigned workers = workerCount();
-  if (cuts.size() <= 2 || workers < 2) {
-    for (size_t piece = 0; piece < cuts.size(); ++piece)
-      writePiece(cuts, piece, blocks, m_out);
-  } else {
-    // A piece is written into its slot's buffer and handed on from there; only what outgrows the
-    // buffer goes through a string first.
-    struct Slot {
-      std::string overflow;
-      OdStaticRxObject<StringSink> sink;
-      std::unique_ptr<GroupWriter> out;
-    };
-    const size_t window = 2 * workers + 2;
-    std::vector<Slot> slots(window);
-    const auto make = [&](size_t piece, unsigned) {
-      Slot& slot = slots[piece % window];
-      if (!slot.out) {
-        slot.sink.target = &slot.overflow;
-        slot.out = std::make_unique<GroupWriter>(slot.sink, m_precision);
-      }
-      slot.overflow.clear();
-      writePiece(cuts, piece, blocks, *slot.out);
-    };
-    m_out.flush();
-    parallelInOrder(cuts.size(), workers, window, make, [&](size_t piece) {
-      Slot& slot = slots[piece % window];
-      if (!slot.overflow.empty())
-        m_stream.putBytes(slot.overflow.data(), static_cast<OdUInt32>(slot.overflow.size()));
-      slot.out->flushTo(m_stream);
-    });
-  }
+  writeInPieces(cuts.size(), [&](size_t piece, GroupWriter& out) { writePiece(cuts, piece, blocks, out); });
   endSection();
+}
+
+// Pieces are written into buffers of their own on every core and handed to the file in their
+// order, a few held at a time; one or two pieces go straight out.
+void DrawingWriter::writeInPieces(size_t count, const std::function<void(size_t, GroupWriter&)>& write)
+{
+  const unsigned workers = workerCount();
+  if (count <= 2 || workers < 2) {
+    for (size_t piece = 0; piece < count; ++piece)
+      write(piece, m_out);
+    return;
+  }
+  // A piece is written into its slot's buffer and handed on from there; only what outgrows the
+  // buffer goes through a string first.
+  struct Slot {
+    std::string overflow;
+    OdStaticRxObject<StringSink> sink;
+    std::unique_ptr<GroupWriter> out;
+  };
+  const size_t window = 2 * workers + 2;
+  std::vector<Slot> slots(window);
+  const auto make = [&](size_t piece, unsigned) {
+    Slot& slot = slots[piece % window];
+    if (!slot.out) {
+      slot.sink.target = &slot.overflow;
+      slot.out = std::make_unique<GroupWriter>(slot.sink, m_precision);
+    }
+    slot.overflow.clear();
+    write(piece, *slot.out);
+  };
+  m_out.flush();
+  parallelInOrder(count, workers, window, make, [&](size_t piece) {
+    Slot& slot = slots[piece % window];
+    if (!slot.overflow.empty())
+      m_stream.putBytes(slot.overflow.data(), static_cast<OdUInt32>(slot.overflow.size()));
+    slot.out->flushTo(m_stream);
+  });
 }
 
 void DrawingWriter::writeDictionary(OdDbHandle handle, OdDbHandle owner,

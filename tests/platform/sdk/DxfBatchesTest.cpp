@@ -70,8 +70,8 @@ TEST(ParallelInOrder, AFailureOnEitherSideStopsTheRunAndLeavesNoThread)
   }
 }
 
-// Enough entities for several pieces, in model space, in one large block and in many small ones,
-// with 3D polylines whose VERTEX and SEQEND records take handles of their own between the pieces,
+// Enough entities for several pieces, in model space, in one large block and in many small ones
+// (enough block records for several pieces of their table too), with 3D polylines whose VERTEX and SEQEND records take handles of their own between the pieces,
 // and one polyline whose piece outgrows a write buffer.
 TEST(DxfBatches, ALargeDrawingHasItsEntitiesInOrderAndUniqueHandlesItsOwnInSequenceBelowTheSeed)
 {
@@ -113,7 +113,7 @@ TEST(DxfBatches, ALargeDrawingHasItsEntitiesInOrderAndUniqueHandlesItsOwnInSeque
   // handle comes twice, and the header's seed lies above them all.
   std::istringstream in(stream.data);
   std::string code, value, type, seed, extents;
-  std::vector<OdDbHandle> entities, own;
+  std::vector<OdDbHandle> entities, own, blockRecords;
   std::set<OdDbHandle> all;
   while (std::getline(in, code) && std::getline(in, value)) {
     if (code == "0")
@@ -128,11 +128,17 @@ TEST(DxfBatches, ALargeDrawingHasItsEntitiesInOrderAndUniqueHandlesItsOwnInSeque
       EXPECT_TRUE(all.insert(handle).second) << "handle " << value << " twice";
       if (type == "BLOCK" || type == "ENDBLK" || type == "VERTEX" || type == "SEQEND")
         own.push_back(handle);
+      else if (type == "BLOCK_RECORD")
+        blockRecords.push_back(handle);
       else if (type == "LINE" || type == "POLYLINE" || type == "LWPOLYLINE" || type == "INSERT")
         entities.push_back(handle);
     }
   }
   EXPECT_EQ(entities, expected);
+  std::vector<OdDbHandle> records;
+  for (OdDbObjectId id : OdDbSymbolTable::cast(db->getBlockTableId().openObject().get())->recordIds())
+    records.push_back(id.getHandle());
+  EXPECT_EQ(blockRecords, records);
   ASSERT_FALSE(own.empty());
   for (size_t i = 1; i < own.size(); ++i)
     ASSERT_EQ(own[i], own[i - 1] + 1) << "record " << i << " of those without an object";
