@@ -166,8 +166,8 @@ private:
   void readAhead();
   Chunk& other() { return m_chunks[m_current ^ 1]; }
 
+  Chunk m_chunks[2]; // before the file, which is not opened when they cannot be had
   std::FILE* m_file = nullptr;
-  Chunk m_chunks[2];
   size_t m_current = 0;
   const uint8_t *m_begin = nullptr, *m_end = nullptr;
   uint64_t m_consumed = 0;
