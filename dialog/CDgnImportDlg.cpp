@@ -165,6 +165,7 @@ CDgnImportDlg::CDgnImportDlg(CFxUserIO* userIO, QWidget* parent)
   treePalette.setBrush(QPalette::Inactive, QPalette::HighlightedText,
                        QBrush(treePalette.color(QPalette::Active, QPalette::HighlightedText)));
   ui.treeWidget->setPalette(treePalette);
+  fitTreeToModelTables();
   CFxDialog::adjustSize();
 }
 

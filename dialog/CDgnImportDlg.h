@@ -11,6 +11,7 @@
 
 class CFxUserIO;
 class DgnBatch;
+class CFxDGNTableView;
 class QAbstractItemView;
 class QMessageBox;
 
@@ -141,6 +142,10 @@ private:
   // Waits for the worker's thread, however long it takes, then deletes the worker.
   void releaseWorker();
   void enterBatchMode();
+  // A design model table of `rows` rows with its column titles, owned by the dialog.
+  CFxDGNTableView* newModelTable(int rows);
+  // Makes the file tree wide enough for a model table's column titles.
+  void fitTreeToModelTables();
   void setFolderLabels();
   // Asks for a folder, starting where `label` points; empty when cancelled.
   QString promptForFolder(const QLabel* label);

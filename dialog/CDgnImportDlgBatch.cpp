@@ -20,6 +20,8 @@
 #include <QSignalBlocker>
 #include <QStandardItemModel>
 
+#include <memory>
+
 using namespace importer_properties;
 
 namespace {
@@ -146,22 +148,9 @@ void CDgnImportDlg::loadModels(QTreeWidgetItem* item)
   if (item->childCount() == 0)
     return;
 
-  auto* table = new CFxDGNTableView(this);
-  auto* model = new QStandardItemModel(int(models.size()), 3, this);
-  model->setHorizontalHeaderItem(0, new QStandardItem(tr("Design model")));
-  model->setHorizontalHeaderItem(1, new QStandardItem(tr("Conversion units")));
-  model->setHorizontalHeaderItem(2, new QStandardItem(tr("Unit value")));
+  CFxDGNTableView* table = newModelTable(int(models.size()));
+  auto* model = qobject_cast<QStandardItemModel*>(table->model());
   model->setHeaderData(0, Qt::Horizontal, item->text(0), Qt::UserRole);
-  table->setModel(model);
-  table->setAutoFillBackground(true);
-  table->verticalHeader()->hide();
-  table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  table->setSortingEnabled(true);
-  table->horizontalHeader()->setSortIndicatorShown(true);
-  table->horizontalHeader()->setHighlightSections(false);
-  // The table has no scroll bars: share its width out so that no header is cut off.
-  table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   table->setItemDelegate(new CFxTableItemDelegate(this));
   connect(table, SIGNAL(clicked(QModelIndex)), this, SLOT(slot_cellClicked(QModelIndex)));
   connect(table->horizontalHeader(), SIGNAL(sectionClicked(int)), this, SLOT(slot_sectionClicked(int)));
@@ -198,6 +187,41 @@ void CDgnImportDlg::loadModels(QTreeWidgetItem* item)
   ui.treeWidget->setItemWidget(placeholder, 0, table);
   ui.treeWidget->scrollToItem(placeholder, QAbstractItemView::PositionAtCenter);
   m_unitChoices.emplace(key, std::move(choices));
+}
+
+CFxDGNTableView* CDgnImportDlg::newModelTable(int rows)
+{
+  auto* table = new CFxDGNTableView(this);
+  auto* model = new QStandardItemModel(rows, 3, table);
+  model->setHorizontalHeaderItem(0, new QStandardItem(tr("Design model")));
+  model->setHorizontalHeaderItem(1, new QStandardItem(tr("Conversion units")));
+  model->setHorizontalHeaderItem(2, new QStandardItem(tr("Unit value")));
+  table->setModel(model);
+  table->setAutoFillBackground(true);
+  table->verticalHeader()->hide();
+  table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  table->setSortingEnabled(true);
+  table->horizontalHeader()->setSortIndicatorShown(true);
+  table->horizontalHeader()->setHighlightSections(false);
+  // The table has no scroll bars: share its width out so that no header is cut off.
+  table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  return table;
+}
+
+void CDgnImportDlg::fitTreeToModelTables()
+{
+  // The stretched sections share out the tree's width; with longer titles (German) or a larger
+  // font that share can be narrower than a title with its sort arrow, so the tree, and with it the
+  // dialog, is made at least as wide as the titles need.
+  const std::unique_ptr<CFxDGNTableView> table(newModelTable(0));
+  const QHeaderView* header = table->horizontalHeader();
+  int width = 2 * table->frameWidth();
+  for (int section = 0; section < header->count(); ++section)
+    width += header->sectionSizeHint(section);
+  width += ui.treeWidget->indentation() + 2 * ui.treeWidget->frameWidth() +
+           ui.treeWidget->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, ui.treeWidget);
+  ui.treeWidget->setMinimumWidth(width);
 }
 
 void CDgnImportDlg::slot_unitIndexChanged(int index)

@@ -53,26 +53,26 @@ TEST_F(TranslatedPagesTest, EveryPageShowsItsWholeTextsWithMnemonicsApart)
   rememberedSettings().dgnPath = samplePlan("SRC/plan.dgn");
   rememberedSettings().sourceFolder = source;
   rememberedSettings().destinationFolder = destination;
-  // The desktop's font and a screen that takes the dialog's own size, as in the README's pictures
-  // (the offscreen platform's font is larger, its screen 800 x 600).
-  const QFont font = QApplication::font();
-  QApplication::setFont(QFont("Sans Serif", 9));
-  for (const char* language : {"de", "fr"}) {
-    SCOPED_TRACE(language);
-    ModuleTranslation translation;
-    ASSERT_TRUE(translation.install(QLocale(language)));
-    CDgnImportDlg dialog(&userIO, nullptr);
-    dialog.resize(dialog.sizeHint());
-    dialog.show();
-    EXPECT_EQ(faultsOf(dialog), "") << "the Insert page";
-    child<QRadioButton>(dialog, "rbBatch")->click();
-    child<QTreeWidget>(dialog, "treeWidget")->topLevelItem(0)->setExpanded(true);
-    EXPECT_EQ(faultsOf(dialog), "") << "the Batch page with a model table";
-    CDgnImportOptionsDlg options(&dialog);
-    options.show();
-    EXPECT_EQ(faultsOf(options), "") << "the options";
-  }
-  QApplication::setFont(font);
+  // At the platform's own font and at the desktop's 9 points of the README's pictures, each
+  // dialog at the size it opens with, as the host shows it.
+  const QFont platformFont = QApplication::font();
+  for (const QFont& font : {platformFont, QFont("Sans Serif", 9)})
+    for (const char* language : {"de", "fr"}) {
+      SCOPED_TRACE(language + (" at " + font.toString()).toStdString());
+      QApplication::setFont(font);
+      ModuleTranslation translation;
+      ASSERT_TRUE(translation.install(QLocale(language)));
+      CDgnImportDlg dialog(&userIO, nullptr);
+      dialog.show();
+      EXPECT_EQ(faultsOf(dialog), "") << "the Insert page";
+      child<QRadioButton>(dialog, "rbBatch")->click();
+      child<QTreeWidget>(dialog, "treeWidget")->topLevelItem(0)->setExpanded(true);
+      EXPECT_EQ(faultsOf(dialog), "") << "the Batch page with a model table";
+      CDgnImportOptionsDlg options(&dialog);
+      options.show();
+      EXPECT_EQ(faultsOf(options), "") << "the options";
+    }
+  QApplication::setFont(platformFont);
 }
 
 TEST_F(TranslatedPagesTest, AMissingOrBrokenTranslationLeavesTheTextsEnglish)
