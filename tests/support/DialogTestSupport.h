@@ -2,8 +2,6 @@
 // What the dialog tests share: host services and a command line that record what the dialog
 // shows and answer its prompts, a document to work on, and a fixture that starts every test
 // from a freshly loaded module's remembered settings.
-#include "ProcessThreads.h"
-
 #include <CDgnImportDlg.h>
 #include <DgnBatch.h>
 #include <DgnConversion.h>
@@ -25,6 +23,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QTest>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -274,16 +273,18 @@ protected:
     child<QRadioButton>(*dialog, "rbBatch")->click();
   }
 
-  // Makes every `every`-th call a batch worker makes for the SDK services take `ms` longer, as a
-  // stalled share would. A run asks once per file and once more to renew its importer: with
-  // `every` one more than its files that is the very end of the run, with 1 every file.
-  void slowWorker(int every, int ms)
+  // Meters a batch worker: each time it asks for the SDK services (once per file, and once more
+  // at its very end to renew the importer) it takes a permit, waiting while there is none, so a
+  // test lets a run go exactly as far as it wants with `permits.release(n)`, however busy the
+  // machine.
+  void meterWorker()
   {
-    services.onAppServices = [every, ms, calls = std::make_shared<std::atomic<int>>(0)] {
-      if (QThread::currentThread() != QCoreApplication::instance()->thread() && ++*calls % every == 0)
-        QThread::msleep(ms);
+    services.onAppServices = [this] {
+      if (QThread::currentThread() != QCoreApplication::instance()->thread())
+        permits.acquire();
     };
   }
+  QSemaphore permits;
 
   // A file named `name` in the test's folder holding `bytes`.
   QString writeFile(const QString& name, const QByteArray& bytes) { return writeBytes(folder.filePath(name), bytes); }

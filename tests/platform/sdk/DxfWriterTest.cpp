@@ -6,7 +6,6 @@
 #include <QTemporaryDir>
 
 #include <charconv>
-#include <chrono>
 #include <random>
 
 using namespace dxftest;
@@ -166,9 +165,9 @@ TEST_F(DxfWriter, RealsAreShortestUnlessAPrecisionIsAsked)
   EXPECT_NE(six.find("\n0.333333\n"), std::string::npos);
 }
 
-TEST_F(DxfWriter, TimeAndSizeGrowLinearlyWithTheEntities)
+TEST_F(DxfWriter, SizeGrowsLinearlyWithTheEntities)
 {
-  // Seconds and bytes for a drawing of `lines` lines.
+  // Bytes for a drawing of `lines` lines; how long writing takes is measured in bench/.
   const auto write = [](int lines) {
     OdDbDatabasePtr db = OdRxObjectImpl<OdDbDatabase>::createObject();
     for (int i = 0; i < lines; ++i) {
@@ -177,22 +176,12 @@ TEST_F(DxfWriter, TimeAndSizeGrowLinearlyWithTheEntities)
       line->end = {i * 0.3, -i * 0.7, 1.5};
     }
     OdStaticRxObject<MemoryStream> stream;
-    const auto start = std::chrono::steady_clock::now();
     db->writeFile(&stream, OdDb::kDxf, OdDb::kDHL_1032);
-    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-    return std::make_pair(seconds.count(), double(stream.data.size()));
+    return double(stream.data.size());
   };
-  const auto [smallTime, small] = write(50000);
-  const auto [largeTime, large] = write(200000);
-#ifdef __SANITIZE_ADDRESS__
-  const double slowdown = 10.0; // the checked build runs much slower
-#else
-  const double slowdown = 1.0;
-#endif
-  EXPECT_LT(largeTime, 3.0 * slowdown);
-  EXPECT_LT(largeTime, 4.0 * smallTime * 3.0 + 0.05) << "worse than linear";
-  EXPECT_GT(large / small, 3.5);
-  EXPECT_LT(large / small, 4.5);
+  const double ratio = write(200000) / write(50000);
+  EXPECT_GT(ratio, 3.5);
+  EXPECT_LT(ratio, 4.5);
 }
 
 TEST(DxfNumbers, ShortestRealsAreWhatToCharsWrites)
