@@ -79,8 +79,8 @@ void DgnBatch::run()
     QMetaObject::invokeMethod(bar, "setMaximum", Qt::QueuedConnection, Q_ARG(int, fileCount));
 
   BatchReport report;
+  // The cancel flag is not cleared here: a stop asked for since start() ends this run too.
   int convertedFiles = 0, convertedModels = 0, failures = 0;
-  m_cancel = false;
   const bool globalSettings = m_owner->isGlobalSettingsChecked();
   const UnitChoiceTable& choices = m_owner->unitChoiceTable();
   const auto abandon = [this] { m_owner->resetDgnImporter(); };
@@ -149,6 +149,7 @@ void DgnBatch::run()
 
   if (m_progressBar && m_owner)
     emit signalUpdate(fileCount);
+  m_ended = true;
   m_processing = false;
   report.addTotals(convertedFiles, convertedModels, failures);
   report.write(m_destinationPath + QDir::separator() + QStringLiteral("Report.txt"));

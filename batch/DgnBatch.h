@@ -28,6 +28,9 @@ public:
   void setProgressBar(QProgressBar* bar) { m_progressBar = bar; }
 
   bool isProcessing() const { return m_processing; }
+  // From start() until the run ends normally: the time in which a stop asked for takes effect,
+  // including the moments before the worker reaches its first file (processing still false).
+  bool isRunInProgress() const { return isRunning() && !m_ended; }
   void pause();
   void resume();
   void setCancel(bool on) { m_cancel = on; }
@@ -50,6 +53,7 @@ private:
   QString m_destinationPath;
   bool m_explodeTextNodes = false;
   std::atomic<bool> m_processing{false};
+  std::atomic<bool> m_ended{false};
   std::atomic<bool> m_paused{false};
   std::atomic<bool> m_cancel{false};
   bool m_masterUnits = false;

@@ -130,8 +130,9 @@ private:
   // The current model's unit under master or sub units ("MasterUnit" written first).
   OdDb::UnitsValue queryModelUnit(bool masterUnit);
   void enterInsertMode();
-  // Pauses a processing worker and asks `question`; true when the user wants the run stopped
-  // (or no run is in progress), false after resuming it.
+  // Pauses a worker whose run is in progress (even one not yet at its first file) and asks
+  // `question`; true when the user wants the run stopped (or no run is in progress), false after
+  // resuming it.
   bool confirmStop(const QString& question);
   // Leaving the Batch page: unless the user refuses to stop a run in progress, empties the tree
   // and the unit choices, detaches the worker's bar, waits for its thread and deletes it, so that

@@ -98,7 +98,7 @@ void CDgnImportDlg::barValueChanged(int value)
 
 bool CDgnImportDlg::confirmStop(const QString& question)
 {
-  if (!m_pBatch || !m_pBatch->isProcessing())
+  if (!m_pBatch || !m_pBatch->isRunInProgress())
     return true;
   m_pBatch->pause();
   if (CFxMessageBox::warning(this, tr("Batch Processing"), question, kYesNoButtons, 0) == kYesButton)
@@ -137,7 +137,7 @@ void CDgnImportDlg::releaseWorker()
 
 void CDgnImportDlg::abort_clicked()
 {
-  if (!m_pBatch || !m_pBatch->isProcessing())
+  if (!m_pBatch || !m_pBatch->isRunInProgress())
     return;
   if (!confirmStop(tr("Do you want to cancel Batch Processing?")))
     return;
@@ -155,7 +155,7 @@ void CDgnImportDlg::cancel_clicked()
 
 void CDgnImportDlg::reject()
 {
-  if (m_pBatch && m_pBatch->isProcessing()) {
+  if (m_pBatch && m_pBatch->isRunInProgress()) {
     m_pBatch->pause();
     m_pAbortMsgBox = new QMessageBox(this);
     m_pAbortMsgBox->setText(tr("Aborting batch process"));

@@ -5,6 +5,7 @@
 #include "DialogTestSupport.h"
 
 #include <CFxDGNTableView.h>
+#include <ThreadsCounter.h>
 
 #include <QElapsedTimer>
 #include <QProgressBar>
@@ -20,6 +21,7 @@ protected:
   void TearDown() override
   {
     permits.release(1 << 20); // a test that failed half way leaves no worker waiting
+    odThreadsCounter().setStartThreadReaction(nullptr);
     DialogTest::TearDown();
   }
   // `count` copies of the sample in a new source folder, then a dialog on the Batch page with both
@@ -100,6 +102,35 @@ TEST_F(BatchRunTest, ARunIsAnnouncedAfterItsLastFileAndStartWaitsForItsWorker)
   CDgnImportDlg next(&userIO, nullptr);
   EXPECT_EQ(child<QLabel>(next, "lblSourcePath")->toolTip(), source) << "the next dialog opens with the folders";
   EXPECT_EQ(child<QLabel>(next, "lblDestPath")->toolTip(), destination);
+}
+
+// A stop asked for at once after Start, before the worker has reached its first file (held
+// there as it registers with the SDK), takes effect as one asked for later does.
+TEST_F(BatchRunTest, AStopRightAfterStartTakesEffectBeforeTheFirstFile)
+{
+  prepare(3);
+  for (const char* how : {"Cancel", "Escape"}) {
+    SCOPED_TRACE(how);
+    QSemaphore atStart;
+    odThreadsCounter().setStartThreadReaction([&](unsigned) { atStart.tryAcquire(1, 60000); });
+    QString finished, asked;
+    start(&finished);
+    answerNextMessageBox(how == QString("Cancel") ? QMessageBox::Yes : QMessageBox::NoButton, &asked,
+                         [&] { atStart.release(); });
+    if (how == QString("Cancel"))
+      button(QDialogButtonBox::Abort)->click();
+    else
+      QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    atStart.release(); // should the dialog not have asked
+    EXPECT_EQ(asked, how == QString("Cancel") ? "Do you want to cancel Batch Processing?" : "Aborting batch process");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return how == QString("Cancel") ? inputsEnabled() : !dialog->isVisible(); }, 60000));
+    runQueuedEvents();
+    EXPECT_TRUE(finished.isEmpty()) << "an abandoned run is never announced";
+    EXPECT_FALSE(reportWritten());
+    EXPECT_TRUE(QDir(destination).entryList({"*.dwg"}).isEmpty());
+    odThreadsCounter().setStartThreadReaction(nullptr);
+    ++pendingAnswersGeneration; // the end's answer, never needed, must not outlive `finished`
+  }
 }
 
 TEST_F(BatchRunTest, AbortAnsweredNoGoesOnAndYesAbandonsTheRunForGood)

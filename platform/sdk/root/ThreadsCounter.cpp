@@ -12,6 +12,7 @@ struct ThreadsCounter::Record {
   std::map<unsigned, std::vector<unsigned>> registrations; // thread -> attributes, innermost last
   std::map<unsigned, unsigned> started;                      // thread -> nesting depth
   unsigned mismatches = 0;
+  std::function<void(unsigned)> startReaction;
 };
 
 ThreadsCounter::ThreadsCounter() : m_record(std::make_unique<Record>()) {}
@@ -41,8 +42,20 @@ void ThreadsCounter::decreaseProc(unsigned nThreads, const unsigned* aThreads)
 
 void ThreadsCounter::startThreadProc(unsigned threadId)
 {
+  std::function<void(unsigned)> reaction;
+  {
+    std::lock_guard<std::mutex> lock(m_record->mutex);
+    ++m_record->started[threadId];
+    reaction = m_record->startReaction;
+  }
+  if (reaction)
+    reaction(threadId);
+}
+
+void ThreadsCounter::setStartThreadReaction(std::function<void(unsigned threadId)> reaction)
+{
   std::lock_guard<std::mutex> lock(m_record->mutex);
-  ++m_record->started[threadId];
+  m_record->startReaction = std::move(reaction);
 }
 
 void ThreadsCounter::stopThreadProc(unsigned threadId)

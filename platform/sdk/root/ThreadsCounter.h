@@ -2,6 +2,7 @@
 #include "OdaCommon.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 // Tells the SDK which threads run SDK work. Besides the count and the four procedures it keeps a
@@ -22,6 +23,10 @@ public:
   void decreaseProc(unsigned nThreads, const unsigned* aThreads);
   void startThreadProc(unsigned threadId);
   void stopThreadProc(unsigned threadId);
+
+  // What the host does when a thread starts SDK work, run by startThreadProc on that thread once
+  // the start is recorded; none until one is set, and an empty one removes it.
+  void setStartThreadReaction(std::function<void(unsigned threadId)> reaction);
 
   // Threads registered with increaseProc and not yet with decreaseProc (counting repeats).
   unsigned registeredThreads() const;
