@@ -76,5 +76,7 @@ void BatchReport::addTotals(int convertedFiles, int convertedModels, int failure
 bool BatchReport::write(const QString& path) const
 {
   const QByteArray bytes = plainText().replace(QLatin1String("\n"), QLatin1String("\r\n")).toUtf8();
-  return replaceFile(path, [&bytes](QIODevice& file) { return file.write(bytes) == bytes.size(); });
+  // A folder where the report may be overwritten but nothing created still gets its report.
+  return replaceFile(path, [&bytes](QIODevice& file) { return file.write(bytes) == bytes.size(); },
+                     WithoutTemporaryFile::OverwriteInPlace);
 }

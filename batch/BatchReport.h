@@ -18,7 +18,8 @@ public:
 
   QString plainText() const { return m_document.toPlainText(); }
   // Replaces the file `path` with the report, whole, or leaves what is there (see replaceFile);
-  // false when the report was not written.
+  // where no new file may be made beside it, writes over it in place. False when the report was
+  // not written.
   bool write(const QString& path) const;
 
   // The error text for a conversion result code; empty for codes without one.

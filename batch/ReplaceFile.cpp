@@ -8,12 +8,13 @@
 
 #include <cerrno>
 
-bool replaceFile(const QString& target, const std::function<bool(QIODevice&)>& write)
+bool replaceFile(const QString& target, const std::function<bool(QIODevice&)>& write, WithoutTemporaryFile fallback)
 {
   const QFileInfo existing(target);
   if (existing.exists() && !existing.isFile())
     return false;
   QSaveFile file(target);
+  file.setDirectWriteFallback(fallback == WithoutTemporaryFile::OverwriteInPlace);
   if (!file.open(QIODevice::WriteOnly))
     return false;
   // Qt 5's commit() renames even when the last buffered bytes could not be written (a full

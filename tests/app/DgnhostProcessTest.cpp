@@ -158,16 +158,22 @@ TEST(DgnhostProcess, AUserWhoMayNotWriteLosesNothingAndTheRunsEndNormally)
 {
   if (geteuid() != 0)
     GTEST_SKIP() << "running dgnhost as the unprivileged user nobody needs root";
-  // nobody may read everything here and write only in `tmp`.
+  // nobody may read everything here and write only in `tmp`, and in `share` overwrite the files
+  // that are there but make none, as on many file servers.
   QTemporaryDir dir;
-  const QString data = dir.filePath("data"), tmp = dir.filePath("tmp"), locked = dir.filePath("locked");
-  ASSERT_TRUE(QDir().mkpath(data + "/SRC") && QDir().mkpath(data + "/DEST") && QDir().mkpath(tmp) && QDir().mkpath(locked));
-  for (const QString& path : {dir.path(), data, data + "/SRC", data + "/DEST", locked, tmp})
+  const QString data = dir.filePath("data"), tmp = dir.filePath("tmp"), locked = dir.filePath("locked"),
+                share = dir.filePath("share");
+  ASSERT_TRUE(QDir().mkpath(data + "/SRC") && QDir().mkpath(data + "/DEST") && QDir().mkpath(tmp) &&
+              QDir().mkpath(locked) && QDir().mkpath(share));
+  for (const QString& path : {dir.path(), data, data + "/SRC", data + "/DEST", locked, tmp, share})
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), path == tmp ? 0777 : 0755), 0);
   const QString plan = data + "/SRC/plan.dgn";
   ASSERT_TRUE(QFile::copy(DGN_SOURCE_DIR "/samples/plan.dgn", plan));
-  for (const char* old : {"Report.txt", "plan_Default_m.dwg"})
-    writeBytes(data + "/DEST/" + old, "older file");
+  for (const QString& folder : {data + "/DEST/", share + "/"})
+    for (const char* old : {"Report.txt", "plan_Default_m.dwg"})
+      writeBytes(folder + old, "older file");
+  for (const char* writable : {"/Report.txt", "/plan_Default_m.dwg"})
+    ASSERT_EQ(::chmod(QFile::encodeName(share + writable).constData(), 0666), 0);
   const auto before = checksums(data);
   const auto asNobody = [&](const QString& script, const QString& tmpdir) {
     return runHost("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", kHost, "--script",
@@ -182,6 +188,17 @@ TEST(DgnhostProcess, AUserWhoMayNotWriteLosesNothingAndTheRunsEndNormally)
   EXPECT_EQ(insert.code, 0) << insert.err.toStdString();
   EXPECT_TRUE(insert.out.contains("Failed to import the DGN design model.")) << insert.out.toStdString();
   EXPECT_EQ(checksums(data), before) << "sources and older files as they were";
+
+  // Batch into the share: the report is written over the old one in place; the drawing, which
+  // would take the old one's place, neither arrives nor counts.
+  const ProcessRun shared = asNobody(batchScript(data + "/SRC", share), tmp);
+  EXPECT_EQ(shared.code, 0) << shared.err.toStdString() << shared.out.toStdString();
+  const QByteArray report = readBytes(share + "/Report.txt");
+  EXPECT_TRUE(report.startsWith("DGN Import Report:\r\n") &&
+              report.endsWith("Total number of converted Design Model: 0\r\nTotal number of failed files: 0\r\n"))
+    << report.constData();
+  EXPECT_EQ(readBytes(share + "/plan_Default_m.dwg"), "older file");
+  EXPECT_EQ(QDir(share).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 2);
 }
 
 TEST(DgnhostProcess, ScriptErrorsExitWith2AndOneLineOnStderr)
