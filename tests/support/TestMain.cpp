@@ -1,0 +1,9 @@
+// The main of the test programs that need no Qt application.
+#include <OwnTempFolder.h>
+
+int main(int argc, char** argv)
+{
+  const OwnTempFolder temp;
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
