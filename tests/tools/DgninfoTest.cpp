@@ -3,6 +3,7 @@
 // drawings with, printing its conversions of the sample and of a real file.
 #include <GdalDgn.h>
 #include <ProcessRun.h>
+#include <RealFiles.h>
 #include <V7Writer.h>
 
 #include <QDir>
@@ -170,6 +171,31 @@ for e in doc.modelspace():
   EXPECT_FALSE(gdal.err.contains("ERROR")) << gdal.err.toStdString();
 }
 
+// The inputs that once made unsound drawings (fuzz/regressions) now make drawings that ezdxf's
+// audit has nothing to say about, whose texts hold no control character or its caret escape.
+TEST(Dgninfo, TheRegressionInputsMakeSoundDrawings)
+{
+  QTemporaryDir dir;
+  const QDir inputs(DGN_SOURCE_DIR "/tests/platform/dgnimport/fuzz/regressions");
+  QStringList drawings;
+  for (const QString& name : inputs.entryList({"*.dgn"})) {
+    drawings << dir.filePath(name + ".dxf");
+    EXPECT_EQ(runProcess(kDgninfo, {inputs.filePath(name), "--convert", drawings.last()}).code, 0) << name.toStdString();
+  }
+  ASSERT_FALSE(drawings.isEmpty());
+  const ProcessRun ezdxf = runProcess("/usr/bin/python3", QStringList{"-c", R"(
+import re, sys, ezdxf
+for path in sys.argv[1:]:
+  doc = ezdxf.readfile(path)
+  audit = doc.audit()
+  texts = [e.dxf.text for e in doc.modelspace().query('TEXT MTEXT')]
+  print(path, len(audit.errors) + len(audit.fixes), sum(bool(re.search('[\x00-\x1f^]', t)) for t in texts))
+)"} + drawings);
+  ASSERT_EQ(ezdxf.code, 0) << ezdxf.err.toStdString();
+  for (const QString& drawing : drawings)
+    EXPECT_TRUE(ezdxf.out.split('\n').contains(drawing + " 0 0")) << ezdxf.out.toStdString();
+}
+
 TEST(Dgninfo, RefusesWhatIsNotADesignFileAndBadUsage)
 {
   QTemporaryDir dir;
@@ -206,8 +232,9 @@ TEST(Dgninfo, LibreCadPrintsTheConvertedSampleAndARealFileWithoutAWord)
   if (QStandardPaths::findExecutable("librecad").isEmpty() || QStandardPaths::findExecutable("pdftoppm").isEmpty())
     GTEST_SKIP() << "librecad or pdftoppm is not installed";
   QStringList files{DGN_SOURCE_DIR "/samples/plan.dgn"};
-  if (QFileInfo::exists(DGN_SOURCE_DIR "/../shared/dgn-corpus/tika_testDGN7.dgn"))
-    files << DGN_SOURCE_DIR "/../shared/dgn-corpus/tika_testDGN7.dgn"; // cells, texts, a text node, colours
+  const QString real = QString::fromStdString(realFile("tika_testDGN7.dgn")); // cells, texts, a text node, colours
+  if (QFileInfo::exists(real))
+    files << real;
   for (const QString& file : files) {
     SCOPED_TRACE(file.toStdString());
     QTemporaryDir dir;

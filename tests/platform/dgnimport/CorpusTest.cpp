@@ -2,6 +2,7 @@
 // reads the design file, ezdxf reads our drawing of it (drawing_dump.py), and every element GDAL
 // reports must have its counterpart in the drawing, on the same layer, in the same colour.
 #include <ProcessRun.h>
+#include <RealFiles.h>
 #include <TestFiles.h>
 
 #include <QDir>
@@ -613,12 +614,10 @@ void checkConversion(const QString& dgn, const QByteArray& bytes)
 
 TEST(DgnCorpus, EveryElementGdalReadsHasItsCounterpartInTheDrawing)
 {
-  const QString env = qEnvironmentVariable("DGN_CORPUS_DIR");
-  const QDir corpus(env.isEmpty() ? QStringLiteral(DGN_SOURCE_DIR "/../shared/dgn-corpus") : env);
+  const QDir corpus(QString::fromStdString(realFilesFolder()));
   const QStringList files = corpus.entryList({"*.dgn"}, QDir::Files, QDir::Name);
   if (files.isEmpty())
-    GTEST_SKIP() << "no real design files in " << corpus.path().toStdString()
-                 << "; set DGN_CORPUS_DIR to a folder of them";
+    GTEST_SKIP() << noRealFiles();
   for (const QString& name : files) {
     SCOPED_TRACE(name.toStdString());
     const QString path = corpus.filePath(name);
