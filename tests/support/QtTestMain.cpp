@@ -3,6 +3,8 @@
 // display either.
 #include <OwnTempFolder.h>
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 
 int main(int argc, char** argv)

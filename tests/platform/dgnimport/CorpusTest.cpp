@@ -614,7 +614,7 @@ void checkConversion(const QString& dgn, const QByteArray& bytes)
 
 TEST(DgnCorpus, EveryElementGdalReadsHasItsCounterpartInTheDrawing)
 {
-  const QDir corpus(QString::fromStdString(realFilesFolder()));
+  const QDir corpus(QString::fromStdString(realFile()));
   const QStringList files = corpus.entryList({"*.dgn"}, QDir::Files, QDir::Name);
   if (files.isEmpty())
     GTEST_SKIP() << noRealFiles();
