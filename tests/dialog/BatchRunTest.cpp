@@ -111,19 +111,20 @@ TEST_F(BatchRunTest, AStopRightAfterStartTakesEffectBeforeTheFirstFile)
   prepare(3);
   for (const char* how : {"Cancel", "Escape"}) {
     SCOPED_TRACE(how);
+    const bool cancel = how == QString("Cancel");
     QSemaphore atStart;
     odThreadsCounter().setStartThreadReaction([&](unsigned) { atStart.tryAcquire(1, 60000); });
     QString finished, asked;
     start(&finished);
-    answerNextMessageBox(how == QString("Cancel") ? QMessageBox::Yes : QMessageBox::NoButton, &asked,
+    answerNextMessageBox(cancel ? QMessageBox::Yes : QMessageBox::NoButton, &asked,
                          [&] { atStart.release(); });
-    if (how == QString("Cancel"))
+    if (cancel)
       button(QDialogButtonBox::Abort)->click();
     else
       QTest::keyClick(dialog.get(), Qt::Key_Escape);
     atStart.release(); // should the dialog not have asked
-    EXPECT_EQ(asked, how == QString("Cancel") ? "Do you want to cancel Batch Processing?" : "Aborting batch process");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return how == QString("Cancel") ? inputsEnabled() : !dialog->isVisible(); }, 60000));
+    EXPECT_EQ(asked, cancel ? "Do you want to cancel Batch Processing?" : "Aborting batch process");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cancel ? inputsEnabled() : !dialog->isVisible(); }, 60000));
     runQueuedEvents();
     EXPECT_TRUE(finished.isEmpty()) << "an abandoned run is never announced";
     EXPECT_FALSE(reportWritten());

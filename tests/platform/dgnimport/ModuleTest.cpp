@@ -177,15 +177,16 @@ protected:
       putString(*importer, "DgnPath", ""); // a new path forces inspection afresh
       int r = -1;
       import(*importer, path, &r);
-      EXPECT_TRUE(r == kDgnImportOk || r == kDgnImportInvalidFile) << "copy " << i;
-      done += r == kDgnImportOk || r == kDgnImportInvalidFile;
+      const bool convertedOrRefused = r == kDgnImportOk || r == kDgnImportInvalidFile;
+      EXPECT_TRUE(convertedOrRefused) << "copy " << i;
+      done += convertedOrRefused;
     }
     return done;
   }
 };
 
-// Damaged copies of a generated file with every kind of element, and the inputs that once failed
-// or were slow (fuzz/regressions).
+// Damaged copies of a generated file with every kind of element, and the inputs that earlier
+// readers made unsound drawings of (fuzz/regressions).
 TEST_F(DamagedCopiesTest, OfAGeneratedFileAndTheRegressionInputsConvertOrAreRefused)
 {
   V7Writer w(true, kMm);
