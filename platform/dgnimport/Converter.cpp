@@ -12,7 +12,8 @@ namespace dgn {
 
 namespace {
 
-constexpr unsigned kInvisible = 0x0080; // properties bit of elements not to be displayed
+constexpr unsigned kInvisible = 0x0080;
+constexpr uint64_t kProgressEvery = 4096; // elements between updates of the progress // properties bit of elements not to be displayed
 // Curves inside chains are drawn this close to the true curve, relative to its size.
 constexpr double kCurveTolerance = 1e-4;
 // Meshes lie this close to the true surface, relative to its size.
@@ -84,15 +85,24 @@ Converter::Converter(OdDbDatabase* db, const ControlData& control, const std::st
   m_handlers[36] = &Converter::onMultiLine;
 }
 
-bool Converter::run(const std::string& path)
+bool Converter::run(const std::string& path, ConversionProgress* progress)
 {
   ElementReader reader(path);
   if (!reader.isOpen())
     return false;
   Element e;
   ElementReader::Status status;
-  while ((status = reader.next(e)) == ElementReader::Status::Element)
+  while ((status = reader.next(e)) == ElementReader::Status::Element) {
     element(e);
+    if (progress && m_stats.elements % kProgressEvery == 0) {
+      progress->elements.store(m_stats.elements, std::memory_order_relaxed);
+      progress->bytes.store(reader.offset(), std::memory_order_relaxed);
+    }
+  }
+  if (progress) {
+    progress->elements.store(m_stats.elements, std::memory_order_relaxed);
+    progress->bytes.store(reader.offset(), std::memory_order_relaxed);
+  }
   m_stats.truncated = status != ElementReader::Status::End;
   while (!m_open.empty()) {
     Open last = std::move(m_open.back());

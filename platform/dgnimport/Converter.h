@@ -1,4 +1,5 @@
 #pragma once
+#include "ConversionProgress.h"
 #include "EntityMaker.h"
 #include "Solids.h"
 #include "Surfaces.h"
@@ -26,8 +27,8 @@ class Converter {
 public:
   Converter(OdDbDatabase* db, const ControlData& control, const std::string& codePage, const ImportOptions& options);
 
-  // Reads the whole file; false when it could not be opened.
-  bool run(const std::string& path);
+  // Reads the whole file, telling `progress` how far it has come; false when it could not be opened.
+  bool run(const std::string& path, ConversionProgress* progress = nullptr);
   const ConversionStats& stats() const { return m_stats; }
 
   static constexpr size_t kMaxCellDepth = 8;
