@@ -4,6 +4,7 @@
 #include <RxObjectImpl.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <string_view>
@@ -14,24 +15,8 @@ namespace {
 
 constexpr unsigned kInvisible = 0x0080;
 constexpr uint64_t kProgressEvery = 4096; // elements between updates of the progress // properties bit of elements not to be displayed
-// Curves inside chains are drawn this close to the true curve, relative to its size.
-constexpr double kCurveTolerance = 1e-4;
-// Meshes lie this close to the true surface, relative to its size.
-constexpr double kMeshTolerance = 1e-3;
 // Element classes of the rule elements of 3D surfaces and solids: primary and construction rules.
 constexpr int kPrimaryRule = 4, kConstructionRule = 6;
-
-double sizeOf(const std::vector<OdGePoint3d>& points)
-{
-  if (points.empty())
-    return 0.0;
-  OdGePoint3d low = points.front(), high = low;
-  for (const OdGePoint3d& p : points) {
-    low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
-    high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
-  }
-  return (high - low).length();
-}
 
 // The ends of what an ellipse without width draws: a point, or a line along its other axis.
 std::vector<OdGePoint3d> collapsed(const Conic& c)
@@ -59,7 +44,8 @@ std::u16string nameKey(OdString name)
 Converter::Converter(OdDbDatabase* db, const ControlData& control, const std::string& codePage,
                      const ImportOptions& options)
   : m_db(db), m_map(control, options.masterUnits), m_localMap(m_map.relative()), m_options(options),
-    m_symbology(db), m_decoder(codePage), m_maker(m_symbology, m_options, control.is3d),
+    m_symbology(db), m_decoder(codePage), m_detail(m_map.length(1.0)),
+    m_maker(m_symbology, m_options, control.is3d, m_detail),
     m_modelSpace(OdDbBlockTableRecord::cast(db->getModelSpaceId().openObject(OdDb::kForWrite).get()))
 {
   // Settings, not drawing: control, digitizer, level symbology, projection and application data.
@@ -90,6 +76,9 @@ bool Converter::run(const std::string& path, ConversionProgress* progress)
   ElementReader reader(path);
   if (!reader.isOpen())
     return false;
+  std::error_code unknown;
+  const std::uintmax_t bytes = std::filesystem::file_size(path, unknown);
+  m_detail.setFileSize(unknown ? 0 : uint64_t(bytes));
   Element e;
   ElementReader::Status status;
   while ((status = reader.next(e)) == ElementReader::Status::Element) {
@@ -119,6 +108,8 @@ bool Converter::run(const std::string& path, ConversionProgress* progress)
   }
   m_pending.clear();
   m_stats.made = m_maker.made();
+  for (const auto& [type, count] : m_stats.coarser)
+    m_stats.made[{type, "drawn coarser for the file's vertex budget"}] = count;
   return true;
 }
 
@@ -219,12 +210,30 @@ void Converter::closeFinished()
   }
 }
 
+bool Converter::mayHold(Kind outer, Kind inner)
+{
+  switch (outer) {
+  case Kind::Cell:
+  case Kind::SharedCellDefinition: return true;
+  case Kind::Swept: return inner == Kind::Spline || inner == Kind::Chain || inner == Kind::Shape;
+  case Kind::Chain:
+  case Kind::Shape: return inner == Kind::Spline;
+  default: return false;
+  }
+}
+
 void Converter::open(Kind kind, const Element& header)
 {
   const long words = componentWords(header);
   if (words <= 0) {
     ++m_stats.malformed;
     return;
+  }
+  // A complex element where it cannot be is skipped with its components: complex elements nested
+  // without end would make every component cost as much as the depth.
+  if (kind != Kind::Skip && !m_open.empty() && !mayHold(m_open.back().kind, kind)) {
+    ++m_stats.malformed;
+    kind = Kind::Skip;
   }
   m_open.emplace_back();
   m_open.back().kind = kind;
@@ -274,17 +283,17 @@ void Converter::onCurve(const Element& e, bool inChain)
     m_maker.curve(target(), Display::of(e), curve);
     return;
   }
+  std::vector<OdGePoint3d> drawn;
+  if (!curve.empty()) {
+    curve.stroke(tolerance(collecting(Kind::Swept) ? kMeshTolerance : kCurveTolerance, curve.bounds()), drawn,
+                 m_detail.allowance());
+    m_detail.spend(drawn.size());
+  }
   if (collecting(Kind::Swept)) {
-    std::vector<OdGePoint3d> drawn;
-    if (!curve.empty())
-      curve.stroke(kMeshTolerance * curve.size(), drawn);
     addToSwept(e, curve.empty() ? m_points : drawn, nullptr);
     return;
   }
-  std::vector<OdGePoint3d> drawn;
-  if (!curve.empty()) {
-    curve.stroke(kCurveTolerance * curve.size(), drawn);
-  } else {
+  if (curve.empty()) {
     // Too few points for a piece: the ones it passes through, without those that steer its ends.
     ++m_stats.malformed;
     drawn = m_points.size() > 4 ? std::vector<OdGePoint3d>(m_points.begin() + 2, m_points.end() - 2) : m_points;
@@ -303,11 +312,7 @@ void Converter::onConic(const Element& e)
     return;
   }
   if (collecting(Kind::Swept)) {
-    m_points.clear();
-    EntityMaker::stroke(c, m_points);
-    if (c.full)
-      m_points.push_back(m_points.front());
-    addToSwept(e, m_points, &c);
+    addToSwept(e, {}, &c); // drawn as finely as the whole shape needs, once it is known
     return;
   }
   if (c.xAxis.length() == 0.0 || c.yAxis.length() == 0.0) {
@@ -325,7 +330,7 @@ void Converter::onConic(const Element& e)
       return;
     }
     m_points.clear();
-    EntityMaker::strokeClosely(c, m_points);
+    m_maker.strokeClosely(c, m_points);
     m_open.back().chain.addPoints(m_points);
     return;
   }
@@ -515,6 +520,8 @@ void Converter::finishSpline(Open& o)
 {
   if (o.points.size() > size_t(o.spline.poles))
     o.points.resize(size_t(o.spline.poles));
+  if (o.spline.rational)
+    unweight(o.points, o.weights);
   bool repaired = false;
   const BSplineCurve curve = splineCurve(o.spline, std::move(o.points), o.knots, std::move(o.weights), repaired);
   m_stats.malformed += repaired || !curve.valid();
@@ -522,22 +529,52 @@ void Converter::finishSpline(Open& o)
     return;
   // Inside a chain or shape the curve is part of its outline, inside a 3D surface or solid of a
   // boundary.
+  const Bounds box = curve.bounds();
+  const bool point = !(box.size() > 0.0); // all its poles in one place
+  m_stats.malformed += point && !repaired;
   if (collecting(Kind::Chain) || collecting(Kind::Shape) || collecting(Kind::Swept)) {
     std::vector<OdGePoint3d> drawn;
-    OdGePoint3d low = curve.poles.front(), high = low;
-    for (const OdGePoint3d& p : curve.poles) {
-      low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
-      high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
-    }
-    strokeCurve([&curve](double t) { return curve.at(t); }, curve.start(), curve.end(),
-                4 * int(curve.poles.size()), kCurveTolerance * (high - low).length(), drawn);
+    if (point)
+      drawn.push_back(curve.poles.front());
+    else
+      strokeCurve([&curve](double t) { return curve.at(t); }, curve.start(), curve.end(),
+                  4 * int(curve.poles.size()), tolerance(kCurveTolerance, box), drawn, m_detail.allowance());
+    m_detail.spend(drawn.size());
     if (collecting(Kind::Swept))
       m_open.back().swept.addBoundaryElement(drawn);
     else
       m_open.back().chain.addPoints(drawn);
     return;
   }
-  m_maker.spline(target(), o.display, curve, o.spline.closed);
+  if (point)
+    m_maker.line(target(), o.display, curve.poles.front(), curve.poles.front());
+  else
+    m_maker.spline(target(), o.display, curve, o.spline.closed);
+}
+
+void Converter::unweight(std::vector<OdGePoint3d>& poles, const std::vector<double>& weights) const
+{
+  if (weights.size() != poles.size())
+    return; // not rational after all: the curve is repaired without weights
+  for (size_t i = 0; i < poles.size(); ++i)
+    if (weights[i] > 0.0)
+      poles[i] = map().unweighted(poles[i], weights[i]);
+}
+
+double Converter::tolerance(double relative, const Bounds& box) const
+{
+  return m_detail.tolerance(relative, box.size(), box.magnitude());
+}
+
+template <class MakeMesh>
+Mesh Converter::budgeted(int type, MakeMesh make)
+{
+  const bool spent = m_detail.spent();
+  Mesh mesh = make(m_detail.allowance());
+  m_detail.spend(mesh.vertices.size());
+  if (spent || mesh.coarse)
+    ++m_stats.coarser[type];
+  return mesh;
 }
 
 void Converter::onSurfaceHeader(const Element& e)
@@ -564,6 +601,9 @@ void Converter::onBoundary(const Element& e)
 
 void Converter::finishSurface(Open& o)
 {
+  if (o.surface.u.rational)
+    for (size_t r = 0; r < o.rows.size() && r < o.weightRows.size(); ++r)
+      unweight(o.rows[r], o.weightRows[r]);
   bool repaired = false;
   const BSplineSurface surface =
     BSplineSurface::from(o.surface, std::move(o.rows), std::move(o.weightRows), o.knots, repaired);
@@ -574,16 +614,19 @@ void Converter::finishSurface(Open& o)
     else
       boundaries.push_back(std::move(points));
   }
-  const double size = surface.valid() ? surface.size() : 0.0;
-  m_stats.malformed += repaired || o.clamped || !(size > 0.0);
+  const Bounds box = surface.valid() ? surface.bounds() : Bounds();
+  m_stats.malformed += repaired || o.clamped || !(box.size() > 0.0);
   if (!surface.valid())
     return;
-  if (!(size > 0.0)) {
+  if (!(box.size() > 0.0)) {
     const OdGePoint3d p = surface.at(0.0, 0.0);
     m_maker.line(target(), o.display, p, p);
     return;
   }
-  const Mesh mesh = surfaceMesh(surface, boundaries, o.surface.outsideRemoved, kMeshTolerance * size);
+  const double within = tolerance(kMeshTolerance, box);
+  const Mesh mesh = budgeted(o.type, [&](size_t allowance) {
+    return surfaceMesh(surface, boundaries, o.surface.outsideRemoved, within, allowance);
+  });
   if (!mesh.empty())
     m_maker.mesh(target(), o.display, mesh);
 }
@@ -601,16 +644,14 @@ void Converter::addToSwept(const Element& e, const std::vector<OdGePoint3d>& poi
   if (e.elementClass() == kPrimaryRule || e.elementClass() == kConstructionRule)
     swept.addRule(arc);
   else
-    swept.addBoundaryElement(points);
+    swept.addBoundaryElement(points, arc);
 }
 
 void Converter::finishSwept(Open& o)
 {
-  const std::vector<std::vector<OdGePoint3d>> outlines = o.swept.outlines();
-  double size = 0.0;
-  for (const auto& outline : outlines)
-    size = std::max(size, sizeOf(outline));
-  const Mesh mesh = o.swept.mesh(kMeshTolerance * size);
+  const double within = tolerance(kMeshTolerance, o.swept.bounds());
+  const std::vector<std::vector<OdGePoint3d>> outlines = o.swept.outlines(within);
+  const Mesh mesh = budgeted(o.type, [&](size_t allowance) { return o.swept.mesh(within, allowance); });
   if (!mesh.empty()) {
     m_maker.mesh(target(), o.display, mesh);
     return;
@@ -633,7 +674,8 @@ void Converter::onCone(const Element& e)
     m_maker.line(target(), Display::of(e), cone.centers[0], cone.centers[1]);
     return;
   }
-  m_maker.mesh(target(), Display::of(e), cone.mesh(kMeshTolerance * cone.size()));
+  const double within = tolerance(kMeshTolerance, cone.bounds());
+  m_maker.mesh(target(), Display::of(e), budgeted(e.type(), [&](size_t allowance) { return cone.mesh(within, allowance); }));
 }
 
 void Converter::finish(Open& o)

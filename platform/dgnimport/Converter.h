@@ -1,5 +1,6 @@
 #pragma once
 #include "ConversionProgress.h"
+#include "Detail.h"
 #include "EntityMaker.h"
 #include "Solids.h"
 #include "Surfaces.h"
@@ -14,6 +15,7 @@ struct ConversionStats {
   uint64_t elements = 0, skipped = 0, unknown = 0, malformed = 0;
   uint64_t unresolvedSharedCells = 0; // instances naming a definition the file does not hold
   uint64_t multiLines = 0;            // their layout is not public: not converted
+  std::map<int, uint64_t> coarser;    // elements of each type drawn coarser for the file's vertex budget
   bool truncated = false;
   EntityMaker::MadeCounts made;       // entities of each kind made of each element type
 };
@@ -70,6 +72,13 @@ private:
   void finishSpline(Open& spline);
   void finishSurface(Open& surface);
   void finishSwept(Open& swept);
+  // Rational poles as stored are weighted: the points they stand for.
+  void unweight(std::vector<OdGePoint3d>& poles, const std::vector<double>& weights) const;
+  // The tolerance for an element within `box`, `relative` of its size as the file's detail allows.
+  double tolerance(double relative, const Bounds& box) const;
+  // A mesh made within the vertices the file's detail allows, and counted against them.
+  template <class MakeMesh>
+  Mesh budgeted(int type, MakeMesh make);
   // A component of a 3D surface or solid: a rule when its class says so, else part of a boundary.
   void addToSwept(const Element& e, const std::vector<OdGePoint3d>& points, const Conic* arc);
   OdDbBlockTableRecord& target();
@@ -78,6 +87,9 @@ private:
   bool inside(Kind kind) const;
   bool collecting(Kind kind) const { return !m_open.empty() && m_open.back().kind == kind; }
   void open(Kind kind, const Element& header);
+  // Cells and shared cell definitions hold any element; chains, shapes, 3D surfaces and solids
+  // hold B-spline curves (the last also chains and shapes); the others hold no complex element.
+  static bool mayHold(Kind outer, Kind inner);
   // Opens a complex element whose header `read` decodes; one it cannot decode is skipped with its
   // components. True when the element is open to collect into.
   template <class Header>
@@ -112,6 +124,7 @@ private:
   ImportOptions m_options;
   SymbologyMap m_symbology;
   TextDecoder m_decoder;
+  Detail m_detail;
   EntityMaker m_maker;
   OdDbBlockTableRecordPtr m_modelSpace;
   std::vector<Open> m_open;

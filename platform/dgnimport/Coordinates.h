@@ -43,6 +43,13 @@ public:
     return point(e.f64(offset), e.f64(offset + 8), m_is3d ? e.f64(offset + 16) : m_originZ);
   }
   double length(double uor) const { return uor * m_scale; }
+  // A rational B-spline's pole, stored weighted (in homogeneous coordinates), as the point it
+  // stands for: the stored position over its weight, in UOR, before the origin is taken off.
+  OdGePoint3d unweighted(const OdGePoint3d& p, double weight) const
+  {
+    return point((p.x / m_scale + m_originX) / weight, (p.y / m_scale + m_originY) / weight,
+                 (p.z / m_scale + m_originZ) / weight);
+  }
 
 private:
   bool m_is3d;

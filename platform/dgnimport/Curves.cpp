@@ -7,7 +7,13 @@ namespace dgn {
 
 namespace {
 
-constexpr int kMaxDepth = 24;
+// Halvings of one step at most: no more than 256 points a step, whatever the tolerance asks.
+constexpr int kMaxDepth = 8;
+
+bool finite(const OdGePoint3d& p)
+{
+  return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
 
 OdGePoint3d lerp(const OdGePoint3d& a, const OdGePoint3d& b, double u)
 {
@@ -32,12 +38,13 @@ void refine(const std::function<OdGePoint3d(double)>& at, double t0, const OdGeP
 {
   const double tm = (t0 + t1) / 2;
   const OdGePoint3d pm = at(tm);
-  if (depth < kMaxDepth && distanceToChord(pm, p0, p1) > tolerance) {
-    refine(at, t0, p0, tm, pm, tolerance, depth + 1, out);
-    refine(at, tm, pm, t1, p1, tolerance, depth + 1, out);
+  if (depth > 0 && finite(pm) && distanceToChord(pm, p0, p1) > tolerance) {
+    refine(at, t0, p0, tm, pm, tolerance, depth - 1, out);
+    refine(at, tm, pm, t1, p1, tolerance, depth - 1, out);
     return;
   }
-  out.push_back(p1);
+  if (finite(p1)) // a point that cannot be evaluated is left out, not drawn at zero
+    out.push_back(p1);
 }
 
 // The tangent at a point from the slopes of the two chords before it (m0, m1) and after it
@@ -51,16 +58,19 @@ double tangent(double m0, double m1, double m2, double m3)
 } // namespace
 
 void strokeCurve(const std::function<OdGePoint3d(double)>& at, double t0, double t1, int minSegments,
-                 double tolerance, std::vector<OdGePoint3d>& out)
+                 double tolerance, std::vector<OdGePoint3d>& out, size_t maxPoints)
 {
-  const int steps = std::max(1, minSegments);
+  const int steps = int(std::clamp<size_t>(size_t(std::max(1, minSegments)), 1, std::max<size_t>(1, maxPoints)));
+  int depth = 0;
+  while (depth < kMaxDepth && (size_t(steps) << (depth + 1)) <= maxPoints)
+    ++depth;
   OdGePoint3d previous = at(t0);
-  if (out.empty() || !(out.back() == previous))
+  if (finite(previous) && (out.empty() || !(out.back() == previous)))
     out.push_back(previous);
   for (int i = 1; i <= steps; ++i) {
     const double a = t0 + (t1 - t0) * (i - 1) / steps, b = t0 + (t1 - t0) * i / steps;
     const OdGePoint3d next = at(b);
-    refine(at, a, previous, b, next, tolerance, 0, out);
+    refine(at, a, previous, b, next, tolerance, depth, out);
     previous = next;
   }
 }
@@ -102,21 +112,20 @@ MicroStationCurve MicroStationCurve::through(const std::vector<OdGePoint3d>& x)
   return curve;
 }
 
-double MicroStationCurve::size() const
+Bounds MicroStationCurve::bounds() const
 {
-  OdGePoint3d low = pieces.front().p[0], high = low;
+  Bounds box;
   for (const CubicPiece& piece : pieces)
-    for (const OdGePoint3d& p : piece.p) {
-      low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
-      high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
-    }
-  return distance(low, high);
+    for (const OdGePoint3d& p : piece.p)
+      box.add(p);
+  return box;
 }
 
-void MicroStationCurve::stroke(double tolerance, std::vector<OdGePoint3d>& out) const
+void MicroStationCurve::stroke(double tolerance, std::vector<OdGePoint3d>& out, size_t maxPoints) const
 {
+  const size_t each = std::max<size_t>(4, maxPoints / pieces.size());
   for (const CubicPiece& piece : pieces)
-    strokeCurve([&piece](double u) { return piece.at(u); }, 0.0, 1.0, 4, tolerance, out);
+    strokeCurve([&piece](double u) { return piece.at(u); }, 0.0, 1.0, 4, tolerance, out, each);
 }
 
 bool BSplineCurve::valid() const

@@ -1,4 +1,6 @@
 #pragma once
+#include "Bounds.h"
+
 #include <Ge.h>
 
 #include <functional>
@@ -8,10 +10,12 @@ namespace dgn {
 
 // Points along a curve given by its parameter, from t0 to t1, at most `tolerance` off the curve
 // between them (each interval halved until its middle lies that close to its chord, after at
-// least `minSegments` equal steps). Appends to `out`, the start point only when `out` is empty
-// or does not end there already.
+// least `minSegments` equal steps, at most 256 points a step). Appends to `out`, the start point
+// only when `out` is empty or does not end there already; points that cannot be evaluated (not
+// finite) are left out.
+// `maxPoints` bounds the points it appends, steps and halvings together.
 void strokeCurve(const std::function<OdGePoint3d(double)>& at, double t0, double t1, int minSegments,
-                 double tolerance, std::vector<OdGePoint3d>& out);
+                 double tolerance, std::vector<OdGePoint3d>& out, size_t maxPoints = size_t(1) << 16);
 
 // A cubic Bezier piece.
 struct CubicPiece {
@@ -30,9 +34,9 @@ struct MicroStationCurve {
 
   static MicroStationCurve through(const std::vector<OdGePoint3d>& points);
   bool empty() const { return pieces.empty(); }
-  double size() const; // the diagonal of the box around its pieces' control points
-  // Points along it at most `tolerance` off it.
-  void stroke(double tolerance, std::vector<OdGePoint3d>& out) const;
+  Bounds bounds() const; // of its pieces' control points, which hold it
+  // Points along it at most `tolerance` off it, no more than about `maxPoints`.
+  void stroke(double tolerance, std::vector<OdGePoint3d>& out, size_t maxPoints) const;
 };
 
 // A B-spline curve of `degree` over `knots` (poles + degree + 1 of them, not decreasing), with
@@ -44,6 +48,7 @@ struct BSplineCurve {
   std::vector<double> weights;
 
   bool valid() const;
+  Bounds bounds() const { return Bounds(poles); } // holds the curve
   double start() const { return knots[size_t(degree)]; }
   double end() const { return knots[knots.size() - 1 - size_t(degree)]; }
   OdGePoint3d at(double t) const;

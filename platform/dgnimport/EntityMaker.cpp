@@ -12,8 +12,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kStrokesPerTurn = 72;
-// Curves drawn as polylines stay this close to the true curve, relative to its radius or size.
-constexpr double kCurveTolerance = 1e-4;
 // How far a chain's points may leave its arcs' plane, relative to the chain's size, and how far
 // the arcs' normals may turn from each other.
 constexpr double kPlaneTolerance = 1e-7;
@@ -147,10 +145,13 @@ void EntityMaker::stroke(const Conic& conic, std::vector<OdGePoint3d>& out)
 
 void EntityMaker::strokeClosely(const Conic& conic, std::vector<OdGePoint3d>& out)
 {
-  const double radius = std::min(conic.xAxis.length(), conic.yAxis.length());
+  const double a = conic.xAxis.length(), b = conic.yAxis.length();
+  const double reach = std::max({std::fabs(conic.center.x), std::fabs(conic.center.y), std::fabs(conic.center.z)});
   const int quarters = std::max(1, int(std::ceil(std::fabs(conic.sweep) / (kPi / 2))));
+  const size_t before = out.size();
   strokeCurve([&conic](double t) { return conic.at(t); }, conic.start, conic.start + conic.sweep, 2 * quarters,
-              kCurveTolerance * radius, out);
+              m_detail.tolerance(kCurveTolerance, std::min(a, b), reach + std::max(a, b)), out, m_detail.allowance());
+  m_detail.spend(out.size() - before);
 }
 
 std::optional<OdGeVector3d> EntityMaker::bulgePlane(const ChainRun& run, bool shape) const

@@ -1,6 +1,7 @@
 #pragma once
 #include "Chain.h"
 #include "Curves.h"
+#include "Detail.h"
 #include "ElementGeometry.h"
 #include "ImportOptions.h"
 #include "Mesh.h"
@@ -17,8 +18,8 @@ namespace dgn {
 // to a block.
 class EntityMaker {
 public:
-  EntityMaker(SymbologyMap& symbology, const ImportOptions& options, bool is3d)
-    : m_symbology(symbology), m_options(options), m_is3d(is3d)
+  EntityMaker(SymbologyMap& symbology, const ImportOptions& options, bool is3d, Detail& detail)
+    : m_symbology(symbology), m_options(options), m_is3d(is3d), m_detail(detail)
   {
   }
 
@@ -53,8 +54,9 @@ public:
 
   // Points along a conic, for polyline approximations.
   static void stroke(const Conic& conic, std::vector<OdGePoint3d>& out);
-  // Points along a conic at most 1e-4 of its smaller radius off it.
-  static void strokeClosely(const Conic& conic, std::vector<OdGePoint3d>& out);
+  // Points along a conic at most 1e-4 of its smaller radius off it, as finely as the file's
+  // detail allows.
+  void strokeClosely(const Conic& conic, std::vector<OdGePoint3d>& out);
 
 private:
   void run(OdDbBlockTableRecord& block, const Display& d, const ChainRun& run, bool closed, bool shape);
@@ -65,6 +67,7 @@ private:
   SymbologyMap& m_symbology;
   const ImportOptions& m_options;
   bool m_is3d;
+  Detail& m_detail;
   int m_source = 0;
   std::map<std::pair<int, const OdRxClass*>, uint64_t> m_madeByClass; // named once, at the end
 };

@@ -39,6 +39,9 @@ void Mesh::face(int a, int b, int c, int d)
   for (int v : {a, b, c, d}) {
     if (v < 0 || (n > 0 && vertices[size_t(v)] == vertices[size_t(f[size_t(n - 1)])]))
       continue;
+    const OdGePoint3d& p = vertices[size_t(v)];
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
+      return;
     f[size_t(n++)] = v;
   }
   if (n > 3 && vertices[size_t(f[3])] == vertices[size_t(f[0])])

@@ -10,6 +10,7 @@ namespace dgn {
 struct Mesh {
   std::vector<OdGePoint3d> vertices;
   std::vector<std::array<int, 4>> faces; // the fourth -1 for a triangle
+  bool coarse = false; // made with fewer vertices than its tolerance asked for, to stay within a limit
 
   int add(const OdGePoint3d& p)
   {
@@ -18,7 +19,7 @@ struct Mesh {
   }
   std::vector<int> add(const std::vector<OdGePoint3d>& points);
   // A face through the vertices in order; a vertex that repeats its neighbour is dropped, and
-  // what keeps fewer than three makes no face.
+  // what keeps fewer than three makes no face, as does a vertex that could not be evaluated.
   void face(int a, int b, int c, int d = -1);
   // Quads between two rows of vertices of the same length, each joined to its counterpart.
   void strip(const std::vector<int>& a, const std::vector<int>& b);

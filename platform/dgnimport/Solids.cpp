@@ -10,7 +10,12 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kLimit = 1e15; // in UOR: no design plane reaches further
 constexpr int kMaxSteps = 256;
-constexpr size_t kMaxTurnedVertices = size_t(1) << 18; // a long profile turns in fewer steps
+// How far a rule arc's ends may lie from the boundaries it joins, in tolerances of the mesh: the
+// boundaries come as chords of their curves.
+constexpr double kMeetingTolerances = 5.0;
+// Surface and solid types that turn their boundaries about an axis: surfaces and solids of
+// revolution as MicroStation numbers them, and volumes of revolution as older files number solids.
+constexpr int kRevolution = 8, kVolumeOfRevolution = 11, kSolidOfRevolution = 1;
 
 OdGeVector3d cross(const OdGeVector3d& a, const OdGeVector3d& b)
 {
@@ -34,6 +39,18 @@ OdGePoint3d turned(const OdGePoint3d& p, const OdGePoint3d& center, const OdGeVe
   const double c = std::cos(angle), s = std::sin(angle), along = dot(n, v) * (1.0 - c);
   return {center.x + v.x * c + nv.x * s + n.x * along, center.y + v.y * c + nv.y * s + n.y * along,
           center.z + v.z * c + nv.z * s + n.z * along};
+}
+
+double distanceToPolyline(const OdGePoint3d& p, const std::vector<OdGePoint3d>& line)
+{
+  double best = line.empty() ? INFINITY : (p - line.front()).length();
+  for (size_t i = 1; i < line.size(); ++i) {
+    const OdGeVector3d ab = line[i] - line[i - 1], ap = p - line[i - 1];
+    const double len2 = dot(ab, ab);
+    const double u = len2 > 0.0 ? std::clamp(dot(ap, ab) / len2, 0.0, 1.0) : 0.0;
+    best = std::min(best, (p - plus(line[i - 1], ab, u)).length());
+  }
+  return best;
 }
 
 double distanceToAxis(const OdGePoint3d& p, const OdGePoint3d& center, const OdGeVector3d& n)
@@ -69,41 +86,89 @@ bool readSweptHeader(const Element& e, SweptHeader& out)
 {
   const int kind = e.u8(40);
   out.solid = e.type() == 19;
-  out.revolution = out.solid ? kind == 1 : kind == 8;
+  out.revolution = kind == kRevolution || kind == kVolumeOfRevolution || (out.solid && kind == kSolidOfRevolution);
   out.elementsPerBoundary = e.u8(41) + 1;
   return e.intact();
 }
 
-void SweptShape::addBoundaryElement(const std::vector<OdGePoint3d>& points)
+void SweptShape::addBoundaryElement(const std::vector<OdGePoint3d>& points, const Conic* conic)
 {
-  if (m_boundaries.empty() || m_boundaries.back().elements >= m_header.elementsPerBoundary)
+  if (m_boundaries.empty() || m_boundaries.back().size() >= size_t(m_header.elementsPerBoundary))
     m_boundaries.emplace_back();
-  Boundary& b = m_boundaries.back();
-  for (const OdGePoint3d& p : points)
-    if (b.points.empty() || !(b.points.back() == p))
-      b.points.push_back(p);
-  ++b.elements;
+  m_boundaries.back().push_back({points, conic ? std::optional<Conic>(*conic) : std::nullopt});
 }
 
-std::vector<std::vector<OdGePoint3d>> SweptShape::outlines() const
+std::vector<std::vector<OdGePoint3d>> SweptShape::outlines(double tolerance) const
 {
   std::vector<std::vector<OdGePoint3d>> out;
-  for (const Boundary& b : m_boundaries)
-    out.push_back(b.points);
+  for (const Boundary& b : m_boundaries) {
+    std::vector<OdGePoint3d>& points = out.emplace_back();
+    for (const Piece& piece : b) {
+      std::vector<OdGePoint3d> stroked;
+      if (piece.conic) {
+        // Conics as finely as the whole shape needs, no finer: evenly, as circles are turned.
+        const Conic& c = *piece.conic;
+        const int steps = turnSteps(c.sweep, std::max(c.xAxis.length(), c.yAxis.length()), tolerance);
+        for (int i = 0; i <= steps; ++i)
+          stroked.push_back(c.at(c.start + c.sweep * i / steps));
+      }
+      for (const OdGePoint3d& p : piece.conic ? stroked : piece.points)
+        if (points.empty() || !(points.back() == p))
+          points.push_back(p);
+    }
+  }
   return out;
 }
 
 void SweptShape::addRule(const Conic* arc)
 {
-  if (arc && m_boundaries.size() > 1 && !m_boundaries.back().axis && arc->isCircular() && arc->xAxis.length() > 0.0)
-    m_boundaries.back().axis = *arc;
+  if (arc && arc->isCircular() && arc->xAxis.length() > 0.0)
+    m_rules.push_back({*arc, m_boundaries.size()});
 }
 
-void SweptShape::revolve(Mesh& mesh, size_t from, std::vector<int>& ring, double tolerance, bool& closedTurn) const
+Bounds SweptShape::bounds() const
 {
-  const Boundary& to = m_boundaries[from + 1];
-  const OdGePoint3d center = to.axis->center;
-  const OdGeVector3d n = to.axis->normal;
+  constexpr int kSamples = 16; // along each conic: its box is all that is asked of it
+  Bounds box;
+  const auto addConic = [&box](const Conic& c) {
+    for (int k = 0; k <= kSamples; ++k)
+      box.add(c.at(c.start + c.sweep * k / kSamples));
+  };
+  for (const Boundary& b : m_boundaries)
+    for (const Piece& piece : b) {
+      for (const OdGePoint3d& p : piece.points)
+        box.add(p);
+      if (piece.conic)
+        addConic(*piece.conic);
+    }
+  for (const Rule& r : m_rules)
+    addConic(r.arc);
+  return box;
+}
+
+std::optional<Conic> SweptShape::axisBetween(const std::vector<OdGePoint3d>& a, const std::vector<OdGePoint3d>& b,
+                                             size_t next, double reach) const
+{
+  const auto meets = [&](const Conic& arc) {
+    const OdGePoint3d p = arc.at(arc.start), q = arc.at(arc.start + arc.sweep);
+    return (distanceToPolyline(p, a) <= reach && distanceToPolyline(q, b) <= reach) ||
+           (distanceToPolyline(q, a) <= reach && distanceToPolyline(p, b) <= reach);
+  };
+  for (const bool rightAfter : {true, false})
+    for (const Rule& r : m_rules)
+      if ((r.after == next + 1) == rightAfter && meets(r.arc))
+        return r.arc;
+  return std::nullopt;
+}
+
+namespace {
+
+// The rings from `ring` on turned about `axis` onto the outline `to`, in at most `maxSteps` steps.
+void revolve(Mesh& mesh, const std::vector<OdGePoint3d>& to, const Conic& axis, std::vector<int>& ring,
+             double tolerance, int maxSteps, bool& closedTurn)
+{
+  const OdGePoint3d center = axis.center;
+  const OdGeVector3d n = axis.normal;
   const std::vector<OdGePoint3d> profile = pointsOf(mesh, ring);
   double radius = 0.0;
   for (const OdGePoint3d& p : profile)
@@ -111,13 +176,14 @@ void SweptShape::revolve(Mesh& mesh, size_t from, std::vector<int>& ring, double
   // The arc may run either way between the boundaries: turn the way that reaches the next one.
   const auto reach = [&](double angle) {
     double best = INFINITY;
-    for (const OdGePoint3d& q : to.points)
+    for (const OdGePoint3d& q : to)
       best = std::min(best, (turned(profile.front(), center, n, angle) - q).length());
     return best;
   };
-  const double sweep = reach(to.axis->sweep) <= reach(-to.axis->sweep) ? to.axis->sweep : -to.axis->sweep;
+  const double sweep = reach(axis.sweep) <= reach(-axis.sweep) ? axis.sweep : -axis.sweep;
   closedTurn = std::fabs(sweep) >= 2.0 * kPi - 1e-9;
-  const int steps = std::min(turnSteps(sweep, radius, tolerance), int(std::max<size_t>(1, kMaxTurnedVertices / profile.size())));
+  const int wanted = turnSteps(sweep, radius, tolerance), steps = std::clamp(wanted, 1, maxSteps);
+  mesh.coarse = mesh.coarse || steps < wanted;
   const std::vector<int> start = ring;
   for (int k = 1; k <= steps; ++k) {
     std::vector<int> next;
@@ -132,38 +198,47 @@ void SweptShape::revolve(Mesh& mesh, size_t from, std::vector<int>& ring, double
   }
 }
 
-Mesh SweptShape::mesh(double tolerance) const
+} // namespace
+
+Mesh SweptShape::mesh(double tolerance, size_t maxVertices) const
 {
   Mesh mesh;
-  if (m_boundaries.empty())
+  const std::vector<std::vector<OdGePoint3d>> outlines = this->outlines(tolerance);
+  if (outlines.empty())
     return mesh;
-  const std::vector<int> first = mesh.add(m_boundaries.front().points);
+  const std::vector<int> first = mesh.add(outlines.front());
   std::vector<int> ring = first;
   bool closedTurn = false;
-  for (size_t i = 1; i < m_boundaries.size(); ++i) {
-    const Boundary& b = m_boundaries[i];
-    if (m_header.revolution && b.axis) {
-      revolve(mesh, i - 1, ring, tolerance, closedTurn);
+  size_t stored = 0; // the boundaries' own vertices, each turned ring adds one profile's worth
+  for (const auto& outline : outlines)
+    stored += outline.size();
+  for (size_t i = 1; i < outlines.size(); ++i) {
+    const std::vector<OdGePoint3d>& b = outlines[i];
+    const std::optional<Conic> axis =
+      m_header.revolution ? axisBetween(outlines[i - 1], b, i, kMeetingTolerances * tolerance) : std::nullopt;
+    if (axis && !ring.empty()) {
+      const size_t left = maxVertices > mesh.vertices.size() + stored ? maxVertices - mesh.vertices.size() - stored : 0;
+      revolve(mesh, b, *axis, ring, tolerance, int(std::clamp<size_t>(left / ring.size(), 1, kMaxSteps)), closedTurn);
       continue;
     }
     closedTurn = false;
     // Points that correspond: as stored, or spread evenly along both where their counts differ.
     std::vector<int> next;
-    if (b.points.size() == ring.size()) {
-      next = mesh.add(b.points);
+    if (b.size() == ring.size()) {
+      next = mesh.add(b);
     } else {
-      const size_t count = std::max(b.points.size(), ring.size());
+      const size_t count = std::max(b.size(), ring.size());
       ring = mesh.add(resampled(pointsOf(mesh, ring), count));
-      next = mesh.add(resampled(b.points, count));
+      next = mesh.add(resampled(b, count));
     }
     mesh.strip(ring, next);
     ring = std::move(next);
   }
   // A single boundary bounds a plane; a solid's ends are closed unless it turned a whole turn.
-  if (m_boundaries.size() == 1 || (m_header.solid && !closedTurn)) {
+  if (outlines.size() == 1 || (m_header.solid && !closedTurn)) {
     if (closed(mesh, first, tolerance))
       mesh.cap(first);
-    if (m_boundaries.size() > 1 && closed(mesh, ring, tolerance))
+    if (outlines.size() > 1 && closed(mesh, ring, tolerance))
       mesh.cap(ring);
   }
   return mesh;
@@ -190,15 +265,23 @@ bool readCone(const Element& e, const CoordinateMap& map, Cone& out)
   return e.intact();
 }
 
-double Cone::size() const
+Bounds Cone::bounds() const
 {
-  return (centers[1] - centers[0]).length() + 2.0 * std::max(radii[0], radii[1]);
+  Bounds box;
+  for (int k = 0; k < 2; ++k)
+    for (const double sx : {-1.0, 1.0})
+      for (const double sy : {-1.0, 1.0})
+        box.add(plus(plus(centers[k], xAxis, sx * radii[k]), yAxis, sy * radii[k]));
+  return box;
 }
 
-Mesh Cone::mesh(double tolerance) const
+Mesh Cone::mesh(double tolerance, size_t maxVertices) const
 {
   Mesh mesh;
-  const int steps = turnSteps(2.0 * kPi, std::max(radii[0], radii[1]), tolerance);
+  constexpr int kFewest = 3; // a cone of fewer sides has no inside
+  const int wanted = turnSteps(2.0 * kPi, std::max(radii[0], radii[1]), tolerance);
+  const int steps = std::clamp(int(std::min<size_t>(size_t(wanted), maxVertices / 2)), kFewest, wanted);
+  mesh.coarse = steps < wanted;
   std::vector<int> rings[2];
   for (int k = 0; k < 2; ++k) {
     for (int i = 0; i < steps; ++i) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "Bounds.h"
 #include "ElementGeometry.h"
 #include "Mesh.h"
 
@@ -16,34 +17,45 @@ struct SweptHeader {
 bool readSweptHeader(const Element& e, SweptHeader& out);
 
 // The components of a 3D surface or solid as they arrive: boundaries (each of the header's
-// number of elements, as points along them) and the rule elements after each boundary that join
-// it to the one before; a rule arc gives the axis the boundary before turns about.
+// number of elements, as points along them) and the rule elements that join each boundary to the
+// next; a rule arc that meets both gives the axis the first turns about onto the second.
 class SweptShape {
 public:
   explicit SweptShape(const SweptHeader& header = {}) : m_header(header) {}
 
-  void addBoundaryElement(const std::vector<OdGePoint3d>& points);
+  // A boundary element as points along it, or as the conic it is, drawn as finely as the shape.
+  void addBoundaryElement(const std::vector<OdGePoint3d>& points, const Conic* conic = nullptr);
   void addRule(const Conic* arc);
-  // The points along each boundary.
-  std::vector<std::vector<OdGePoint3d>> outlines() const;
+  // The points along each boundary, conics within `tolerance`.
+  std::vector<std::vector<OdGePoint3d>> outlines(double tolerance) const;
+  // The box around the boundaries and the rule arcs: all the shape passes through.
+  Bounds bounds() const;
 
   // Surfaces of projection join each boundary to the next by straight lines between points that
-  // correspond; surfaces of revolution turn each boundary about its rule arc's axis onto the next,
-  // in steps no more than `tolerance` off the true circles. Solids are capped where their first
-  // and last boundaries are closed. Empty when the shape cannot be swept.
-  Mesh mesh(double tolerance) const;
+  // correspond; surfaces of revolution turn each boundary about the axis of the rule arc that
+  // leads from it to the next, in steps no more than `tolerance` off the true circles and within
+  // `maxVertices` in all. Solids are capped where their first and last boundaries are closed.
+  // Empty when the shape cannot be swept.
+  Mesh mesh(double tolerance, size_t maxVertices) const;
 
 private:
-  struct Boundary {
+  struct Piece {
     std::vector<OdGePoint3d> points;
-    int elements = 0;
-    std::optional<Conic> axis; // the rule arc leading to it from the boundary before
+    std::optional<Conic> conic;
   };
-  // The rings from boundary `from` turned about the next boundary's axis.
-  void revolve(Mesh& mesh, size_t from, std::vector<int>& ring, double tolerance, bool& closedTurn) const;
+  typedef std::vector<Piece> Boundary; // of the header's number of elements
+  struct Rule {
+    Conic arc;
+    size_t after; // boundaries before it
+  };
+  // The rule arc that leads from outline `a` to outline `b` (boundary `next`), its ends on both
+  // within `reach`; those stored right after `b` come first.
+  std::optional<Conic> axisBetween(const std::vector<OdGePoint3d>& a, const std::vector<OdGePoint3d>& b, size_t next,
+                                   double reach) const;
 
   SweptHeader m_header;
   std::vector<Boundary> m_boundaries;
+  std::vector<Rule> m_rules;
 };
 
 // A cone (23): two circles in parallel planes, each of its own centre and radius.
@@ -52,8 +64,9 @@ struct Cone {
   double radii[2] = {0.0, 0.0};
   OdGeVector3d xAxis{1, 0, 0}, yAxis{0, 1, 0};
   bool solid = true;
-  Mesh mesh(double tolerance) const;
-  double size() const;
+  // Within `tolerance` of the true circles where `maxVertices` allow.
+  Mesh mesh(double tolerance, size_t maxVertices) const;
+  Bounds bounds() const;
 };
 bool readCone(const Element& e, const CoordinateMap& map, Cone& out);
 

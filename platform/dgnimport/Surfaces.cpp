@@ -11,6 +11,7 @@ namespace {
 constexpr double kFraction = 2147483647.0;
 constexpr int kCrossingSteps = 30; // halvings that find where a cell's edge crosses a boundary
 constexpr double kInset = 1e-6;    // of a cell, where its corners are told inside or outside
+constexpr size_t kMaxBoundaryLines = 64; // grid lines a direction through boundaries' corners
 
 // The p + 1 basis functions that are not zero at t in knot span `span`.
 void basis(const std::vector<double>& knots, int p, size_t span, double t, double* n)
@@ -68,6 +69,20 @@ std::vector<double> parameters(const std::vector<double>& breaks, int steps)
       out.push_back(breaks[k] + (breaks[k + 1] - breaks[k]) * i / steps);
   out.push_back(1.0);
   return out;
+}
+
+// At most `count` of the sorted, distinct `values`, spread evenly over them, the first and last
+// among them.
+std::vector<double> spread(std::vector<double> values, size_t count)
+{
+  std::sort(values.begin(), values.end());
+  values.erase(std::unique(values.begin(), values.end()), values.end());
+  if (values.size() <= count || count < 2)
+    return values;
+  std::vector<double> kept;
+  for (size_t i = 0; i < count; ++i)
+    kept.push_back(values[i * (values.size() - 1) / (count - 1)]);
+  return kept;
 }
 
 double distance(const OdGePoint3d& a, const OdGePoint3d& b)
@@ -201,16 +216,6 @@ OdGePoint3d BSplineSurface::at(double u, double v) const
   return {x / w, y / w, z / w};
 }
 
-double BSplineSurface::size() const
-{
-  OdGePoint3d low = m_poles.front(), high = low;
-  for (const OdGePoint3d& p : m_poles) {
-    low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
-    high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
-  }
-  return distance(low, high);
-}
-
 std::vector<double> BSplineSurface::breaks(int direction) const
 {
   std::vector<double> out;
@@ -221,18 +226,24 @@ std::vector<double> BSplineSurface::breaks(int direction) const
 }
 
 Mesh surfaceMesh(const BSplineSurface& s, const std::vector<std::vector<OdGePoint2d>>& boundaries,
-                 bool outsideRemoved, double tolerance)
+                 bool outsideRemoved, double tolerance, size_t maxVertices)
 {
-  // Grid lines through the boundaries' points too, so that the cells find their edges.
-  std::vector<double> breaksU = s.breaks(0), breaksV = s.breaks(1);
+  // Grid lines through the boundaries' corners too, so that the cells find them: as many as a
+  // few pieces of the grid would take, the rest left to the cells' cut edges.
+  std::vector<double> cornersU, cornersV;
   for (const auto& boundary : boundaries)
     for (const OdGePoint2d& p : boundary) {
-      breaksU.push_back(p.x);
-      breaksV.push_back(p.y);
+      cornersU.push_back(p.x);
+      cornersV.push_back(p.y);
     }
-  for (std::vector<double>* breaks : {&breaksU, &breaksV}) {
-    std::sort(breaks->begin(), breaks->end());
-    breaks->erase(std::unique(breaks->begin(), breaks->end()), breaks->end());
+  std::vector<double> breaksU = s.breaks(0), breaksV = s.breaks(1);
+  // Lines a direction the vertices allow: pieces beyond them are drawn across.
+  const size_t lines = std::clamp(size_t(std::sqrt(double(maxVertices))), size_t(2), size_t(kMaxGrid) + 1);
+  bool coarse = breaksU.size() > lines || breaksV.size() > lines;
+  for (auto [breaks, corners] : {std::pair{&breaksU, &cornersU}, std::pair{&breaksV, &cornersV}}) {
+    const std::vector<double> kept = spread(std::move(*corners), kMaxBoundaryLines);
+    breaks->insert(breaks->end(), kept.begin(), kept.end());
+    *breaks = spread(std::move(*breaks), lines);
   }
   // Halve the steps along a direction while a cell edge's middle lies off its chord, along both
   // while a cell's middle lies off either of its diagonals (a twisted cell).
@@ -265,19 +276,27 @@ Mesh surfaceMesh(const BSplineSurface& s, const std::vector<std::vector<OdGePoin
           off[1] = std::max(off[1], distance(s.at(us[i], (vs[j] + vs[j + 1]) / 2),
                                              middle(here, grid[(j + 1) * us.size() + i])));
       }
-    bool finer = false;
+    bool finer = false, limited = false;
     for (int d = 0; d < 2; ++d) {
-      const size_t count = (d == 0 ? us : vs).size() - 1;
-      if (off[d] > tolerance && count < size_t(kMaxGrid)) {
+      if (!(off[d] > tolerance))
+        continue;
+      // Doubling the steps of a direction at most doubles its rows.
+      const size_t rows = (d == 0 ? us : vs).size(), across = (d == 0 ? vs : us).size();
+      if (rows - 1 < size_t(kMaxGrid) && (2 * rows - 1) * across <= maxVertices) {
         steps[d] *= 2;
         finer = true;
+      } else {
+        limited = true;
       }
     }
-    if (!finer)
+    if (!finer) {
+      coarse = coarse || limited;
       break;
+    }
   }
 
   Mesh mesh;
+  mesh.coarse = coarse;
   std::vector<int> index(grid.size(), -1);
   const auto kept = [&](const OdGePoint2d& p) { return boundaries.empty() || inside(boundaries, p) == outsideRemoved; };
   const auto vertex = [&](size_t i, size_t j) {

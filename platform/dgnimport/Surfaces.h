@@ -32,8 +32,8 @@ public:
                              bool& repaired);
   bool valid() const { return m_columns > 0 && m_rows > 0; }
   OdGePoint3d at(double u, double v) const;
-  // The diagonal of the box around its poles, which holds the surface.
-  double size() const;
+  // The box around its poles, which holds the surface.
+  Bounds bounds() const { return Bounds(m_poles); }
   // The distinct knots from 0 to 1 in one direction (0: u, 1: v): where the pieces meet.
   std::vector<double> breaks(int direction) const;
 
@@ -45,11 +45,13 @@ private:
   std::vector<double> m_weights;      // empty unless rational
 };
 
-// The surface on a grid fine enough that it lies within `tolerance` of the faces, at most
-// kMaxGrid steps a direction; where there are boundaries (closed polygons in the parameters),
-// the inside is removed, or the outside with `outsideRemoved`, the cut edges found on the cells.
+// The surface on a grid fine enough that it lies within `tolerance` of the faces: a direction in
+// which it is straight takes a step a piece, a curved one as many as its curve needs, within
+// kMaxGrid steps a direction and `maxVertices` in all (the mesh says when these made it coarser).
+// Where there are boundaries (closed polygons in the parameters), the inside is removed, or the
+// outside with `outsideRemoved`, the cut edges found on the cells.
 Mesh surfaceMesh(const BSplineSurface& surface, const std::vector<std::vector<OdGePoint2d>>& boundaries,
-                 bool outsideRemoved, double tolerance);
+                 bool outsideRemoved, double tolerance, size_t maxVertices);
 constexpr int kMaxGrid = 256;
 
 } // namespace dgn

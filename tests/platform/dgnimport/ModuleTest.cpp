@@ -447,7 +447,9 @@ TEST_F(DgnModuleTest, SurfacesSolidsAndConesBecomeMeshesOnTheExactSurface)
      w.surface({3, 2, false, false,
                 {{{100000, 0, 0}, {100000, 100000, 0}, {0, 100000, 0}}, {{100000, 0, 40000}, {100000, 100000, 40000}, {0, 100000, 40000}}},
                 {{1, h, 1}, {1, h, 1}}, {}, {}, {}}),
-     [&](const OdGePoint3d& p) { return std::fabs(rho(p) - 10) + (p.z < 0 || p.z > 4 ? 1 : 0); }, M_PI / 2 * 10 * 4},
+     // (its weighted poles are stored to a unit of resolution, 1e-4: so is the surface)
+     [&](const OdGePoint3d& p) { return std::max(0.0, std::fabs(rho(p) - 10) - 1e-4) + (p.z < 0 || p.z > 4 ? 1 : 0); },
+     M_PI / 2 * 10 * 4},
     {"a plane of 10 by 10 with a round hole", w.surface(holed),
      [&](const OdGePoint3d& p) { return std::fabs(p.z) + (std::hypot(p.x - 5, p.y - 5) < 2.5 - sag ? 1 : 0); },
      100 - hole},

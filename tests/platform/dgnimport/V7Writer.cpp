@@ -264,7 +264,7 @@ V7Writer::Bytes V7Writer::spline(int order, bool closed, const std::vector<P>& p
   std::vector<Bytes> parts;
   if (!knots.empty())
     parts.push_back(fractions(26, knots, s));
-  parts.push_back(vertices(21, poles, s));
+  parts.push_back(vertices(21, weighted(poles, weights), s));
   if (!weights.empty())
     parts.push_back(fractions(28, weights, s));
   Bytes e = header(27, 48, s);
@@ -272,6 +272,14 @@ V7Writer::Bytes V7Writer::spline(int order, bool closed, const std::vector<P>& p
   put16(e, 42, unsigned(poles.size()));
   put16(e, 44, unsigned(knots.size()));
   return withComponents(e, parts, true);
+}
+
+std::vector<V7Point> V7Writer::weighted(std::vector<P> poles, const std::vector<double>& weights)
+{
+  for (size_t i = 0; i < poles.size() && i < weights.size(); ++i)
+    poles[i] = {int32_t(std::lround(poles[i].x * weights[i])), int32_t(std::lround(poles[i].y * weights[i])),
+                int32_t(std::lround(poles[i].z * weights[i]))};
+  return poles;
 }
 
 V7Writer::Bytes V7Writer::fractions(int type, const std::vector<double>& values, const Symbology& s) const
@@ -300,7 +308,7 @@ V7Writer::Bytes V7Writer::surface(const Surface& f, const Symbology& s) const
     parts.push_back(e);
   }
   for (size_t r = 0; r < f.rows.size(); ++r) {
-    parts.push_back(vertices(21, f.rows[r], s));
+    parts.push_back(vertices(21, weighted(f.rows[r], r < f.weights.size() ? f.weights[r] : std::vector<double>{}), s));
     if (r < f.weights.size())
       parts.push_back(fractions(28, f.weights[r], s));
   }

@@ -69,7 +69,8 @@ public:
   Bytes sharedCellDefinition(const std::string& name, const std::vector<Bytes>& components) const;
   Bytes sharedCellInstance(const std::string& name, P origin, const std::vector<double>& matrix,
                            const Symbology& s = {}) const;
-  // Knots and weights as fractions: values from 0 to 1.
+  // Knots and weights as fractions: values from 0 to 1. Poles are given as the points they stand
+  // for and stored weighted when there are weights, as homogeneous coordinates.
   Bytes spline(int order, bool closed, const std::vector<P>& poles, const std::vector<double>& knots,
                const Symbology& s = {}, const std::vector<double>& weights = {}) const;
   // The symbology's H bit (properties 0x8000) removes the outside of the boundaries.
@@ -100,6 +101,7 @@ private:
   void putCentre(Bytes& b, double x, double y, double z) const;
   size_t vertexBytes() const { return m_is3d ? 12 : 8; }
   Bytes fractions(int type, const std::vector<double>& values, const Symbology& s) const;
+  static std::vector<P> weighted(std::vector<P> poles, const std::vector<double>& weights);
 
   bool m_is3d;
   Bytes m_file;
