@@ -13,6 +13,7 @@
 #include <cstring>
 #include <limits>
 #include <thread>
+#include <type_traits>
 #include <unordered_map>
 
 namespace dxf {
@@ -523,63 +524,60 @@ void addConic(Box& box, const OdGePoint3d& c, const OdGeVector3d& x, const OdGeV
       box.add(at(t));
 }
 
-// Block references nest no deeper than this for extents; deeper ones count by their position.
-constexpr int kMaxExtentsNesting = 16;
+// A block reference on the way to the extents: it is placed once the block it names has its box.
+struct Reference {
+  size_t owner, target; // the blocks holding it and named by it, by index (target kNoBlock: none to place)
+  const OdDbBlockReference* insert;
+};
+constexpr size_t kNoBlock = ~size_t(0);
 
-void extend(Box& box, const OdDbEntity& e, int depth = 0);
-
-// A block reference's extents: the corners of its block's content, placed as the reference places
-// them (block origin, scale, rotation in the reference's plane, position).
-void extendByReference(Box& box, const OdDbBlockReference& insert, int depth)
+// Adds where a reference puts its block's content: the 8 corners of the content's box, placed as
+// the reference places them (block origin, scale, rotation in the reference's plane, position).
+// Without content (none, or a block still being worked out) the reference counts by its position.
+void place(Box& box, const OdDbBlockReference& insert, const OdGePoint3d& origin, const Box* content)
 {
-  const auto* block = as<OdDbBlockTableRecord>(insert.blockTableRecord.peekObject());
-  Box content;
-  if (block && depth < kMaxExtentsNesting)
-    for (OdDbObjectId id : block->entityIds())
-      if (const auto* entity = as<OdDbEntity>(id.peekObject()))
-        extend(content, *entity, depth + 1);
-  if (!block || content.min.x > content.max.x) {
+  if (!content || content->min.x > content->max.x) {
     box.add(insert.position);
     return;
   }
   const Ocs plane(insert.normal);
   const double c = std::cos(insert.rotation), s = std::sin(insert.rotation);
   for (int corner = 0; corner < 8; ++corner) {
-    const OdGePoint3d p{corner & 1 ? content.max.x : content.min.x, corner & 2 ? content.max.y : content.min.y,
-                        corner & 4 ? content.max.z : content.min.z};
-    const double x = (p.x - block->origin.x) * insert.scale.x, y = (p.y - block->origin.y) * insert.scale.y;
-    const OdGePoint3d turned = plane.toWorld({c * x - s * y, s * x + c * y, (p.z - block->origin.z) * insert.scale.z});
+    const OdGePoint3d p{corner & 1 ? content->max.x : content->min.x, corner & 2 ? content->max.y : content->min.y,
+                        corner & 4 ? content->max.z : content->min.z};
+    const double x = (p.x - origin.x) * insert.scale.x, y = (p.y - origin.y) * insert.scale.y;
+    const OdGePoint3d turned = plane.toWorld({c * x - s * y, s * x + c * y, (p.z - origin.z) * insert.scale.z});
     box.add({insert.position.x + turned.x, insert.position.y + turned.y, insert.position.z + turned.z});
   }
 }
 
-// Extents: exact for points, lines and conics, a spline's by its control points, a block
-// reference's by its block's.
-void extendBy(Box& box, const OdDbLine& line, int)
+// Extents: exact for points, lines and conics, a spline's by its control points. Block references
+// go by their blocks' boxes (see place).
+void extendBy(Box& box, const OdDbLine& line)
 {
   box.add(line.start);
   box.add(line.end);
 }
 
-void extendBy(Box& box, const OdDbPoint& point, int)
+void extendBy(Box& box, const OdDbPoint& point)
 {
   box.add(point.position);
 }
 
-void extendBy(Box& box, const OdDbCircle& circle, int)
+void extendBy(Box& box, const OdDbCircle& circle)
 {
   const Ocs plane(circle.normal);
   addConic(box, circle.center, plane.axis(0, circle.radius), plane.axis(1, circle.radius), 0.0, 2 * kPi);
 }
 
-void extendBy(Box& box, const OdDbArc& arc, int)
+void extendBy(Box& box, const OdDbArc& arc)
 {
   const Ocs plane(arc.normal);
   const double end = arc.endAngle >= arc.startAngle ? arc.endAngle : arc.endAngle + 2 * kPi;
   addConic(box, arc.center, plane.axis(0, arc.radius), plane.axis(1, arc.radius), arc.startAngle, end);
 }
 
-void extendBy(Box& box, const OdDbEllipse& ellipse, int)
+void extendBy(Box& box, const OdDbEllipse& ellipse)
 {
   const OdGeVector3d& a = ellipse.majorAxis;
   const OdGeVector3d& n = ellipse.normal;
@@ -589,7 +587,7 @@ void extendBy(Box& box, const OdDbEllipse& ellipse, int)
   addConic(box, ellipse.center, a, b, ellipse.startParam, end);
 }
 
-void extendBy(Box& box, const OdDbPolyline& pline, int)
+void extendBy(Box& box, const OdDbPolyline& pline)
 {
   const double z = pline.elevation();
   if (pline.normal() == OdGeVector3d::zAxis()) {
@@ -609,39 +607,29 @@ void extendByPoints(Box& box, const std::vector<T>& points)
     box.add(p);
 }
 
-void extendBy(Box& box, const OdDb3dPolyline& pline, int)
+void extendBy(Box& box, const OdDb3dPolyline& pline)
 {
   extendByPoints(box, pline.vertices);
 }
 
-void extendBy(Box& box, const OdDbPolyFaceMesh& mesh, int)
+void extendBy(Box& box, const OdDbPolyFaceMesh& mesh)
 {
   extendByPoints(box, mesh.vertices);
 }
 
-void extendBy(Box& box, const OdDbSpline& spline, int)
+void extendBy(Box& box, const OdDbSpline& spline)
 {
   extendByPoints(box, spline.controlPoints); // the curve stays in their hull
 }
 
-void extendBy(Box& box, const OdDbText& text, int)
+void extendBy(Box& box, const OdDbText& text)
 {
   box.add(text.position);
 }
 
-void extendBy(Box& box, const OdDbMText& mtext, int)
+void extendBy(Box& box, const OdDbMText& mtext)
 {
   box.add(mtext.location);
-}
-
-void extendBy(Box& box, const OdDbBlockReference& insert, int depth)
-{
-  extendByReference(box, insert, depth);
-}
-
-void extend(Box& box, const OdDbEntity& e, int depth)
-{
-  visit(e, [&](const auto& entity) { extendBy(box, entity, depth); });
 }
 
 class DrawingWriter {
@@ -663,6 +651,17 @@ private:
   void collectNames(OdDbObjectId tableId);
   void cutSections();
   void tallyPieces();
+  // The index in m_blocks of the block `id` names; kNoBlock for none the table holds, and for a
+  // layout, which is no block to place.
+  size_t indexOf(OdDbObjectId id) const;
+  // Adds to a box where a reference puts the box of block `target`, finished.
+  void placeIn(Box& box, const OdDbBlockReference& insert, size_t target, const std::vector<Box>& boxes) const
+  {
+    place(box, insert, target == kNoBlock ? OdGePoint3d{} : m_blocks[target].record->origin,
+          target == kNoBlock ? nullptr : &boxes[target]);
+  }
+  // Finishes the boxes of the blocks that hold `references` (in the order of their blocks).
+  void placeNested(std::vector<Box>& boxes, const std::vector<Reference>& references) const;
   // Calls f(block, from, to, last) for each block the piece spans, with the entities from..to-1
   // of it that the piece holds; last: the piece ends in this block.
   template <class F>
@@ -705,6 +704,8 @@ private:
   OdDbHandle m_seed = 0;
   std::vector<Cut> m_blockCuts, m_entityCuts;
   std::vector<Block> m_blocks;
+  std::vector<OdDbHandle> m_blockHandles; // of m_blocks, to find a block by
+  size_t m_modelBlock = kNoBlock, m_paperBlock = kNoBlock;
   NameTable m_names; // layers, line types and styles; blocks are many and go by their records
   Box m_extents;
   const std::string m_layerZero{"0"}, m_standard{"Standard"};
@@ -755,6 +756,13 @@ void DrawingWriter::collect()
   for (OdDbObjectId id : blocks->recordIds())
     if (const OdDbBlockTableRecord* record = as<OdDbBlockTableRecord>(id.peekObject()))
       m_blocks.push_back(Block{record});
+  m_blockHandles.reserve(m_blocks.size());
+  for (size_t b = 0; b < m_blocks.size(); ++b) {
+    m_blockHandles.push_back(m_blocks[b].record->getHandle());
+    const OdDbHandle layout = layoutOf(m_blocks[b]);
+    if (layout)
+      (layout == fixed(kModelLayout) ? m_modelBlock : m_paperBlock) = b;
+  }
   cutSections();
   tallyPieces();
 }
@@ -785,50 +793,136 @@ void DrawingWriter::cutSections()
   }
 }
 
-// Each piece's extra handles and model space extents, side by side on every core, then the
-// handles each piece starts from. Handles beyond the objects' own are taken in file order: BLOCK,
-// the entities' VERTEX and SEQEND records and ENDBLK of every block, then those of the model and
-// paper space entities.
+size_t DrawingWriter::indexOf(OdDbObjectId id) const
+{
+  if (id.isNull())
+    return kNoBlock;
+  // A table holds its records in the order they were added, which is the order of their handles.
+  const auto found = std::lower_bound(m_blockHandles.begin(), m_blockHandles.end(), id.getHandle());
+  const size_t index = size_t(found - m_blockHandles.begin());
+  if (found == m_blockHandles.end() || m_blocks[index].record != id.peekObject() || index == m_modelBlock ||
+      index == m_paperBlock)
+    return kNoBlock;
+  return index;
+}
+
+// Each piece's extra handles, and the extents, side by side on every core; then the handles each
+// piece starts from. Handles beyond the objects' own are taken in file order: BLOCK, the entities'
+// VERTEX and SEQEND records and ENDBLK of every block, then those of the model and paper space
+// entities. The BLOCKS pieces give each block the box of its entities but its references, which
+// placeNested then adds, every block once; the ENTITIES pieces place model space's references by
+// the finished boxes.
 void DrawingWriter::tallyPieces()
 {
   struct Tally {
     OdDbHandle extra = 0;
-    Box extents;
+    Box extents;                                // of model space's entities in the piece
+    std::vector<std::pair<size_t, Box>> shared; // boxes of the parts of blocks other pieces hold the rest of
+    std::vector<Reference> references;          // those the piece's blocks hold
   };
-  const size_t blockPieces = m_blockCuts.size(), pieces = blockPieces + m_entityCuts.size();
-  std::vector<Tally> tallies(pieces);
-  const auto make = [&](size_t piece, unsigned) {
-    const bool blocks = piece < blockPieces;
-    Tally& tally = tallies[piece];
-    forEachSpan(blocks ? m_blockCuts : m_entityCuts, blocks ? piece : piece - blockPieces, blocks,
-                [&](const Block& block, size_t from, size_t to, bool) {
-                  const bool model = layoutOf(block) == fixed(kModelLayout);
-                  const OdDbObjectIdArray& ids = block.record->entityIds();
-                  for (size_t i = from; i < to; ++i) {
-                    if (const OdDbEntity* e = as<OdDbEntity>(ids[i].peekObject())) {
-                      tally.extra += dxf::extraHandles(*e);
-                      if (model)
-                        extend(tally.extents, *e);
-                    }
-                  }
-                });
+  // A piece that holds all of a block's entities writes the block's box alone; the parts of a
+  // block that pieces share are merged in their order.
+  std::vector<Box> boxes(m_blocks.size());
+  const auto pass = [&](const std::vector<Cut>& cuts, bool blocks, const auto& take) {
+    std::vector<Tally> tallies(cuts.size());
+    const auto make = [&](size_t piece, unsigned) {
+      Tally& tally = tallies[piece];
+      forEachSpan(cuts, piece, blocks, [&](const Block& block, size_t from, size_t to, bool) {
+        const size_t index = size_t(&block - m_blocks.data());
+        const bool measure = blocks || index == m_modelBlock;
+        const OdDbObjectIdArray& ids = block.record->entityIds();
+        Box box;
+        for (size_t i = from; i < to; ++i) {
+          const OdDbEntity* e = as<OdDbEntity>(ids[i].peekObject());
+          if (!e)
+            continue;
+          tally.extra += dxf::extraHandles(*e);
+          if (measure)
+            visit(*e, [&](const auto& entity) {
+              if constexpr (!std::is_same_v<std::decay_t<decltype(entity)>, OdDbBlockReference>)
+                extendBy(box, entity);
+              else if (blocks)
+                tally.references.push_back({index, indexOf(entity.blockTableRecord), &entity});
+              else
+                placeIn(box, entity, indexOf(entity.blockTableRecord), boxes);
+            });
+        }
+        if (!blocks) {
+          tally.extents.merge(box);
+        } else if (from < to) { // an empty span may be of a block another piece holds
+          if (from == 0 && to == ids.size())
+            boxes[index] = box;
+          else
+            tally.shared.emplace_back(index, box);
+        }
+      });
+    };
+    parallelInOrder(cuts.size(), workerCount(), cuts.size(), make, [&](size_t piece) {
+      take(piece, tallies[piece]);
+      tallies[piece] = Tally{};
+    });
   };
   OdDbHandle handle = m_base + kFixedCount;
-  parallelInOrder(pieces, workerCount(), pieces, make, [&](size_t piece) {
-    if (piece < blockPieces) {
-      Cut& cut = m_blockCuts[piece];
-      // A BLOCK and an ENDBLK for each block before, and this block's BLOCK unless the cut is
-      // before it.
-      cut.handle = handle + 2 * cut.block + (cut.entity > 0 ? 1 : 0);
-    } else {
-      if (piece == blockPieces)
-        handle += 2 * m_blocks.size();
-      m_entityCuts[piece - blockPieces].handle = handle;
-    }
-    handle += tallies[piece].extra;
-    m_extents.merge(tallies[piece].extents);
+  std::vector<Reference> references;
+  pass(m_blockCuts, true, [&](size_t piece, Tally& tally) {
+    Cut& cut = m_blockCuts[piece];
+    // A BLOCK and an ENDBLK for each block before, and this block's BLOCK unless the cut is before it.
+    cut.handle = handle + 2 * cut.block + (cut.entity > 0 ? 1 : 0);
+    handle += tally.extra;
+    for (const auto& [index, box] : tally.shared)
+      boxes[index].merge(box);
+    references.insert(references.end(), tally.references.begin(), tally.references.end());
+  });
+  placeNested(boxes, references);
+  handle += 2 * m_blocks.size();
+  pass(m_entityCuts, false, [&](size_t piece, Tally& tally) {
+    m_entityCuts[piece].handle = handle;
+    handle += tally.extra;
+    m_extents.merge(tally.extents);
   });
   m_seed = handle;
+}
+
+// Depth first, with a stack of its own: references may nest as deep as there are blocks. A block's
+// box is finished before any reference to it is placed; a reference back into a block not
+// finished yet (one that holds itself, through others or not) counts by its position.
+void DrawingWriter::placeNested(std::vector<Box>& boxes, const std::vector<Reference>& references) const
+{
+  enum : uint8_t { kFinished, kUnseen, kOpen };
+  std::vector<uint8_t> state(m_blocks.size(), kFinished); // a block without references is, as it is
+  for (const Reference& r : references)
+    state[r.owner] = kUnseen;
+  struct Visit {
+    size_t block, next, end; // references[next] to references[end - 1]: the block's still to place
+  };
+  const auto open = [&](size_t block) {
+    state[block] = kOpen;
+    const auto [first, last] = std::equal_range(references.begin(), references.end(), Reference{block, 0, nullptr},
+                                                [](const Reference& a, const Reference& b) { return a.owner < b.owner; });
+    return Visit{block, size_t(first - references.begin()), size_t(last - references.begin())};
+  };
+  std::vector<Visit> stack;
+  for (const Reference& start : references) {
+    if (state[start.owner] != kUnseen)
+      continue;
+    stack.push_back(open(start.owner));
+    while (!stack.empty()) {
+      Visit& top = stack.back();
+      if (top.next == top.end) {
+        state[top.block] = kFinished;
+        stack.pop_back();
+        continue;
+      }
+      const Reference& r = references[top.next];
+      if (r.target != kNoBlock && state[r.target] == kUnseen) {
+        stack.push_back(open(r.target)); // comes back to this reference once that block is finished
+        continue;
+      }
+      placeIn(boxes[top.block], *r.insert, r.target != kNoBlock && state[r.target] == kFinished ? r.target : kNoBlock,
+              boxes);
+      ++top.next;
+    }
+  }
 }
 
 void DrawingWriter::write()

@@ -6,7 +6,9 @@
 #include <QTemporaryDir>
 
 #include <charconv>
+#include <functional>
 #include <random>
+#include <sstream>
 
 using namespace dxftest;
 
@@ -182,6 +184,85 @@ TEST_F(DxfWriter, SizeGrowsLinearlyWithTheEntities)
   const double ratio = write(200000) / write(50000);
   EXPECT_GT(ratio, 3.5);
   EXPECT_LT(ratio, 4.5);
+}
+
+TEST_F(DxfWriter, ExtentsTakeBlocksThroughAnyNestingAndEndOnCycles)
+{
+  // Each case draws into a new drawing; its extents, "$EXTMIN $EXTMAX" as written, are worked out
+  // by hand: a reference places the 8 corners of its block's box, or its position when the block
+  // is still being worked out (one that holds itself).
+  const auto block = [](OdDbDatabase& db, const std::string& name, OdGePoint3d origin = {}) {
+    OdDbBlockTableRecordPtr record = make<OdDbBlockTableRecord>();
+    record->origin = origin;
+    return addRecord(db.getBlockTableId(), record.get(), name.c_str());
+  };
+  const auto line = [](OdDbObjectId owner, OdGePoint3d start, OdGePoint3d end) {
+    OdDbLinePtr line = append<OdDbLine>(owner);
+    line->start = start;
+    line->end = end;
+  };
+  const auto reference = [](OdDbObjectId owner, OdDbObjectId target, OdGePoint3d at, OdGeVector3d scale = {1, 1, 1},
+                            double rotation = 0.0) {
+    OdDbBlockReferencePtr insert = append<OdDbBlockReference>(owner);
+    insert->blockTableRecord = target;
+    insert->position = at;
+    insert->scale = scale;
+    insert->rotation = rotation;
+  };
+  const struct {
+    const char* what;
+    std::function<void(OdDbDatabase&, OdDbObjectId model)> draw;
+    const char* extents;
+  } cases[] = {
+    // Leaf's line is 0..2 by 0..1 from its origin; Mid doubles and turns it to -2..0 by 0..4,
+    // beside a point at 5,5,5; model space moves Mid by 10,20,30 and Leaf's origin to -10,0,0.
+    {"a reference to a block that references another", [&](OdDbDatabase& db, OdDbObjectId model) {
+       const OdDbObjectId leaf = block(db, "Leaf", {1, 0, 0}), mid = block(db, "Mid");
+       line(leaf, {1, 0, 0}, {3, 1, 0});
+       reference(mid, leaf, {}, {2, 2, 1}, dxf::kPi / 2);
+       append<OdDbPoint>(mid)->position = {5, 5, 5};
+       reference(model, mid, {10, 20, 30});
+       reference(model, leaf, {-10, 0, 0});
+     }, "-10 0 0 15 25 35"},
+    // Block i holds block i-1 one unit along x; block 0 a unit cube's diagonal.
+    {"a chain of 100,000 blocks", [&](OdDbDatabase& db, OdDbObjectId model) {
+       OdDbObjectId previous = block(db, "C0");
+       line(previous, {0, 0, 0}, {1, 1, 1});
+       for (int i = 1; i < 100000; ++i) {
+         const OdDbObjectId next = block(db, "C" + std::to_string(i));
+         reference(next, previous, {1, 0, 0});
+         previous = next;
+       }
+       reference(model, previous, {});
+     }, "99999 0 0 1e+05 1 1"},
+    {"a block that references itself", [&](OdDbDatabase& db, OdDbObjectId model) {
+       const OdDbObjectId self = block(db, "Self");
+       line(self, {0, 0, 0}, {1, 1, 0});
+       reference(self, self, {50, 0, 0});
+       reference(model, self, {});
+     }, "0 0 0 50 1 0"},
+    // B, reached from A, counts its reference back to A at -5,0,0; A places that point at 0,10,0.
+    {"two blocks that reference each other", [&](OdDbDatabase& db, OdDbObjectId model) {
+       const OdDbObjectId a = block(db, "A"), b = block(db, "B");
+       line(a, {0, 0, 0}, {1, 1, 0});
+       reference(a, b, {0, 10, 0});
+       reference(b, a, {-5, 0, 0});
+       reference(model, a, {});
+     }, "-5 0 0 1 10 0"},
+  };
+  for (const auto& c : cases) {
+    OdDbDatabasePtr db = make<OdDbDatabase>();
+    c.draw(*db, db->getModelSpaceId());
+    OdStaticRxObject<MemoryStream> stream;
+    db->writeFile(&stream, OdDb::kDxf, OdDb::kDHL_1032);
+    std::istringstream in(stream.data);
+    std::string code, value, extents;
+    while (std::getline(in, code) && std::getline(in, value) && value != "ENDSEC")
+      if (code == "9" && (value == "$EXTMIN" || value == "$EXTMAX"))
+        for (int axis = 0; axis < 3 && std::getline(in, code) && std::getline(in, value); ++axis)
+          extents += (extents.empty() ? "" : " ") + value;
+    EXPECT_EQ(extents, c.extents) << c.what;
+  }
 }
 
 TEST(DxfNumbers, ShortestRealsAreWhatToCharsWrites)
