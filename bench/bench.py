@@ -2,7 +2,8 @@
 """Conversion speed beside GDAL's: our DGN-to-drawing conversion (dgninfo --convert, and a batch
 run of dgnhost's IMPORTDGN) against `ogr2ogr -f DXF` on the same DGN files, in one run.
 
-    bench/bench.py [BUILD]        BUILD: the build folder (default BUILD)
+    bench/bench.py [BUILD] [--only SECTION]   BUILD: the build folder (default BUILD);
+                                              SECTION: speed, figures or hostile (default all)
 
 The files are made once with GDAL's `ogr2ogr -f DGN` from generated geometry and kept in
 BUILD/bench/corpus; the real files of ../shared/dgn-corpus are used where that folder exists.
@@ -12,23 +13,39 @@ Each case prints its wall time (the best of five; one run of ogr2ogr), MB of DGN
 Then the figures no test may assert on a machine that may be busy, from two programs it builds:
 how writing a drawing and adding blocks scale (sdk_bench), and how soon the Batch page answers
 with a folder of 10,000 files, expanding one and all through a run (dialog_bench).
+
+Last, hostile files: design files shaped to be hard on a reader (hostile_files writes them into
+BUILD/bench/hostile), each converted by dgninfo as built, with its seconds, peak memory and the
+drawing's size against the limits every file must meet: converted, or refused with a line saying
+why, within HOSTILE_SECONDS and HOSTILE_PEAK, and a drawing at most HOSTILE_GROWTH times the
+file's size (HOSTILE_FLOOR always allowed). The run exits with 1 if a file breaks a limit.
 """
+import argparse
 import math
 import os
 import random
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-BUILD = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "BUILD"))
+ARGS = argparse.ArgumentParser(description="Conversion speed, scaling figures and hostile files.")
+ARGS.add_argument("build", nargs="?", default=os.path.join(ROOT, "BUILD"), help="the build folder")
+ARGS.add_argument("--only", choices=["speed", "figures", "hostile"], help="run this section alone")
+OPTIONS = ARGS.parse_args()
+BUILD = os.path.abspath(OPTIONS.build)
 CORPUS = os.path.join(BUILD, "bench", "corpus")
 WORK = os.path.join(BUILD, "bench", "work")
 REAL = os.path.join(ROOT, "..", "shared", "dgn-corpus")
 BATCH_PAUSE = 1.0  # the batch run's fixed pause before it says it has finished
+HOSTILE = os.path.join(BUILD, "bench", "hostile")
+HOSTILE_SECONDS, HOSTILE_PEAK = 20, 1.5e9  # bytes, as the files' sizes
+HOSTILE_GROWTH, HOSTILE_FLOOR = 200, 20e6
+HOSTILE_TIMEOUT = 60
 
 
 def gdal_dgn(path, rows):
@@ -111,7 +128,8 @@ def fresh(folder):
     return folder
 
 
-def main():
+def speed():
+    """Our conversion beside ogr2ogr's, as a table."""
     dgninfo, dgnhost = os.path.join(BUILD, "bin", "dgninfo"), os.path.join(BUILD, "bin", "dgnhost")
     os.makedirs(CORPUS, exist_ok=True)
     os.makedirs(WORK, exist_ok=True)
@@ -152,11 +170,6 @@ def main():
             if name.endswith(".dgn") and subprocess.run([dgninfo, path], capture_output=True).returncode == 0:
                 one_file(name, path)
 
-    subprocess.run(["cmake", "--build", BUILD, "--target", "sdk_bench", "dialog_bench"], check=True, capture_output=True)
-    figures = subprocess.run([os.path.join(BUILD, "bin", "sdk_bench")], check=True, capture_output=True, text=True).stdout
-    figures += subprocess.run([os.path.join(BUILD, "bin", "dialog_bench"), "10000", fresh(os.path.join(WORK, "dialog"))],
-                              check=True, capture_output=True, text=True).stdout
-
     print("| case | DGN MB | ours s | MB/s | ours peak MB | ogr2ogr s | ogr2ogr peak MB | ogr2ogr / ours |")
     print("|---|---:|---:|---:|---:|---:|---:|---:|")
     for name, size, ours, ours_mb, gdal, gdal_mb in rows:
@@ -164,7 +177,77 @@ def main():
         print("| %s | %.1f | %.3f | %.0f | %.0f | %.2f | %s | %.1f |"
               % (name, mb, ours, mb / ours, ours_mb, gdal, "%.0f" % gdal_mb if gdal_mb else "-", gdal / ours))
     print()
-    print(figures, end="")
+
+
+def figures():
+    """What sdk_bench and dialog_bench print."""
+    os.makedirs(WORK, exist_ok=True)
+    subprocess.run(["cmake", "--build", BUILD, "--target", "sdk_bench", "dialog_bench"], check=True, capture_output=True)
+    out = subprocess.run([os.path.join(BUILD, "bin", "sdk_bench")], check=True, capture_output=True, text=True).stdout
+    out += subprocess.run([os.path.join(BUILD, "bin", "dialog_bench"), "10000", fresh(os.path.join(WORK, "dialog"))],
+                          check=True, capture_output=True, text=True).stdout
+    print(out)
+
+
+def convert_hostile(dgn, out):
+    """Converts `dgn` under /usr/bin/time, its process group killed after HOSTILE_TIMEOUT seconds:
+    (seconds, peak bytes, drawing bytes or None, what became of it, whether that is a conversion or
+    a refusal that says why)."""
+    start = time.perf_counter()
+    run = subprocess.Popen(["/usr/bin/time", "-f", "%e %M", os.path.join(BUILD, "bin", "dgninfo"), dgn, "--convert", out],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True, errors="replace",
+                           start_new_session=True, env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
+    try:
+        _, err = run.communicate(timeout=HOSTILE_TIMEOUT)
+    except subprocess.TimeoutExpired:
+        os.killpg(run.pid, signal.SIGKILL)
+        run.communicate()
+        return time.perf_counter() - start, 0, None, "no end after %d s" % HOSTILE_TIMEOUT, False
+    lines = err.strip().splitlines()
+    seconds, peak = time.perf_counter() - start, 0
+    if lines and re.fullmatch(r"[\d.]+ \d+", lines[-1]):
+        seconds, peak = float(lines[-1].split()[0]), int(lines[-1].split()[1]) * 1024
+        lines.pop()
+    said = [line for line in lines if line.startswith("dgninfo: ")]
+    if run.returncode == 0 and os.path.exists(out):
+        return seconds, peak, os.path.getsize(out), "converted", True
+    if run.returncode in (1, 2, 3) and said:
+        return seconds, peak, None, "refused: " + said[-1][len("dgninfo: "):], True
+    return seconds, peak, None, "ended with %d: %s" % (run.returncode, lines[-1] if lines else "nothing said"), False
+
+
+def hostile():
+    """Each hostile file converted once against the limits; false if one breaks them."""
+    subprocess.run(["cmake", "--build", BUILD, "--target", "hostile_files"], check=True, capture_output=True)
+    fresh(HOSTILE)
+    files = subprocess.run([os.path.join(BUILD, "bin", "hostile_files"), HOSTILE], check=True, capture_output=True,
+                           text=True).stdout.split("\n")
+    out = os.path.join(HOSTILE, "out.dxf")
+    print("| hostile file | KB | s | peak MB | drawing MB | drawing / file | limits | outcome |")
+    print("|---|---:|---:|---:|---:|---:|---|---|")
+    passed = True
+    for dgn in [line.rsplit(" ", 1)[0] for line in files if line.strip()]:
+        seconds, peak, drawing, what, ended = convert_hostile(dgn, out)
+        size = os.path.getsize(dgn)
+        ok = (ended and seconds <= HOSTILE_SECONDS and peak <= HOSTILE_PEAK
+              and (drawing or 0) <= max(HOSTILE_GROWTH * size, HOSTILE_FLOOR))
+        passed = passed and ok
+        print("| %s | %.1f | %.2f | %.0f | %s | %s | %s | %s |"
+              % (os.path.basename(dgn), size / 1e3, seconds, peak / 1e6, "%.2f" % (drawing / 1e6) if drawing is not None else "-",
+                 "%.0f" % (drawing / size) if drawing is not None else "-", "PASS" if ok else "FAIL", what))
+        if os.path.exists(out):
+            os.remove(out)
+    print()
+    return passed
+
+
+def main():
+    sections = {"speed": speed, "figures": figures, "hostile": hostile}
+    failed = False
+    for name, section in sections.items():
+        if OPTIONS.only in (None, name):
+            failed = section() is False or failed
+    sys.exit(1 if failed else 0)
 
 
 if __name__ == "__main__":
