@@ -1,14 +1,21 @@
 #include "ModuleFixture.h"
 
+#include <Detail.h>
 #include <RealFiles.h>
+#include <Surfaces.h>
 
 #include <DxfCodes.h>
 
+#include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
+#include <sstream>
+#include <thread>
 
 // 10,000 UOR a metre, the design's zero 1,000 UOR right of the plane's.
 const V7Writer::Units kMm{"m", "mm", 1000, 10, {1000.0}};
@@ -73,6 +80,68 @@ TEST_F(DgnModuleTest, RunsAndReportsResults)
   lines = ofType<OdDbLine>(import(*importer, path));
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_DOUBLE_EQ(lines[0]->end.y, 2100.0);
+}
+
+// Services whose database cannot be had because memory has run out.
+class NoMemoryServices : public OdDbHostAppServices {
+public:
+  OdDbDatabasePtr createDatabase() const override { throw std::bad_alloc(); }
+};
+
+// "ImportProgress" ("ELEMENTS;BYTES;FILEBYTES") tells another thread how far a run has read while
+// it runs, and what the latest run read; a run that memory fails answers 5 and no database, not
+// even an earlier run's.
+TEST_F(DgnModuleTest, TellsHowFarARunReadAndRunsOutOfMemoryWithoutADatabase)
+{
+  V7Writer w(false, kMm);
+  for (int32_t i = 0; i < 20000; ++i)
+    w.add(w.line({i, 0}, {i, 1000}));
+  const std::string path = save(w, "many.dgn");
+  const uint64_t fileBytes = std::filesystem::file_size(path);
+  const auto progress = [this] {
+    std::istringstream in(get(*importer, "ImportProgress")->getString().toUtf8());
+    std::array<uint64_t, 3> values{};
+    char separator = 0;
+    in >> values[0] >> separator >> values[1] >> separator >> values[2];
+    EXPECT_TRUE(in.eof() && !in.fail());
+    return values;
+  };
+  std::atomic<bool> running{true};
+  std::thread watcher([&] {
+    for (std::array<uint64_t, 3> last{}; running;) {
+      const std::array<uint64_t, 3> now = progress();
+      EXPECT_TRUE(now[0] >= last[0] && now[1] >= last[1] && now[1] <= now[2]) << now[0] << ";" << now[1];
+      last = now;
+    }
+  });
+  int r = -1;
+  import(*importer, path, &r);
+  running = false;
+  watcher.join();
+  ASSERT_EQ(r, kDgnImportOk);
+  const std::array<uint64_t, 3> read = progress();
+  EXPECT_EQ(read[0], 20001u) << "the lines and the control element";
+  EXPECT_EQ(read[2], fileBytes);
+  EXPECT_GE(read[1], fileBytes - 2) << "the whole file but perhaps its end-of-design marker";
+
+  const struct {
+    const char* what;
+    std::string path;
+    bool noMemory;
+    int result;
+  } runs[] = {{"missing file", path + ".missing", false, kDgnImportCannotOpen},
+              {"no memory", path, true, kDgnImportOutOfMemory}};
+  for (const auto& run : runs) {
+    SCOPED_TRACE(run.what);
+    putString(*importer, "DgnPath", path);
+    ASSERT_EQ(importer->importDgn(), kDgnImportOk);
+    if (run.noMemory)
+      importer->properties()->putAt(OdString("Services"), OdRxObjectImpl<NoMemoryServices>::createObject().get());
+    putString(*importer, "DgnPath", run.path);
+    EXPECT_EQ(importer->importDgn(), run.result);
+    EXPECT_TRUE(importer->properties()->getAt(OdString("Database")).isNull());
+    EXPECT_EQ(progress()[0], 0u) << "nothing read by this run";
+  }
 }
 
 // What the real files of the corpus test do not hold or do not show: a colour table, weights,
@@ -404,7 +473,7 @@ double faceArea(const OdDbPolyFaceMesh& mesh, const OdDbPolyFaceMesh::Face& f)
 } // namespace
 
 // Surfaces, solids and cones as the V7 writer stores them, against the exact surface: every mesh
-// vertex on it, every face within 1e-3 of the size of it, and the area it covers. Drawing units
+// vertex on it, every chord within 1e-3 of the size of it, and the area it covers. Drawing units
 // are metres, 10,000 UOR each.
 TEST_F(DgnModuleTest, SurfacesSolidsAndConesBecomeMeshesOnTheExactSurface)
 {
@@ -429,6 +498,18 @@ TEST_F(DgnModuleTest, SurfacesSolidsAndConesBecomeMeshesOnTheExactSurface)
   std::vector<V7Writer::Bytes> revolution{w.vertices(4, profile), w.vertices(4, quarterTurned)};
   for (const auto& [r, z] : {std::make_pair(20000, 0), std::make_pair(40000, 0), std::make_pair(40000, 30000), std::make_pair(20000, 30000)})
     revolution.push_back(w.arc(0, 90, r, r, 0, 0, rule, z));
+  // An elbow as a plant design system writes it: a circle of radius 1 about (3, 0, 0) in the x-z
+  // plane turned a quarter turn about z (solid type 8), its rule arcs after a stray one.
+  std::vector<V7Writer::Bytes> elbow{w.ellipse(10000, 10000, {90, {1, 0, 0}}, 30000, 0),
+                                     w.ellipse(10000, 10000, {90, {0, 1, 0}}, 0, 30000),
+                                     w.arc(0, 90, 10000, 10000, 30000, 0, rule)}; // meets only the first
+  for (const auto& [r, z] : {std::make_pair(20000, 0), std::make_pair(40000, 0), std::make_pair(30000, 10000)})
+    elbow.push_back(w.arc(0, 90, r, r, 0, 0, rule, z));
+  const auto onElbow = [&](const OdGePoint3d& p) {
+    const double tube = std::fabs(std::hypot(std::hypot(p.x, p.y) - 3, p.z) - 1) + (p.x < -1e-9 || p.y < -1e-9);
+    const auto cap = [&](double along, double across) { return std::fabs(across) + (std::hypot(along - 3, p.z) > 1 + 1e-9); };
+    return std::min({tube, cap(p.x, p.y), cap(p.y, p.x)});
+  };
   std::vector<V7Writer::Bytes> projection{w.vertices(6, square), w.vertices(6, top)};
   for (size_t i = 0; i + 1 < square.size(); ++i)
     projection.push_back(w.line(square[i], top[i], rule));
@@ -475,6 +556,8 @@ TEST_F(DgnModuleTest, SurfacesSolidsAndConesBecomeMeshesOnTheExactSurface)
                         std::fabs(p.x), std::fabs(p.y)});
      },
      15 * M_PI + 12},
+    {"an elbow: a solid of revolution of type 8, turned about the rule arc that meets its circles",
+     w.swept(19, 8, 1, elbow), onElbow, 3 * M_PI * M_PI + 2 * M_PI},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -492,23 +575,37 @@ TEST_F(DgnModuleTest, SurfacesSolidsAndConesBecomeMeshesOnTheExactSurface)
       high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
     }
     const double size = (high - low).length();
-    double area = 0.0, worst = 0.0;
+    double area = 0.0, worstEdge = 0.0, worstDiagonal = 0.0;
     for (const auto& f : mesh.faces) {
       area += faceArea(mesh, f);
-      // The middles of its edges and diagonals: a face drawn as either pair of triangles passes them.
+      // The middles of its edges (chords of one direction) and diagonals (of both): a face drawn
+      // as either pair of triangles passes them.
       for (int i = 0; i < f.count(); ++i)
         for (int j = i + 1; j < f.count(); ++j) {
           const OdGePoint3d &a = mesh.vertices[size_t(f.vertices[i])], &b = mesh.vertices[size_t(f.vertices[j])];
+          double& worst = j == i + 1 || (i == 0 && j == f.count() - 1) ? worstEdge : worstDiagonal;
           worst = std::max(worst, c.off({(a.x + b.x) / 2, (a.y + b.y) / 2, (a.z + b.z) / 2}));
         }
     }
-    EXPECT_LE(worst, 1e-3 * size) << "the grid is fine enough";
+    EXPECT_LE(worstEdge, 1e-3 * size) << "the grid is fine enough";
+    EXPECT_LE(worstDiagonal, 2e-3 * size) << "the grid is fine enough";
     if (c.area > 0) {
       EXPECT_NEAR(area, c.area, 1e-2 * c.area) << "the faces cover the surface, and only it: chords cut 0.5% off";
     }
     EXPECT_LE(mesh.vertices.size(), 32767u);
   }
 }
+
+namespace {
+// A chain of a line and a chain, which holds a line and a chain, `depth` times.
+V7Writer::Bytes nestedChains(const V7Writer& w, int depth)
+{
+  V7Writer::Bytes nest = w.line({0, 0, 0}, {1000, 0, 0});
+  for (int i = 0; i < depth; ++i)
+    nest = w.complex(12, {w.line({0, 0, 0}, {1000, 0, 0}), nest});
+  return nest;
+}
+} // namespace
 
 // What cannot be read as stored is counted and converted as far as it goes.
 TEST_F(DgnModuleTest, BadCurvesAndSurfacesAreCountedAndConvertedAsFarAsTheyGo)
@@ -538,6 +635,9 @@ TEST_F(DgnModuleTest, BadCurvesAndSurfacesAreCountedAndConvertedAsFarAsTheyGo)
     {"an arc of no radius is a point", w.arc(0, 90, 0, 0, 5000, 5000), "POINT"},
     {"an ellipse of no width is a line", w.ellipse(1000, 0, {}, 0, 0), "LINE"},
     {"a cone of no radius is its axis", w.cone(false, {}, {0, 0, 0}, 0, {0, 0, 1000}, 0), "LINE"},
+    {"a B-spline whose poles are all in one place is a point",
+     w.spline(3, false, std::vector<V7Writer::P>(5, {7000, 7000, 7000}), {}), "POINT"},
+    {"a chain nested in a chain a thousand deep is left out with all it holds", nestedChains(w, 1000), "LWPOLYLINE"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -549,4 +649,97 @@ TEST_F(DgnModuleTest, BadCurvesAndSurfacesAreCountedAndConvertedAsFarAsTheyGo)
     EXPECT_NE(statistics().find(std::string("->") + c.entity + "=1;"), std::string::npos) << statistics();
     EXPECT_NE(statistics().find("malformed elements=1;"), std::string::npos) << statistics();
   }
+}
+
+namespace {
+// Every vertex the entities hold, in drawing units.
+std::vector<OdGePoint3d> verticesOf(const std::vector<OdDbEntityPtr>& entities)
+{
+  std::vector<OdGePoint3d> out;
+  for (const auto& e : entities) {
+    if (const auto p = OdDbPolyline::cast(e.get()))
+      for (const OdGePoint2d& q : p->points)
+        out.push_back({q.x, q.y, p->elevation()});
+    if (const auto p = OdDb3dPolyline::cast(e.get()))
+      out.insert(out.end(), p->vertices.begin(), p->vertices.end());
+    if (const auto m = OdDbPolyFaceMesh::cast(e.get()))
+      out.insert(out.end(), m->vertices.begin(), m->vertices.end());
+  }
+  return out;
+}
+} // namespace
+
+// Elements that once asked for millions of points (a tolerance below what the coordinates can
+// tell apart, weights that keep a chord from ever coming close, a long profile turned about a far
+// axis) are drawn with a bounded number of vertices, each one on the element: finite and inside
+// the box its poles or boundaries span. Units: 10,000 UOR a metre.
+TEST_F(DgnModuleTest, HostileCurvesAndSurfacesStayWithinBoundedDetail)
+{
+  V7Writer w(true, V7Writer::Units{});
+  const V7Writer::Symbology rule = V7Writer::Symbology::rule();
+  // 3x3 and 3 by 7 poles, 100 m from zero; poles are stored weighted, so those of weight 2^-20
+  // lie on multiples of 2^20 UOR to be stored exactly.
+  std::vector<std::vector<V7Writer::P>> bump(3), ladder(7);
+  std::vector<std::vector<double>> extreme(3), halves(7);
+  constexpr int32_t kStep = 1 << 20;
+  for (int r = 0; r < 7; ++r)
+    for (int i = 0; i < 3; ++i) {
+      if (r < 3) {
+        bump[size_t(r)].push_back({(1 + i) * kStep, (1 + r) * kStep, (1 + (r == 1 && i == 1)) * kStep});
+        extreme[size_t(r)].push_back((r + i) % 2 ? 1.0 / kStep : 1.0);
+      }
+      ladder[size_t(r)].push_back({1000000 + i * 10000, 1000000 + r * 10000, 1000000 + (r % 2) * 5000});
+      halves[size_t(r)].push_back(i == 1 ? 0.5 : 1.0);
+    }
+  std::vector<V7Writer::P> profile, turned; // a zigzag of 3,000 points 100 m from the axis
+  for (int i = 0; i < 3000; ++i) {
+    profile.push_back({1000000 + (i % 2) * 100, 0, i * 10});
+    turned.push_back({0, profile.back().x, profile.back().z});
+  }
+  std::vector<V7Writer::P> coincident(5, {1000000000, 1000000000, 0});
+  coincident.front() = coincident.back() = {};
+  struct Case {
+    const char* what;
+    V7Writer::Bytes element;
+    size_t maxVertices;
+    OdGePoint3d low, high; // what the vertices must lie within, in metres
+  } cases[] = {
+    {"a half ellipse of 1e5 m by 1e-7 m in a chain (its tolerance was below the doubles' own)",
+     w.complex(12, {w.arc(0, 180, 1e9, 1e-3, 0, 0), w.line({-1000000000, 0, 0}, {-1000000000, -10000, 0})}), 2000,
+     {-1e5, -1, 0}, {1e5, 1e-7, 0}},
+    {"a rational B-spline of coincident poles, weights 1e-6 and 1, in a chain",
+     w.complex(12, {w.spline(3, false, coincident, {}, {}, {1e-6, 1, 1, 1, 1e-6}), w.line({}, {0, -10000, 0})}), 6000,
+     {0, -1, 0}, {1e5, 1e5, 0}},
+    {"a 3x3 rational surface of weights 2^-20 and 1", w.surface({3, 3, false, false, bump, extreme}),
+     size_t(dgn::kMaxGrid + 1) * size_t(dgn::kMaxGrid + 1), {kStep / 1e4, kStep / 1e4, kStep / 1e4},
+     {3 * kStep / 1e4, 3 * kStep / 1e4, 2 * kStep / 1e4}},
+    {"a rational surface of order 3, 3x7 poles, weights 1 and 0.5", w.surface({3, 3, false, false, ladder, halves}),
+     dgn::Detail::kMaxAllowance, {100, 100, 100}, {102, 106, 100.5}},
+    {"a long profile turned a quarter turn about rules 100 m away",
+     w.swept(18, 8, 1, {w.vertices(4, profile), w.vertices(4, turned), w.arc(0, 90, 1e6, 1e6, 0, 0, rule)}),
+     dgn::Detail::kMinBudget, {0, 0, 0}, {100.01, 100.01, 3}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    V7Writer file(true, V7Writer::Units{});
+    file.add(c.element);
+    const std::vector<OdGePoint3d> vertices = verticesOf(import(*importer, save(file, "hostile.dgn")));
+    ASSERT_FALSE(vertices.empty());
+    EXPECT_LE(vertices.size(), c.maxVertices);
+    const double margin = 1e-6 * (c.high - c.low).length();
+    for (const OdGePoint3d& p : vertices)
+      ASSERT_TRUE(p.x >= c.low.x - margin && p.y >= c.low.y - margin && p.z >= c.low.z - margin &&
+                  p.x <= c.high.x + margin && p.y <= c.high.y + margin && p.z <= c.high.z + margin)
+        << p.x << " " << p.y << " " << p.z;
+  }
+
+  // A small file of many such surfaces: the first take the file's budget, the rest are drawn
+  // coarser, and the report says how many.
+  V7Writer many(true, V7Writer::Units{});
+  constexpr size_t kSurfaces = 80; // of about a thousand vertices each
+  for (size_t i = 0; i < kSurfaces; ++i)
+    many.add(w.surface({3, 3, false, false, bump, extreme}));
+  EXPECT_LE(verticesOf(import(*importer, save(many, "many.dgn"))).size(),
+            dgn::Detail::kMinBudget + kSurfaces * 2 * dgn::Detail::kMinAllowance);
+  EXPECT_NE(statistics().find("24->drawn coarser for the file's vertex budget="), std::string::npos) << statistics();
 }
