@@ -105,19 +105,42 @@ std::vector<std::vector<OdGePoint3d>> SweptShape::outlines(double tolerance) con
     std::vector<OdGePoint3d>& points = out.emplace_back();
     for (const Piece& piece : b) {
       std::vector<OdGePoint3d> stroked;
-      if (piece.conic) {
-        // Conics as finely as the whole shape needs, no finer: evenly, as circles are turned.
-        const Conic& c = *piece.conic;
-        const int steps = turnSteps(c.sweep, std::max(c.xAxis.length(), c.yAxis.length()), tolerance);
-        for (int i = 0; i <= steps; ++i)
-          stroked.push_back(c.at(c.start + c.sweep * i / steps));
-      }
+      if (piece.conic)
+        stroked = strokeThroughRules(*piece.conic, tolerance);
       for (const OdGePoint3d& p : piece.conic ? stroked : piece.points)
         if (points.empty() || !(points.back() == p))
           points.push_back(p);
     }
   }
   return out;
+}
+
+std::vector<OdGePoint3d> SweptShape::strokeThroughRules(const Conic& c, double tolerance) const
+{
+  // Conics as finely as the whole shape needs, no finer: evenly, as circles are turned.
+  const int steps = turnSteps(c.sweep, std::max(c.xAxis.length(), c.yAxis.length()), tolerance);
+  std::vector<double> at;
+  for (int i = 0; i <= steps; ++i)
+    at.push_back(double(i) / steps);
+  // And through the ends of the rules that start or end on it: turned, those vertices draw the
+  // rule arcs along the mesh's edges rather than across its faces.
+  const double a2 = dot(c.xAxis, c.xAxis), b2 = dot(c.yAxis, c.yAxis);
+  const auto turn = [](double t) { return t - 2.0 * kPi * std::floor(t / (2.0 * kPi)); }; // into [0, 2 pi)
+  for (const Rule& r : m_rules)
+    for (const OdGePoint3d& end : {r.arc.at(r.arc.start), r.arc.at(r.arc.start + r.arc.sweep)}) {
+      if (!(a2 > 0.0 && b2 > 0.0 && c.sweep != 0.0))
+        break;
+      const OdGeVector3d d = end - c.center;
+      const double t = std::atan2(dot(d, c.yAxis) / b2, dot(d, c.xAxis) / a2) - c.start;
+      const double u = (c.sweep > 0.0 ? turn(t) : -turn(-t)) / c.sweep;
+      if (u > 0.0 && u < 1.0 && (c.at(c.start + c.sweep * u) - end).length() <= kMeetingTolerances * tolerance)
+        at.push_back(u);
+    }
+  std::sort(at.begin(), at.end());
+  std::vector<OdGePoint3d> points;
+  for (double u : at)
+    points.push_back(c.at(c.start + c.sweep * u));
+  return points;
 }
 
 void SweptShape::addRule(const Conic* arc)

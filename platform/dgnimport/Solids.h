@@ -48,6 +48,8 @@ private:
     Conic arc;
     size_t after; // boundaries before it
   };
+  // Points along a boundary's conic within `tolerance`, through the rules' ends on it.
+  std::vector<OdGePoint3d> strokeThroughRules(const Conic& conic, double tolerance) const;
   // The rule arc that leads from outline `a` to outline `b` (boundary `next`), its ends on both
   // within `reach`; those stored right after `b` come first.
   std::optional<Conic> axisBetween(const std::vector<OdGePoint3d>& a, const std::vector<OdGePoint3d>& b, size_t next,
