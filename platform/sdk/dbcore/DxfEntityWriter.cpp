@@ -57,7 +57,8 @@ void EntityWriter::write(const OdDbEntity& e)
   visit(e, [this](const auto& entity) { write(entity); });
 }
 
-void EntityWriter::entityHead(const char* type, OdDbHandle handle, const OdDbEntity& e, OdDbHandle owner)
+void EntityWriter::entityHead(const char* type, OdDbHandle handle, const OdDbEntity& e, OdDbHandle owner,
+                              bool symbology)
 {
   static const std::string byLayer("ByLayer");
   m_out.put(code::kStructure, type);
@@ -71,6 +72,8 @@ void EntityWriter::entityHead(const char* type, OdDbHandle handle, const OdDbEnt
     m_layerName = &nameOf(m_names, m_layer, kLayerZero);
   }
   m_out.put(code::kLayer, *m_layerName);
+  if (!symbology)
+    return;
   if (!e.linetypeId().isNull() && e.linetypeId() != m_db.getLinetypeByLayerId())
     m_out.put(code::kLinetype, nameOf(m_names, e.linetypeId(), byLayer));
   writeColor(e.color());
@@ -182,7 +185,7 @@ void EntityWriter::writeVertices(const OdDbEntity& e, const std::vector<OdGePoin
                                   int flags)
 {
   for (const OdGePoint3d& p : points) {
-    entityHead("VERTEX", takeHandle(), e, e.getHandle());
+    entityHead("VERTEX", takeHandle(), e, e.getHandle(), false);
     m_out.put(code::kSubclass, "AcDbVertex");
     m_out.put(code::kSubclass, subclass);
     m_out.putPoint(code::kX, p);

@@ -71,7 +71,9 @@ public:
   void write(const OdDbEntity& e);
 
 private:
-  void entityHead(const char* type, OdDbHandle handle, const OdDbEntity& e, OdDbHandle owner);
+  // `symbology`: the entity's line type, colour and line weight too; a polyline's location vertices
+  // draw nothing by themselves and go without them.
+  void entityHead(const char* type, OdDbHandle handle, const OdDbEntity& e, OdDbHandle owner, bool symbology = true);
   void entityHead(const char* type, const OdDbEntity& e) { entityHead(type, e.getHandle(), e, m_owner); }
   void writeColor(const OdCmColor& color);
   void writeNormal(const OdGeVector3d& normal);
