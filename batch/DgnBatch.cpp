@@ -16,6 +16,8 @@
 #include <QFileInfo>
 #include <QProgressBar>
 
+#include <new>
+
 using namespace importer_properties;
 
 namespace {
@@ -68,6 +70,22 @@ bool DgnBatch::stopAfterConversion() const
 }
 
 void DgnBatch::run()
+{
+  // A conversion reports running out of memory as its result; should the run's own bookkeeping
+  // run out, the run ends as a stopped one does (no report) instead of ending the host with an
+  // exception that leaves its thread.
+  try {
+    convertFiles();
+  } catch (const std::bad_alloc&) {
+    try {
+      if (m_owner)
+        m_owner->resetDgnImporter();
+    } catch (const std::bad_alloc&) {
+    }
+  }
+}
+
+void DgnBatch::convertFiles()
 {
   if (m_progressBar && m_owner)
     emit signalUpdate(0);

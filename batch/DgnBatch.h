@@ -43,6 +43,7 @@ protected:
   void run() override;
 
 private:
+  void convertFiles();
   // Waits a little while paused, so that polling the flags costs next to nothing.
   void idleWhilePaused() const;
   // Whether the run is to be abandoned once a model has been converted: while the dialog asks

@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <new>
+
 using namespace importer_properties;
 
 void putImportOptions(OdDgnImport* importer, const CFxString& modelName, bool explodeTextNodes)
@@ -37,23 +39,50 @@ void putImportOptions(OdDgnImport* importer, const CFxString& modelName, bool ex
 
 namespace {
 
-// Writes the database to `path` as a DWG file of release AC1032; false when it could not, and
-// then no part of the file stays to fill the disk for the conversions that follow.
-bool writeDrawing(OdDbDatabase* database, OdDb::UnitsValue units, const CFxString& path)
+// Writes the database to `path` as a DWG file of release AC1032: 0 when it did, else the result
+// code (1, or kDgnImportOutOfMemory), and then no part of the file stays to fill the disk for the
+// conversions that follow.
+int writeDrawing(OdDbDatabase* database, OdDb::UnitsValue units, const CFxString& path)
 {
   CFxFileBufPtr stream = CFxFileBuf::createObject();
   if (!stream->Open(path, Oda::kFileWrite, Oda::kCreateAlways, Oda::kShareDenyNo))
-    return false;
+    return kDgnImportFailure;
+  int failure;
   try {
     database->setInsertionUnits(units);
     database->writeFile(stream.get(), OdDb::kDwg, OdDb::kDHL_1032, false, 16);
     stream->Close();
-    return QFileInfo::exists(path);
+    return QFileInfo::exists(path) ? kDgnImportOk : kDgnImportFailure;
   } catch (const OdError&) {
-    stream.release();
-    QFile::remove(path);
-    return false;
+    failure = kDgnImportFailure;
+  } catch (const std::bad_alloc&) {
+    failure = kDgnImportOutOfMemory;
   }
+  stream.release();
+  QFile::remove(path);
+  return failure;
+}
+
+int convert(OdDgnImport* importer, const CFxString& dgnPath, const CFxString& modelName, CFxString& outputPath,
+            bool explodeTextNodes, bool masterUnit)
+{
+  if (!ensureTempFolder())
+    return 1;
+  const OdDb::UnitsValue units = queryMeasurementUnits(importer, modelName, masterUnit);
+  outputPath = conversionFolderPath() + QDir::separator() + convertedFileName(dgnPath, modelName, units);
+  if (!QFileInfo::exists(dgnPath))
+    return 1;
+
+  putImportOptions(importer, modelName, explodeTextNodes);
+  const int result = importer->importDgn();
+  if (result != 0)
+    return result;
+
+  const OdRxObjectPtr converted = getObject(importer, OdString("Database"));
+  if (converted.isNull())
+    return 1;
+  CFxDatabasePtr database = converted; // raises OdError_NotThatKindOfClass for any other object
+  return writeDrawing(database.get(), units, outputPath);
 }
 
 } // namespace
@@ -97,21 +126,13 @@ void clearTempFolder()
 int convertDesignModel(OdDgnImportPtr importer, const CFxString& dgnPath, const CFxString& modelName,
                        CFxString& outputPath, bool explodeTextNodes, bool masterUnit)
 {
-  if (importer.isNull() || !ensureTempFolder())
+  if (importer.isNull())
     return 1;
-  const OdDb::UnitsValue units = queryMeasurementUnits(importer.get(), modelName, masterUnit);
-  outputPath = conversionFolderPath() + QDir::separator() + convertedFileName(dgnPath, modelName, units);
-  if (!QFileInfo::exists(dgnPath))
-    return 1;
-
-  putImportOptions(importer.get(), modelName, explodeTextNodes);
-  const int result = importer->importDgn();
-  if (result != 0)
-    return result;
-
-  const OdRxObjectPtr converted = getObject(importer.get(), OdString("Database"));
-  if (converted.isNull())
-    return 1;
-  CFxDatabasePtr database = converted; // raises OdError_NotThatKindOfClass for any other object
-  return writeDrawing(database.get(), units, outputPath) ? 0 : 1;
+  // Running out of memory is a result like any other: the batch worker's thread and the host's
+  // command would end the host if it left here.
+  try {
+    return convert(importer.get(), dgnPath, modelName, outputPath, explodeTextNodes, masterUnit);
+  } catch (const std::bad_alloc&) {
+    return kDgnImportOutOfMemory;
+  }
 }

@@ -5,8 +5,9 @@
 
 // Converts the design model `modelName` of the DGN file the importer points at ("Services" and
 // "DgnPath" already set) into a DWG file in the conversion folder, and sets `outputPath` to it
-// once the name is known. Returns 0 when the file was written, 1 for a failure of its own, or
-// the importer's own nonzero run result. Consumes the importer reference.
+// once the name is known. Returns 0 when the file was written, 1 for a failure of its own,
+// kDgnImportOutOfMemory when memory ran out (no file is left), or the importer's own nonzero run
+// result. Consumes the importer reference.
 int convertDesignModel(OdDgnImportPtr importer, const CFxString& dgnPath, const CFxString& modelName,
                        CFxString& outputPath, bool explodeTextNodes, bool masterUnit);
 

@@ -87,6 +87,9 @@ int CommandDGNImport::insertDesignModel(OdEdCommandContext* pCmdCtx, CDgnImportD
   }
   if (result != 0) {
     userIO->putMessage(QCoreApplication::translate("CommandDGNImport", "Failed to import the DGN design model.", nullptr));
+    if (result == kDgnImportOutOfMemory)
+      userIO->putMessage(QCoreApplication::translate("CommandDGNImport", "Not enough memory to convert %1.", nullptr)
+                           .arg(dgnFile.toQString(), 0, QLatin1Char(' ')));
     return kNormal;
   }
 

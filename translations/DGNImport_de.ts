@@ -299,6 +299,10 @@ enthält kein Designmodell.</translation>
         <translation>Das DGN-Designmodell konnte nicht importiert werden.</translation>
     </message>
     <message>
+        <source>Not enough memory to convert %1.</source>
+        <translation>Nicht genug Arbeitsspeicher, um %1 zu konvertieren.</translation>
+    </message>
+    <message>
         <source>
 </source>
         <translation>

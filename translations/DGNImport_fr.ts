@@ -299,6 +299,10 @@ ne contient aucun modèle de conception.</translation>
         <translation>L&apos;importation du modèle de conception DGN a échoué.</translation>
     </message>
     <message>
+        <source>Not enough memory to convert %1.</source>
+        <translation>Mémoire insuffisante pour convertir %1.</translation>
+    </message>
+    <message>
         <source>
 </source>
         <translation>

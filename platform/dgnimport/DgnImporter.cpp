@@ -4,6 +4,8 @@
 
 #include <RxObjectImpl.h>
 
+#include <new>
+
 #include <sys/stat.h>
 
 namespace dgn {
@@ -34,8 +36,17 @@ DgnImporter::DgnImporter() : m_properties(OdRxObjectImpl<ImportProperties>::crea
 
 int DgnImporter::importDgn()
 {
+  ConversionProgress& progress = m_properties->progress();
+  progress.elements = 0;
+  progress.bytes = 0;
+  m_properties->progressFileBytes() = 0;
   try {
+    // An earlier run's database goes first: a failed run answers none, and this run has the
+    // memory that it held.
+    m_properties->putAt(OdString("Database"), nullptr);
     return run();
+  } catch (const std::bad_alloc&) {
+    return kDgnImportOutOfMemory; // what the run had made is released on the way out
   } catch (...) {
     return kDgnImportFailure;
   }
@@ -57,6 +68,7 @@ int DgnImporter::run()
   struct stat info {};
   if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
     return kDgnImportCannotOpen;
+  m_properties->progressFileBytes() = uint64_t(info.st_size);
   const DesignFile& file = m_properties->reinspectedFile();
   if (!file.isValid())
     return file.exists() ? kDgnImportInvalidFile : kDgnImportCannotOpen;
@@ -69,7 +81,7 @@ int DgnImporter::run()
   const FileUnits units = file.units();
   db->setInsertionUnits(options.masterUnits ? units.master : units.sub);
   Converter converter(db.get(), file.control(), file.codePage(), options);
-  if (!converter.run(path))
+  if (!converter.run(path, &m_properties->progress()))
     return kDgnImportCannotOpen;
   m_properties->setRunStatistics(path, runStatistics(converter.stats()));
   m_properties->putAt(OdString("Database"), db.get());

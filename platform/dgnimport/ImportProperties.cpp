@@ -31,6 +31,9 @@ OdRxObjectPtr variant(Set set)
   return OdRxObjectPtr(v.get());
 }
 
+// Another thread may ask for it during a run: its answer is made from the atomics alone.
+const char* const kProgress = "ImportProgress";
+
 bool isComputed(const OdString& key)
 {
   for (const char* name : kComputed)
@@ -83,6 +86,12 @@ OdRxObjectPtr ImportProperties::computed(const OdString& key) const
 
 OdRxObjectPtr ImportProperties::getAt(const OdString& key) const
 {
+  if (key == OdString(kProgress)) {
+    const std::string text = std::to_string(m_progress.elements.load(std::memory_order_relaxed)) + ";" +
+                             std::to_string(m_progress.bytes.load(std::memory_order_relaxed)) + ";" +
+                             std::to_string(m_fileBytes.load(std::memory_order_relaxed));
+    return variant([&](OdVariant& v) { v.setString(OdString(text.c_str())); });
+  }
   if (isComputed(key))
     return computed(key);
   return m_stored->getAt(key);
@@ -98,7 +107,7 @@ OdRxObjectPtr ImportProperties::putAt(const OdString& key, OdRxObject* value, Od
 
 bool ImportProperties::has(const OdString& key) const
 {
-  return isComputed(key) || m_stored->has(key);
+  return key == OdString(kProgress) || isComputed(key) || m_stored->has(key);
 }
 
 OdUInt32 ImportProperties::numEntries() const
@@ -110,10 +119,11 @@ std::vector<OdString> ImportProperties::keys() const
 {
   std::vector<OdString> result;
   for (const OdString& key : m_stored->keys())
-    if (!isComputed(key))
+    if (!isComputed(key) && key != OdString(kProgress))
       result.push_back(key);
   for (const char* name : kComputed)
     result.push_back(OdString(name));
+  result.push_back(OdString(kProgress));
   return result;
 }
 

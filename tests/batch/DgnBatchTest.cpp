@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <new>
 #include <optional>
 #include <thread>
 
@@ -215,6 +216,9 @@ TEST_F(DgnBatchTest, FaultsDuringARunLoseNothing)
      "b.dgn    Error type: DGN file does not exist.\r\n"},
     {"the next source replaced", [&] { whileConverting(1, [&] { writeFile("SRC/b.dgn", "no longer a design file"); }); },
      notB, "b.dgn    Error type: No model exist.\r\n"},
+    // The report words no text for this code.
+    {"memory runs out while a model converts", [&] { whileConverting(2, [] { throw std::bad_alloc(); }); }, notB,
+     "b.dgn    Model name:Default    Error type:\r\n"},
     // What is left of a truncated file converts, or its model fails: the run goes on either way.
     {"the source truncated while it converts", [&] {
        whileConverting(1, [&] { ASSERT_TRUE(QFile::resize(sourceFile("a.dgn"), 4000)); });

@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <new>
+
 namespace {
 
 // Each test converts into a temporary-files location of its own.
@@ -123,6 +125,13 @@ TEST_F(DgnConversionTest, FailuresGiveTheirCodeAndSetTheOutputPathOnceItIsKnown)
   empty->runDatabase = nullptr;
   EXPECT_EQ(convertDesignModel(empty, dgn, CFxString("Default"), output, false, true), 1);
 
+  // An importer that lets memory running out leave it: reported as the module reports it.
+  struct NoMemory : RecordingImporter {
+    int importDgn() override { throw std::bad_alloc(); }
+  };
+  RecordingImporterPtr noMemory = OdRxObjectImpl<NoMemory>::createObject();
+  EXPECT_EQ(convertDesignModel(noMemory, dgn, CFxString("Default"), output, false, true), kDgnImportOutOfMemory);
+
   RecordingImporterPtr wrongKind = importer();
   wrongKind->runDatabase = OdRxObjectImpl<OdRxVariant>::createObject();
   EXPECT_THROW(convertDesignModel(wrongKind, dgn, CFxString("Default"), output, false, true),
@@ -132,7 +141,7 @@ TEST_F(DgnConversionTest, FailuresGiveTheirCodeAndSetTheOutputPathOnceItIsKnown)
   ASSERT_TRUE(QDir().mkpath(folder() + "/plan_Default_mm.dwg"));
   EXPECT_EQ(convertDesignModel(importer(), dgn, CFxString("Default"), output, false, true), 1);
 
-  for (RecordingImporterPtr* used : {&missing, &password, &empty, &wrongKind})
+  for (RecordingImporterPtr* used : {&missing, &password, &empty, &noMemory, &wrongKind})
     EXPECT_EQ((*used)->numRefs(), 1) << "every exit lets go of the importer";
 }
 

@@ -7,6 +7,8 @@
 
 #include <QTranslator>
 
+#include <new>
+
 namespace {
 
 class CommandBodyTest : public DialogTest {
@@ -77,7 +79,7 @@ TEST_F(CommandBodyTest, AnExistingBlockIsNamedFirstAndChoicesLeftForLaterHandOnl
                                          "\n", "DGN File imported as block"}));
 }
 
-TEST_F(CommandBodyTest, AFailedConversionSaysSoOnceAndALostCommandLineEndsWithTheErrorStatus)
+TEST_F(CommandBodyTest, AFailedConversionSaysSoAndWhyWhenMemoryRanOutAndALostCommandLineEndsWithTheErrorStatus)
 {
   document->database()->setInsertionUnits(OdDb::kUnitsInches);
   const int status = run([this](CDgnImportDlg& dialog) {
@@ -91,7 +93,16 @@ TEST_F(CommandBodyTest, AFailedConversionSaysSoOnceAndALostCommandLineEndsWithTh
   EXPECT_EQ(document->database()->getInsertionUnits(), OdDb::kUnitsInches);
   EXPECT_FALSE(QFileInfo::exists(conversionFolderPath()));
 
+  // Memory runs out while the module converts: the host goes on, told why.
   samplePlan();
+  services.appServices.whileConverting = [] { throw std::bad_alloc(); };
+  userIO.printed.clear();
+  EXPECT_EQ(run(clickOk), 5100);
+  services.appServices.whileConverting = nullptr;
+  EXPECT_TRUE(services.invoked.empty());
+  EXPECT_EQ(userIO.printed,
+            (QStringList{"Failed to import the DGN design model.", "Not enough memory to convert " + plan + "."}));
+
   const int lost = run([this](CDgnImportDlg& dialog) {
     document->setUserIO(nullptr); // the document loses its command line
     clickOk(dialog);

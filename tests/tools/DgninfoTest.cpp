@@ -16,7 +16,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
+
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -210,6 +215,97 @@ TEST(Dgninfo, RefusesWhatIsNotADesignFileAndBadUsage)
   EXPECT_EQ(runProcess(kDgninfo, {}).code, 2);
   EXPECT_EQ(runProcess(kDgninfo, {garbage, "--convert"}).code, 2);
   EXPECT_EQ(runProcess(kDgninfo, {garbage, "--frobnicate"}).code, 2);
+}
+
+// Under a limit on its address space that the sample converts within, a file of a million lines
+// runs out of memory: dgninfo says so and leaves no drawing, whether the import or the writing ran
+// out.
+TEST(Dgninfo, SaysWhenMemoryRunsOutAndLeavesNoDrawing)
+{
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address checker needs more address space than any such limit";
+#endif
+  QTemporaryDir dir;
+  const QString plan = DGN_SOURCE_DIR "/samples/plan.dgn", big = dir.filePath("big.dgn"), out = dir.filePath("out.dxf");
+  const auto convertWithin = [&](qint64 bytes, const QString& file) {
+    return runProcess("prlimit", {"--core=0", "--as=" + QString::number(bytes), kDgninfo, file, "--convert", out});
+  };
+  constexpr qint64 kStep = 16 << 20, kMost = qint64(4) << 30;
+  qint64 limit = 4 * kStep;
+  while (limit < kMost && convertWithin(limit, plan).code != 0)
+    limit += kStep;
+  ASSERT_LT(limit, kMost) << "the sample converts under some limit";
+  V7Writer w(false, V7Writer::Units{});
+  for (int32_t i = 0; i < 1000000; ++i)
+    w.add(w.line({i, 0}, {i, 1000}));
+  ASSERT_TRUE(w.save(big.toStdString()));
+  QFile::remove(out);
+  const ProcessRun run = convertWithin(limit + 2 * kStep, big);
+  EXPECT_EQ(run.code, 4) << run.err.toStdString();
+  EXPECT_EQ(run.err, "dgninfo: not enough memory to convert " + big + "\n");
+  EXPECT_FALSE(QFileInfo::exists(out));
+}
+
+// Runs dgninfo with a terminal as its standard output and error, and answers what the terminal
+// showed, with the terminal's line ends made plain again.
+QByteArray onATerminal(const QStringList& args, const QStringList& environment)
+{
+  std::vector<QByteArray> strings{QFile::encodeName(kDgninfo)};
+  for (const QString& arg : args)
+    strings.push_back(arg.toLocal8Bit());
+  const size_t argc = strings.size();
+  for (const QString& variable : QProcessEnvironment::systemEnvironment().toStringList() + environment)
+    strings.push_back(variable.toLocal8Bit());
+  std::vector<char*> argv, envp;
+  for (size_t i = 0; i < strings.size(); ++i)
+    (i < argc ? argv : envp).push_back(strings[i].data());
+  argv.push_back(nullptr);
+  envp.push_back(nullptr);
+  int terminal = -1;
+  const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+  if (child == 0) {
+    ::execve(argv[0], argv.data(), envp.data());
+    ::_exit(127);
+  }
+  EXPECT_GT(child, 0);
+  QByteArray shown;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(terminal, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR);)
+    shown.append(buffer, int(std::max<ssize_t>(n, 0)));
+  ::close(terminal); // reading ends with EIO once the program has closed its side
+  int status = -1;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << shown.constData();
+  return shown.replace("\r\n", "\n");
+}
+
+// A conversion shows how far it has read on a terminal, on a line of its own that it clears at the
+// end, and nothing of it elsewhere: the delay before the first line, a second, is made none here
+// so that the line appears however fast the machine.
+TEST(Dgninfo, ShowsProgressOnATerminalOnlyAndClearsIt)
+{
+  QTemporaryDir dir;
+  const QString plan = DGN_SOURCE_DIR "/samples/plan.dgn";
+  const QStringList args{plan, "--convert", dir.filePath("plan.dxf")};
+  const QString noDelay = "DGNINFO_PROGRESS_DELAY_MS=0";
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("DGNINFO_PROGRESS_DELAY_MS", "0");
+  const ProcessRun piped = runProcess(kDgninfo, args, env);
+  ASSERT_EQ(piped.code, 0);
+  EXPECT_EQ(piped.err, "");
+  EXPECT_FALSE(piped.out.contains("reading")) << piped.out.toStdString();
+
+  QString shown = QString::fromLocal8Bit(onATerminal(args, {noDelay}));
+  static const QRegularExpression progress("\r(reading " + QRegularExpression::escape(plan) +
+                                           ": [0-9]+ elements, [0-9]+%) *(\r *\r)?");
+  qsizetype lines = 0, cleared = 0;
+  for (auto it = progress.globalMatch(shown); it.hasNext(); ++lines) {
+    const auto match = it.next();
+    cleared += match.captured(2).size() > match.captured(1).size() + 1;
+  }
+  EXPECT_GE(lines, 1) << shown.toStdString();
+  EXPECT_EQ(cleared, 1) << "the last line is blanked out whole";
+  EXPECT_EQ(shown.remove(progress), piped.out) << "the rest as it is elsewhere";
 }
 
 // How far the ink spans the page (the larger share of its width and height) and how many pixels

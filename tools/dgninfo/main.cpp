@@ -11,12 +11,20 @@
 #include <RxDynamicLinker.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <future>
 #include <iostream>
 #include <map>
+#include <new>
+#include <system_error>
+
+#include <unistd.h>
 
 using namespace importer_properties;
 
@@ -146,10 +154,66 @@ void printElementCounts(const ElementStatistics& statistics, bool converted)
   }
 }
 
-int convert(OdDgnImport* importer, const CFxString& model, const QString& out, bool explodeTextNodes)
+// Exit code and message when memory runs out; no part of a drawing is left.
+int notEnoughMemory(const QString& file)
 {
-  putImportOptions(importer, model, explodeTextNodes);
-  const int result = importer->importDgn();
+  std::cerr << "dgninfo: not enough memory to convert " << file.toStdString() << "\n";
+  return 4;
+}
+
+// "reading FILE: N elements, P%" from the importer's "ImportProgress" ("ELEMENTS;BYTES;FILEBYTES").
+std::string progressLine(const QString& file, const QString& progress)
+{
+  const QStringList parts = progress.split(QLatin1Char(';'));
+  const qulonglong bytes = parts.value(1).toULongLong(), fileBytes = parts.value(2).toULongLong();
+  const qulonglong percent = fileBytes ? std::min<qulonglong>(100, bytes * 100 / fileBytes) : 0;
+  return "reading " + file.toStdString() + ": " + std::to_string(parts.value(0).toULongLong()) + " elements, " +
+         std::to_string(percent) + "%";
+}
+
+// How long an import runs before its progress is shown: a second, so that quick ones show none.
+// DGNINFO_PROGRESS_DELAY_MS changes it, for tests only.
+std::chrono::milliseconds progressDelay()
+{
+  bool set = false;
+  const int ms = qEnvironmentVariableIntValue("DGNINFO_PROGRESS_DELAY_MS", &set);
+  return std::chrono::milliseconds(set ? ms : 1000);
+}
+
+// Imports; where standard error is a terminal, on a thread of its own while this one shows on a
+// line of its own how far the import has read, and clears that line at the end. Elsewhere the
+// output stays as it always was.
+int importShowingProgress(OdDgnImport* importer, const QString& file)
+{
+  if (!::isatty(STDERR_FILENO))
+    return importer->importDgn();
+  std::future<int> running;
+  try {
+    running = std::async(std::launch::async, [importer] { return importer->importDgn(); });
+  } catch (const std::system_error&) {
+    return importer->importDgn(); // no thread to spare: no progress either
+  }
+  const auto shownFrom = std::chrono::steady_clock::now() + progressDelay();
+  size_t shown = 0;
+  do {
+    if (std::chrono::steady_clock::now() < shownFrom)
+      continue;
+    // The one property that may be read while the import runs.
+    const std::string line = progressLine(file, CFxString(getString(importer, OdString("ImportProgress"))).toQString());
+    std::cerr << '\r' << line << std::string(shown > line.size() ? shown - line.size() : 0, ' ') << std::flush;
+    shown = std::max(shown, line.size());
+  } while (running.wait_for(std::chrono::milliseconds(200)) != std::future_status::ready);
+  if (shown)
+    std::cerr << '\r' << std::string(shown, ' ') << '\r' << std::flush;
+  return running.get();
+}
+
+int convert(OdDgnImport* importer, const Options& options, const CFxString& model)
+{
+  putImportOptions(importer, model, options.explodeTextNodes);
+  const int result = importShowingProgress(importer, options.file);
+  if (result == kDgnImportOutOfMemory)
+    return notEnoughMemory(options.file);
   if (result != 0) {
     std::cerr << "dgninfo: the import failed with code " << result << "\n";
     return 3;
@@ -160,12 +224,20 @@ int convert(OdDgnImport* importer, const CFxString& model, const QString& out, b
     std::cout << "left out: " << count << " " << what.toStdString() << "\n";
   OdDbDatabasePtr database = getObject(importer, OdString("Database"));
   CFxFileBufPtr stream = CFxFileBuf::createObject();
+  const QString& out = options.convertTo;
   if (database.isNull() || !stream->Open(out, Oda::kFileWrite, Oda::kCreateAlways, Oda::kShareDenyNo)) {
     std::cerr << "dgninfo: cannot write " << out.toStdString() << "\n";
     return 3;
   }
-  database->writeFile(stream.get(), OdDb::kDwg, OdDb::kDHL_1032, false, 16);
-  stream->Close();
+  try {
+    database->writeFile(stream.get(), OdDb::kDwg, OdDb::kDHL_1032, false, 16);
+    stream->Close();
+  } catch (const std::bad_alloc&) {
+    stream.release();
+    database.release();
+    QFile::remove(out);
+    return notEnoughMemory(options.file);
+  }
   return 0;
 }
 
@@ -201,7 +273,7 @@ int run(const Options& options)
     return 0;
   }
   queryMeasurementUnits(importer.get(), models.front(), !options.subUnits);
-  return convert(importer.get(), models.front(), options.convertTo, options.explodeTextNodes);
+  return convert(importer.get(), options, models.front());
 }
 
 } // namespace
@@ -222,5 +294,7 @@ int main(int argc, char** argv)
   } catch (const OdError& e) {
     std::cerr << "dgninfo: " << CFxString(e.description()).toQString().toStdString() << "\n";
     return 3;
+  } catch (const std::bad_alloc&) {
+    return notEnoughMemory(options.file);
   }
 }

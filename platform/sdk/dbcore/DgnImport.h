@@ -10,7 +10,7 @@ class OdDgnImport : public OdRxObject {
 public:
   // Converts the design model "DesignModel" of the file "DgnPath" into a new database, answered
   // as "Database". 0 on success; 1 a general failure, 3 a file that cannot be opened, 4 a file
-  // that is not a readable design file.
+  // that is not a readable design file, 5 memory ran out (no database is left behind).
   virtual int importDgn() = 0;
   virtual OdRxDictionaryPtr properties() = 0;
 };
@@ -27,4 +27,4 @@ typedef OdSmartPtr<OdDgnImportModule> OdDgnImportModulePtr;
 
 // Import results.
 enum OdDgnImportResult { kDgnImportOk = 0, kDgnImportFailure = 1, kDgnImportBadPassword = 2,
-                         kDgnImportCannotOpen = 3, kDgnImportInvalidFile = 4 };
+                         kDgnImportCannotOpen = 3, kDgnImportInvalidFile = 4, kDgnImportOutOfMemory = 5 };
