@@ -154,6 +154,8 @@ const struct {
   {"nested_shared_cells.dgn", [] { return nestedSharedCells(6, 30); }},
   // Definitions of 750 instances, about as many as a definition's word count can take in.
   {"nested_shared_cells_1mb.dgn", [] { return nestedSharedCells(8, 750); }},
+  // A chain of definitions, each holding one instance of the one before.
+  {"chained_shared_cells.dgn", [] { return nestedSharedCells(20000, 1); }},
   {"nested_headers.dgn", nestedHeaders},
 };
 

@@ -435,12 +435,21 @@ void Converter::place(OdDbBlockTableRecord& owner, const Display& display, const
   }
   const OdDbObjectId definition = m_definitions.at(nameKey(cell.name));
   // A definition that would come to hold itself, directly or through others, cannot be drawn.
-  if (owner.objectId() != m_modelSpace->objectId() && reaches(definition, owner.objectId())) {
+  // While the file streams in, only a block still being filled can come to hold itself: a
+  // finished block reaches finished blocks only, and the blocks being filled each hold the next.
+  // The instances placed after the file, whose definitions came late, may close a loop anywhere.
+  const bool loop = m_open.empty() ? reaches(definition, owner.objectId()) : filling(definition);
+  if (owner.objectId() != m_modelSpace->objectId() && loop) {
     ++m_stats.malformed;
     return;
   }
   m_uses[owner.objectId()].push_back(definition);
   m_maker.reference(owner, display, definition, cell.origin, placement);
+}
+
+bool Converter::filling(OdDbObjectId block) const
+{
+  return std::any_of(m_open.begin(), m_open.end(), [block](const Open& o) { return o.block && o.block->objectId() == block; });
 }
 
 bool Converter::reaches(OdDbObjectId from, OdDbObjectId to) const

@@ -98,6 +98,8 @@ private:
   void place(OdDbBlockTableRecord& owner, const Display& display, const SharedCell& cell);
   // Whether block `from` draws block `to`, through the references placed so far.
   bool reaches(OdDbObjectId from, OdDbObjectId to) const;
+  // Whether `block` is a cell or shared cell definition still being filled.
+  bool filling(OdDbObjectId block) const;
 
   void onSettings(const Element&) {}
   void onColorTable(const Element& e);
