@@ -452,15 +452,18 @@ bool Converter::filling(OdDbObjectId block) const
   return std::any_of(m_open.begin(), m_open.end(), [block](const Open& o) { return o.block && o.block->objectId() == block; });
 }
 
-bool Converter::reaches(OdDbObjectId from, OdDbObjectId to) const
+bool Converter::reaches(OdDbObjectId from, OdDbObjectId to)
 {
   std::vector<OdDbObjectId> todo{from};
   std::set<OdDbObjectId> seen;
   while (!todo.empty()) {
     const OdDbObjectId block = todo.back();
     todo.pop_back();
-    if (block == to)
+    // Past its budget the search answers yes: the instance is left out and counted, rather than
+    // a file of late instances in long chains taking minutes.
+    if (block == to || m_searchBudget == 0)
       return true;
+    --m_searchBudget;
     if (!seen.insert(block).second)
       continue;
     const auto used = m_uses.find(block);

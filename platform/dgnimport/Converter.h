@@ -97,7 +97,7 @@ private:
   OdDbBlockTableRecordPtr newBlock(const OdString& name, const char16_t* fallback, const OdGePoint3d& origin);
   void place(OdDbBlockTableRecord& owner, const Display& display, const SharedCell& cell);
   // Whether block `from` draws block `to`, through the references placed so far.
-  bool reaches(OdDbObjectId from, OdDbObjectId to) const;
+  bool reaches(OdDbObjectId from, OdDbObjectId to);
   // Whether `block` is a cell or shared cell definition still being filled.
   bool filling(OdDbObjectId block) const;
 
@@ -137,6 +137,7 @@ private:
   std::map<std::u16string, OdDbObjectId> m_definitions; // shared cell definitions by upper-case name
   std::vector<PendingInstance> m_pending;
   std::map<OdDbObjectId, std::vector<OdDbObjectId>> m_uses; // the blocks each block references
+  uint64_t m_searchBudget = 5000000;                         // blocks all searches of m_uses may visit
   ConversionStats m_stats;
   Handler m_handlers[128] = {};
 };
