@@ -90,10 +90,12 @@ void Mesh::cap(std::vector<int> outline)
     return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
   };
   std::vector<int> left = outline;
+  size_t from = 0; // the search goes on where the last ear was: a convex outline finds each at once
   while (left.size() > 3) {
     const size_t n = left.size();
     size_t ear = n;
-    for (size_t i = 0; i < n && ear == n; ++i) {
+    for (size_t k = 0; k < n && ear == n; ++k) {
+      const size_t i = (from + k) % n;
       const OdGePoint2d a = flat(left[(i + n - 1) % n]), b = flat(left[i]), c = flat(left[(i + 1) % n]);
       if (turn(a, b, c) <= 0.0)
         continue;
@@ -111,6 +113,7 @@ void Mesh::cap(std::vector<int> outline)
       break; // an outline that crosses itself: the rest as a fan
     face(left[(ear + n - 1) % n], left[ear], left[(ear + 1) % n]);
     left.erase(left.begin() + long(ear));
+    from = ear > 0 ? ear - 1 : 0;
   }
   for (size_t i = 1; i + 1 < left.size(); ++i)
     face(left[0], left[i], left[i + 1]);
