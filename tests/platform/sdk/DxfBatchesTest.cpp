@@ -111,12 +111,10 @@ TEST(DxfBatches, ALargeDrawingHasItsEntitiesInOrderAndUniqueHandlesItsOwnInSeque
   OdDbBlockReferencePtr insert = append<OdDbBlockReference>(db->getModelSpaceId());
   insert->blockTableRecord = big;
   expected.push_back(insert->getHandle());
-  OdStaticRxObject<MemoryStream> stream;
-  db->writeFile(&stream, OdDb::kDxf, OdDb::kDHL_1032);
 
   // The records that are not database objects take handles from one counter, in file order; no
   // handle comes twice, and the header's seed lies above them all.
-  std::istringstream in(stream.data);
+  std::istringstream in(dxfOf(*db));
   std::string code, value, type, seed, extents;
   std::vector<OdDbHandle> entities, own, blockRecords;
   std::set<OdDbHandle> all;

@@ -65,6 +65,14 @@ OdSmartPtr<T> append(OdDbObjectId owner)
   return entity;
 }
 
+// The drawing `db` as DXF text.
+inline std::string dxfOf(OdDbDatabase& db, int precision = 16)
+{
+  OdStaticRxObject<MemoryStream> stream;
+  db.writeFile(&stream, OdDb::kDxf, OdDb::kDHL_1032, false, precision);
+  return stream.data;
+}
+
 // One of each entity kind in model space, a block "Door" with a line and a circle that model
 // space references twice (the second time through the nested block "Wing"), and a circle in
 // paper space. Names are chosen for the tests that look them up.
@@ -188,12 +196,7 @@ struct SampleDrawing {
     sheet->radius = 1.0;
   }
 
-  std::string write(int precision = 16) const
-  {
-    OdStaticRxObject<MemoryStream> stream;
-    db->writeFile(&stream, OdDb::kDxf, OdDb::kDHL_1032, false, precision);
-    return stream.data;
-  }
+  std::string write(int precision = 16) const { return dxfOf(*db, precision); }
 };
 
 // A Python with ezdxf (the system one carries it), or empty.

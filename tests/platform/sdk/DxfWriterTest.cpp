@@ -177,9 +177,7 @@ TEST_F(DxfWriter, SizeGrowsLinearlyWithTheEntities)
       line->start = {i * 0.1, i * 0.2, 0.0};
       line->end = {i * 0.3, -i * 0.7, 1.5};
     }
-    OdStaticRxObject<MemoryStream> stream;
-    db->writeFile(&stream, OdDb::kDxf, OdDb::kDHL_1032);
-    return double(stream.data.size());
+    return double(dxfOf(*db).size());
   };
   const double ratio = write(200000) / write(50000);
   EXPECT_GT(ratio, 3.5);
@@ -253,9 +251,7 @@ TEST_F(DxfWriter, ExtentsTakeBlocksThroughAnyNestingAndEndOnCycles)
   for (const auto& c : cases) {
     OdDbDatabasePtr db = make<OdDbDatabase>();
     c.draw(*db, db->getModelSpaceId());
-    OdStaticRxObject<MemoryStream> stream;
-    db->writeFile(&stream, OdDb::kDxf, OdDb::kDHL_1032);
-    std::istringstream in(stream.data);
+    std::istringstream in(dxfOf(*db));
     std::string code, value, extents;
     while (std::getline(in, code) && std::getline(in, value) && value != "ENDSEC")
       if (code == "9" && (value == "$EXTMIN" || value == "$EXTMAX"))
