@@ -279,7 +279,7 @@ void Converter::onLinear(const Element& e)
 void Converter::onCurve(const Element& e, bool inChain)
 {
   const MicroStationCurve curve = MicroStationCurve::through(m_points);
-  if (!curve.empty() && !inChain) {
+  if (!curve.empty() && !inChain && !collecting(Kind::Swept)) {
     m_maker.curve(target(), Display::of(e), curve);
     return;
   }

@@ -505,6 +505,12 @@ TEST_F(DgnModuleTest, SurfacesSolidsAndConesBecomeMeshesOnTheExactSurface)
                                      w.arc(0, 90, 10000, 10000, 30000, 0, rule)}; // meets only the first
   for (const auto& [r, z] : {std::make_pair(20000, 0), std::make_pair(40000, 0), std::make_pair(30000, 10000)})
     elbow.push_back(w.arc(0, 90, r, r, 0, 0, rule, z));
+  const auto alongX = [](int32_t z) { // MicroStation curve points: the two at each end only steer it
+    std::vector<V7Writer::P> points;
+    for (int32_t x = 0; x < 10; ++x)
+      points.push_back({x * 10000, 0, z});
+    return points;
+  };
   const auto onElbow = [&](const OdGePoint3d& p) {
     const double tube = std::fabs(std::hypot(std::hypot(p.x, p.y) - 3, p.z) - 1) + (p.x < -1e-9 || p.y < -1e-9);
     const auto cap = [&](double along, double across) { return std::fabs(across) + (std::hypot(along - 3, p.z) > 1 + 1e-9); };
@@ -558,6 +564,10 @@ TEST_F(DgnModuleTest, SurfacesSolidsAndConesBecomeMeshesOnTheExactSurface)
      15 * M_PI + 12},
     {"an elbow: a solid of revolution of type 8, turned about the rule arc that meets its circles",
      w.swept(19, 8, 1, elbow), onElbow, 3 * M_PI * M_PI + 2 * M_PI},
+    {"a surface of projection between two curves along x, 5 m apart in z, drawn from x = 2 to 7",
+     w.swept(18, 0, 1, {w.vertices(11, alongX(0)), w.vertices(11, alongX(50000))}),
+     [](const OdGePoint3d& p) { return std::fabs(p.y) + (p.x < 2 - 1e-9 || p.x > 7 + 1e-9 || p.z < 0 || p.z > 5); },
+     25},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
