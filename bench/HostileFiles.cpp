@@ -84,6 +84,24 @@ Bytes oneExtremeSurface()
   return w.bytes();
 }
 
+// Planes trimmed by boundaries of 8,000 points a wavy circle: every corner of every cell is told
+// inside or outside of them.
+Bytes longBoundaries()
+{
+  V7Writer w(true, {});
+  V7Surface s;
+  s.rows = {{{0, 0, 0}, {100000, 0, 0}}, {{0, 100000, 0}, {100000, 100000, 0}}};
+  std::vector<std::pair<double, double>> boundary;
+  for (int i = 0; i < 8000; ++i) {
+    const double t = 2 * M_PI * i / 8000, r = 0.3 + 0.1 * std::sin(40 * t);
+    boundary.push_back({0.5 + r * std::cos(t), 0.5 + r * std::sin(t)});
+  }
+  s.boundaries = {boundary};
+  for (int i = 0; i < 10; ++i)
+    w.add(w.surface(s));
+  return w.bytes();
+}
+
 // A solid and a surface of revolution about the z axis: a profile of 3000 points a few hundred UOR
 // across, 1e6 UOR from the axis, turned a quarter turn by a rule arc of that radius.
 Bytes longProfileFarRules()
@@ -156,6 +174,7 @@ const struct {
   {"nested_shared_cells_1mb.dgn", [] { return nestedSharedCells(8, 750); }},
   // A chain of definitions, each holding one instance of the one before.
   {"chained_shared_cells.dgn", [] { return nestedSharedCells(20000, 1); }},
+  {"long_boundaries.dgn", longBoundaries},
   {"nested_headers.dgn", nestedHeaders},
 };
 

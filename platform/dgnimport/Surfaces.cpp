@@ -40,18 +40,45 @@ size_t spanOf(const std::vector<double>& knots, int p, size_t count, double t)
   return span;
 }
 
-// Even-odd: inside an odd number of the polygons.
-bool inside(const std::vector<std::vector<OdGePoint2d>>& polygons, const OdGePoint2d& p)
-{
-  bool in = false;
-  for (const auto& polygon : polygons)
-    for (size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
-      const OdGePoint2d &a = polygon[i], &b = polygon[j];
+// Even-odd: inside an odd number of the polygons. The polygons' edges are sorted into bands of v
+// once, so that each point looks at the edges of its own band only: boundaries of thousands of
+// points are asked about every corner of every cell.
+class Region {
+public:
+  explicit Region(const std::vector<std::vector<OdGePoint2d>>& polygons)
+  {
+    for (const auto& polygon : polygons)
+      for (size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++)
+        m_edges.push_back({polygon[i], polygon[j]});
+    m_bands.resize(std::min<size_t>(kBands, std::max<size_t>(1, m_edges.size())));
+    for (size_t e = 0; e < m_edges.size(); ++e) {
+      const auto [low, high] = std::minmax(m_edges[e].a.y, m_edges[e].b.y);
+      for (size_t band = bandOf(low); band <= bandOf(high); ++band)
+        m_bands[band].push_back(e);
+    }
+  }
+  bool inside(const OdGePoint2d& p) const
+  {
+    bool in = false;
+    for (size_t e : m_bands[bandOf(p.y)]) {
+      const OdGePoint2d &a = m_edges[e].a, &b = m_edges[e].b;
       if ((a.y > p.y) != (b.y > p.y) && p.x < a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y))
         in = !in;
     }
-  return in;
-}
+    return in;
+  }
+
+private:
+  static constexpr size_t kBands = 64; // few enough that edges across many stay cheap to hold
+  struct Edge {
+    OdGePoint2d a, b;
+  };
+  // Parameters run from 0 to 1.
+  size_t bandOf(double v) const { return std::min(m_bands.size() - 1, size_t(std::clamp(v, 0.0, 1.0) * double(m_bands.size()))); }
+
+  std::vector<Edge> m_edges;
+  std::vector<std::vector<size_t>> m_bands;
+};
 
 // Parameters from 0 to 1: `steps` equal ones in each piece, or `kMaxGrid` in all where the
 // pieces are too many for that.
@@ -298,7 +325,8 @@ Mesh surfaceMesh(const BSplineSurface& s, const std::vector<std::vector<OdGePoin
   Mesh mesh;
   mesh.coarse = coarse;
   std::vector<int> index(grid.size(), -1);
-  const auto kept = [&](const OdGePoint2d& p) { return boundaries.empty() || inside(boundaries, p) == outsideRemoved; };
+  const Region region(boundaries);
+  const auto kept = [&](const OdGePoint2d& p) { return boundaries.empty() || region.inside(p) == outsideRemoved; };
   const auto vertex = [&](size_t i, size_t j) {
     int& v = index[j * us.size() + i];
     if (v < 0)
