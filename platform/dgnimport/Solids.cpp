@@ -16,6 +16,8 @@ constexpr double kMeetingTolerances = 5.0;
 // Surface and solid types that turn their boundaries about an axis: surfaces and solids of
 // revolution as MicroStation numbers them, and volumes of revolution as older files number solids.
 constexpr int kRevolution = 8, kVolumeOfRevolution = 11, kSolidOfRevolution = 1;
+// Rules are looked for after the boundaries from the one before a boundary to this many after it.
+constexpr size_t kRulesAround = 3, kFewRules = 64;
 
 OdGeVector3d cross(const OdGeVector3d& a, const OdGeVector3d& b)
 {
@@ -101,12 +103,12 @@ void SweptShape::addBoundaryElement(const std::vector<OdGePoint3d>& points, cons
 std::vector<std::vector<OdGePoint3d>> SweptShape::outlines(double tolerance) const
 {
   std::vector<std::vector<OdGePoint3d>> out;
-  for (const Boundary& b : m_boundaries) {
+  for (size_t k = 0; k < m_boundaries.size(); ++k) {
     std::vector<OdGePoint3d>& points = out.emplace_back();
-    for (const Piece& piece : b) {
+    for (const Piece& piece : m_boundaries[k]) {
       std::vector<OdGePoint3d> stroked;
       if (piece.conic)
-        stroked = strokeThroughRules(*piece.conic, tolerance);
+        stroked = strokeThroughRules(*piece.conic, k, tolerance);
       for (const OdGePoint3d& p : piece.conic ? stroked : piece.points)
         if (points.empty() || !(points.back() == p))
           points.push_back(p);
@@ -115,7 +117,19 @@ std::vector<std::vector<OdGePoint3d>> SweptShape::outlines(double tolerance) con
   return out;
 }
 
-std::vector<OdGePoint3d> SweptShape::strokeThroughRules(const Conic& c, double tolerance) const
+SweptShape::Rules SweptShape::rulesNear(size_t boundary) const
+{
+  // Rules follow the boundary they lead to: those of boundary k come after it or after the next.
+  // A shape of many rules has only those looked at, so that it costs what it weighs; one of a few
+  // has all, wherever it stores them.
+  if (m_rules.size() <= kFewRules)
+    return {m_rules.begin(), m_rules.end()};
+  const auto after = [](const Rule& r, size_t n) { return r.after < n; };
+  const auto from = std::lower_bound(m_rules.begin(), m_rules.end(), boundary, after);
+  return {from, std::lower_bound(from, m_rules.end(), boundary + kRulesAround + 1, after)};
+}
+
+std::vector<OdGePoint3d> SweptShape::strokeThroughRules(const Conic& c, size_t boundary, double tolerance) const
 {
   // Conics as finely as the whole shape needs, no finer: evenly, as circles are turned.
   const int steps = turnSteps(c.sweep, std::max(c.xAxis.length(), c.yAxis.length()), tolerance);
@@ -126,8 +140,9 @@ std::vector<OdGePoint3d> SweptShape::strokeThroughRules(const Conic& c, double t
   // rule arcs along the mesh's edges rather than across its faces.
   const double a2 = dot(c.xAxis, c.xAxis), b2 = dot(c.yAxis, c.yAxis);
   const auto turn = [](double t) { return t - 2.0 * kPi * std::floor(t / (2.0 * kPi)); }; // into [0, 2 pi)
-  for (const Rule& r : m_rules)
-    for (const OdGePoint3d& end : {r.arc.at(r.arc.start), r.arc.at(r.arc.start + r.arc.sweep)}) {
+  const Rules near = rulesNear(boundary);
+  for (auto r = near.first; r != near.second; ++r)
+    for (const OdGePoint3d& end : {r->arc.at(r->arc.start), r->arc.at(r->arc.start + r->arc.sweep)}) {
       if (!(a2 > 0.0 && b2 > 0.0 && c.sweep != 0.0))
         break;
       const OdGeVector3d d = end - c.center;
@@ -177,10 +192,11 @@ std::optional<Conic> SweptShape::axisBetween(const std::vector<OdGePoint3d>& a, 
     return (distanceToPolyline(p, a) <= reach && distanceToPolyline(q, b) <= reach) ||
            (distanceToPolyline(q, a) <= reach && distanceToPolyline(p, b) <= reach);
   };
+  const Rules near = rulesNear(next - 1);
   for (const bool rightAfter : {true, false})
-    for (const Rule& r : m_rules)
-      if ((r.after == next + 1) == rightAfter && meets(r.arc))
-        return r.arc;
+    for (auto r = near.first; r != near.second; ++r)
+      if ((r->after == next + 1) == rightAfter && meets(r->arc))
+        return r->arc;
   return std::nullopt;
 }
 

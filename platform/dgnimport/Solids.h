@@ -48,8 +48,12 @@ private:
     Conic arc;
     size_t after; // boundaries before it
   };
-  // Points along a boundary's conic within `tolerance`, through the rules' ends on it.
-  std::vector<OdGePoint3d> strokeThroughRules(const Conic& conic, double tolerance) const;
+  typedef std::pair<std::vector<Rule>::const_iterator, std::vector<Rule>::const_iterator> Rules;
+  // The rules that may meet boundary `boundary` (from 0): stored after it, the one before, or the
+  // few after; all of them when they are few.
+  Rules rulesNear(size_t boundary) const;
+  // Points along a conic of boundary `boundary` within `tolerance`, through the rules' ends on it.
+  std::vector<OdGePoint3d> strokeThroughRules(const Conic& conic, size_t boundary, double tolerance) const;
   // The rule arc that leads from outline `a` to outline `b` (boundary `next`), its ends on both
   // within `reach`; those stored right after `b` come first.
   std::optional<Conic> axisBetween(const std::vector<OdGePoint3d>& a, const std::vector<OdGePoint3d>& b, size_t next,
