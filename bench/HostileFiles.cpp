@@ -69,10 +69,10 @@ Bytes extremeSurface(const V7Writer& w, int seed)
   return w.surface(s);
 }
 
-Bytes extremeWeights()
+Bytes extremeWeights(int count)
 {
   V7Writer w(true, {});
-  for (int i = 0; i < 20; ++i)
+  for (int i = 0; i < count; ++i)
     w.add(extremeSurface(w, i));
   return w.bytes();
 }
@@ -166,7 +166,9 @@ const struct {
 } kFiles[] = {
   {"thin_ellipse_in_chain.dgn", thinEllipseInChain},
   {"coincident_poles.dgn", coincidentPoles},
-  {"extreme_weights.dgn", extremeWeights},
+  {"extreme_weights.dgn", [] { return extremeWeights(20); }},
+  // Past the file's vertex budget each takes the least an element may.
+  {"many_extreme_surfaces.dgn", [] { return extremeWeights(5000); }},
   {"one_extreme_surface.dgn", oneExtremeSurface},
   {"long_profile_far_rules.dgn", longProfileFarRules},
   {"nested_shared_cells.dgn", [] { return nestedSharedCells(6, 30); }},

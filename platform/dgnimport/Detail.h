@@ -31,11 +31,12 @@ public:
 
   static constexpr double kRelativeFloor = 1e-9;
   // The budget: vertices per byte of the file, within these bounds (a vertex of a mesh takes
-  // about 300 bytes of a drawing with its share of faces).
+  // about 300 bytes of a drawing with its share of faces, and twice that of memory while the
+  // drawing is written).
   static constexpr double kVerticesPerByte = 0.2;
-  static constexpr uint64_t kMinBudget = 30000, kMaxBudget = 4000000;
+  static constexpr uint64_t kMinBudget = 30000, kMaxBudget = 2000000;
   // No element takes more than this, nor less than kMinAllowance once the budget is spent.
-  static constexpr size_t kMaxAllowance = size_t(1) << 18, kMinAllowance = 289;
+  static constexpr size_t kMaxAllowance = size_t(1) << 18, kMinAllowance = 81;
   static constexpr double kCoarser = 10.0; // the tolerance's factor once the budget is spent
 
 private:
