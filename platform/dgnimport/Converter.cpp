@@ -13,8 +13,8 @@ namespace dgn {
 
 namespace {
 
-constexpr unsigned kInvisible = 0x0080;
-constexpr uint64_t kProgressEvery = 4096; // elements between updates of the progress // properties bit of elements not to be displayed
+constexpr unsigned kInvisible = 0x0080;     // properties bit of elements not to be displayed
+constexpr uint64_t kProgressEvery = 4096; // elements between updates of the progress
 // Element classes of the rule elements of 3D surfaces and solids: primary and construction rules.
 constexpr int kPrimaryRule = 4, kConstructionRule = 6;
 
@@ -79,19 +79,20 @@ bool Converter::run(const std::string& path, ConversionProgress* progress)
   std::error_code unknown;
   const std::uintmax_t bytes = std::filesystem::file_size(path, unknown);
   m_detail.setFileSize(unknown ? 0 : uint64_t(bytes));
+  const auto tell = [&] {
+    if (progress) {
+      progress->elements.store(m_stats.elements, std::memory_order_relaxed);
+      progress->bytes.store(reader.offset(), std::memory_order_relaxed);
+    }
+  };
   Element e;
   ElementReader::Status status;
   while ((status = reader.next(e)) == ElementReader::Status::Element) {
     element(e);
-    if (progress && m_stats.elements % kProgressEvery == 0) {
-      progress->elements.store(m_stats.elements, std::memory_order_relaxed);
-      progress->bytes.store(reader.offset(), std::memory_order_relaxed);
-    }
+    if (m_stats.elements % kProgressEvery == 0)
+      tell();
   }
-  if (progress) {
-    progress->elements.store(m_stats.elements, std::memory_order_relaxed);
-    progress->bytes.store(reader.offset(), std::memory_order_relaxed);
-  }
+  tell();
   m_stats.truncated = status != ElementReader::Status::End;
   while (!m_open.empty()) {
     Open last = std::move(m_open.back());
@@ -662,13 +663,13 @@ void Converter::addToSwept(const Element& e, const std::vector<OdGePoint3d>& poi
 void Converter::finishSwept(Open& o)
 {
   const double within = tolerance(kMeshTolerance, o.swept.bounds());
-  const std::vector<std::vector<OdGePoint3d>> outlines = o.swept.outlines(within);
   const Mesh mesh = budgeted(o.type, [&](size_t allowance) { return o.swept.mesh(within, allowance); });
   if (!mesh.empty()) {
     m_maker.mesh(target(), o.display, mesh);
     return;
   }
   // What cannot be swept keeps its boundaries.
+  const std::vector<std::vector<OdGePoint3d>> outlines = o.swept.outlines(within);
   m_stats.malformed += !outlines.empty();
   for (const auto& outline : outlines)
     m_maker.polyline(target(), o.display, outline, false, false);

@@ -23,10 +23,4 @@ size_t Detail::allowance() const
   return size_t(std::clamp<uint64_t>(left, kMinAllowance, kMaxAllowance));
 }
 
-void Detail::spend(size_t vertices, bool limited)
-{
-  m_used += vertices;
-  m_limited += limited;
-}
-
 } // namespace dgn

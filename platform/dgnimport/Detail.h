@@ -10,7 +10,7 @@ constexpr double kCurveTolerance = 1e-4, kMeshTolerance = 1e-3;
 
 // How finely one conversion draws curves and surfaces: each element to a tolerance relative to its
 // size, never finer than the file's coordinates can tell apart, and the whole file within a budget
-// of vertices that grows with its size. Past the budget the rest is drawn coarser and counted.
+// of vertices that grows with its size. Past the budget the rest is drawn coarser.
 class Detail {
 public:
   // `resolution`: one unit of resolution in drawing units.
@@ -24,9 +24,8 @@ public:
   double tolerance(double relative, double size, double magnitude) const;
   // The vertices one element may still take.
   size_t allowance() const;
-  // What an element took; `limited` when its allowance left it coarser than its tolerance.
-  void spend(size_t vertices, bool limited = false);
-  uint64_t limited() const { return m_limited; }
+  // What an element took.
+  void spend(size_t vertices) { m_used += vertices; }
   bool spent() const { return m_used >= m_budget; }
 
   static constexpr double kRelativeFloor = 1e-9;
@@ -41,7 +40,7 @@ public:
 
 private:
   double m_resolution;
-  uint64_t m_budget = kMinBudget, m_used = 0, m_limited = 0;
+  uint64_t m_budget = kMinBudget, m_used = 0;
 };
 
 } // namespace dgn

@@ -140,11 +140,9 @@ std::vector<OdGePoint3d> SweptShape::strokeThroughRules(const Conic& c, size_t b
   // rule arcs along the mesh's edges rather than across its faces.
   const double a2 = dot(c.xAxis, c.xAxis), b2 = dot(c.yAxis, c.yAxis);
   const auto turn = [](double t) { return t - 2.0 * kPi * std::floor(t / (2.0 * kPi)); }; // into [0, 2 pi)
-  const Rules near = rulesNear(boundary);
+  const Rules near = a2 > 0.0 && b2 > 0.0 && c.sweep != 0.0 ? rulesNear(boundary) : Rules{};
   for (auto r = near.first; r != near.second; ++r)
     for (const OdGePoint3d& end : {r->arc.at(r->arc.start), r->arc.at(r->arc.start + r->arc.sweep)}) {
-      if (!(a2 > 0.0 && b2 > 0.0 && c.sweep != 0.0))
-        break;
       const OdGeVector3d d = end - c.center;
       const double t = std::atan2(dot(d, c.yAxis) / b2, dot(d, c.xAxis) / a2) - c.start;
       const double u = (c.sweep > 0.0 ? turn(t) : -turn(-t)) / c.sweep;
