@@ -1,12 +1,14 @@
 #include "Chain.h"
 
+#include "DgnFormat.h"
+
 #include <cmath>
 
 namespace dgn {
 
 namespace {
 
-constexpr double kTurn = 2.0 * 3.14159265358979323846;
+constexpr double kTurn = 2.0 * kPi;
 
 ChainRun turnedRound(const ChainRun& run)
 {

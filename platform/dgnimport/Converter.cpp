@@ -1,5 +1,7 @@
 #include "Converter.h"
 
+#include "DgnFormat.h"
+
 #include <OdError.h>
 #include <RxObjectImpl.h>
 
@@ -48,27 +50,28 @@ Converter::Converter(OdDbDatabase* db, const ControlData& control, const std::st
     m_maker(m_symbology, m_options, control.is3d, m_detail),
     m_modelSpace(OdDbBlockTableRecord::cast(db->getModelSpaceId().openObject(OdDb::kForWrite).get()))
 {
+  using T = ElementType;
   // Settings, not drawing: control, digitizer, level symbology, projection and application data.
-  for (int t : {8, 9, 10, 56, 66})
+  for (int t : {T::DigitizerSetup, T::DesignFileHeader, T::LevelSymbology, T::Projection, T::ApplicationData})
     m_handlers[t] = &Converter::onSettings;
-  m_handlers[5] = &Converter::onColorTable;
-  for (int t : {3, 4, 6, 11, 22})
+  m_handlers[T::GroupData] = &Converter::onColorTable;
+  for (int t : {T::Line, T::LineString, T::Shape, T::Curve, T::PointString})
     m_handlers[t] = &Converter::onLinear;
-  m_handlers[15] = m_handlers[16] = &Converter::onConic;
-  m_handlers[17] = &Converter::onText;
-  m_handlers[7] = &Converter::onTextNode;
-  m_handlers[12] = m_handlers[14] = &Converter::onComplex;
-  m_handlers[2] = &Converter::onCell;
-  m_handlers[34] = &Converter::onSharedCellDefinition;
-  m_handlers[35] = &Converter::onSharedCellInstance;
-  m_handlers[27] = &Converter::onSplineHeader;
-  m_handlers[21] = &Converter::onPoles;
-  m_handlers[26] = m_handlers[28] = &Converter::onFractions;
-  m_handlers[24] = &Converter::onSurfaceHeader;
-  m_handlers[25] = &Converter::onBoundary;
-  m_handlers[18] = m_handlers[19] = &Converter::onSweptHeader;
-  m_handlers[23] = &Converter::onCone;
-  m_handlers[36] = &Converter::onMultiLine;
+  m_handlers[T::Ellipse] = m_handlers[T::Arc] = &Converter::onConic;
+  m_handlers[T::Text] = &Converter::onText;
+  m_handlers[T::TextNode] = &Converter::onTextNode;
+  m_handlers[T::ComplexChain] = m_handlers[T::ComplexShape] = &Converter::onComplex;
+  m_handlers[T::Cell] = &Converter::onCell;
+  m_handlers[T::SharedCellDefinition] = &Converter::onSharedCellDefinition;
+  m_handlers[T::SharedCell] = &Converter::onSharedCellInstance;
+  m_handlers[T::BSplineCurveHeader] = &Converter::onSplineHeader;
+  m_handlers[T::BSplinePoles] = &Converter::onPoles;
+  m_handlers[T::BSplineKnots] = m_handlers[T::BSplineWeights] = &Converter::onFractions;
+  m_handlers[T::BSplineSurfaceHeader] = &Converter::onSurfaceHeader;
+  m_handlers[T::BSplineSurfaceBoundary] = &Converter::onBoundary;
+  m_handlers[T::Surface] = m_handlers[T::Solid] = &Converter::onSweptHeader;
+  m_handlers[T::Cone] = &Converter::onCone;
+  m_handlers[T::MultiLine] = &Converter::onMultiLine;
 }
 
 bool Converter::run(const std::string& path, ConversionProgress* progress)
@@ -100,7 +103,7 @@ bool Converter::run(const std::string& path, ConversionProgress* progress)
     finish(last);
   }
   // Instances may come before their definition; those whose definition never came are left out.
-  m_maker.setSource(35);
+  m_maker.setSource(ElementType::SharedCell);
   for (const PendingInstance& p : m_pending) {
     if (m_definitions.count(nameKey(p.cell.name)))
       place(*p.owner, p.display, p.cell);
@@ -187,7 +190,8 @@ void Converter::element(const Element& e)
       o.words -= long(e.size() / 2);
   }
   const bool skipping = !m_open.empty() && m_open.back().kind == Kind::Skip;
-  if (e.isDeleted() || skipping || (m_options.skipInvisible && e.type() != 9 && e.type() != 5 &&
+  if (e.isDeleted() || skipping || (m_options.skipInvisible && e.type() != ElementType::DesignFileHeader &&
+                                    e.type() != ElementType::GroupData &&
                                     (e.properties() & kInvisible))) {
     ++m_stats.skipped;
     // A skipped complex header takes its components with it.
@@ -256,7 +260,7 @@ void Converter::onLinear(const Element& e)
     return;
   }
   const bool inChain = collecting(Kind::Chain) || collecting(Kind::Shape);
-  if (e.type() == 11) {
+  if (e.type() == ElementType::Curve) {
     onCurve(e, inChain);
     return;
   }
@@ -270,9 +274,9 @@ void Converter::onLinear(const Element& e)
   }
   const Display d = Display::of(e);
   switch (e.type()) {
-  case 3: m_maker.line(target(), d, m_points.front(), m_points.back()); break;
-  case 22: m_maker.points(target(), d, m_points); break;
-  case 6: m_maker.polyline(target(), d, m_points, true, true); break;
+  case ElementType::Line: m_maker.line(target(), d, m_points.front(), m_points.back()); break;
+  case ElementType::PointString: m_maker.points(target(), d, m_points); break;
+  case ElementType::Shape: m_maker.polyline(target(), d, m_points, true, true); break;
   default: m_maker.polyline(target(), d, m_points, false, false); break;
   }
 }
@@ -369,7 +373,7 @@ void Converter::onTextNode(const Element& e)
 
 void Converter::onComplex(const Element& e)
 {
-  open(e.type() == 14 ? Kind::Shape : Kind::Chain, e);
+  open(e.type() == ElementType::ComplexShape ? Kind::Shape : Kind::Chain, e);
   // Components meet where their ends lie within two units of resolution of each other.
   if (collecting(Kind::Shape) || collecting(Kind::Chain))
     m_open.back().chain = Chain(map().length(2.0));
@@ -512,7 +516,7 @@ void Converter::onFractions(const Element& e)
 {
   if (collecting(Kind::Surface)) {
     Open& s = m_open.back();
-    if (e.type() == 26) {
+    if (e.type() == ElementType::BSplineKnots) {
       readFractions(e, s.surface.u.knots + s.surface.v.knots, s.knots);
     } else {
       s.weightRows.emplace_back();
@@ -523,7 +527,7 @@ void Converter::onFractions(const Element& e)
   if (!collecting(Kind::Spline))
     return;
   Open& s = m_open.back();
-  if (e.type() == 26)
+  if (e.type() == ElementType::BSplineKnots)
     readFractions(e, s.spline.knots, s.knots);
   else
     readFractions(e, s.spline.poles, s.weights);

@@ -1,5 +1,6 @@
 #pragma once
 #include "ConversionProgress.h"
+#include "DgnFormat.h"
 #include "Detail.h"
 #include "EntityMaker.h"
 #include "Solids.h"
@@ -139,7 +140,7 @@ private:
   std::map<OdDbObjectId, std::vector<OdDbObjectId>> m_uses; // the blocks each block references
   uint64_t m_searchBudget = 5000000;                         // blocks all searches of m_uses may visit
   ConversionStats m_stats;
-  Handler m_handlers[128] = {};
+  Handler m_handlers[ElementType::kCount] = {};
 };
 
 } // namespace dgn

@@ -1,5 +1,6 @@
 #include "DesignFile.h"
 
+#include "DgnFormat.h"
 #include "ElementGeometry.h"
 
 #include <sys/stat.h>
@@ -13,8 +14,6 @@ namespace dgn {
 
 namespace {
 
-constexpr int kControlElement = 9;
-constexpr int kTextElement = 17;
 // Two-byte text enough to tell its code page by; more only takes longer.
 constexpr size_t kCodePageSample = 64 * 1024;
 // The control element reaches at least to the global origin.
@@ -121,7 +120,7 @@ FileUnits resolveUnits(const ControlData& control)
 
 bool DesignFile::readControl(const Element& e, ControlData& control)
 {
-  if (e.type() != kControlElement || (e.level() != 8) || e.size() < kControlBytes)
+  if (e.type() != ElementType::DesignFileHeader || (e.level() != 8) || e.size() < kControlBytes)
     return false;
   control.is3d = (e.u8(1214) & 0x40) != 0;
   // A ratio of zero or less cannot scale anything; read such files as if it were one.
@@ -171,7 +170,7 @@ DesignFile DesignFile::inspect(const std::string& path)
     ++file.m_elements;
     TypeCount& count = byType[size_t(element.type())];
     ++(element.isDeleted() ? count.deleted : count.live);
-    if (element.type() == kTextElement && !element.isDeleted() && twoByteText.size() < kCodePageSample) {
+    if (element.type() == ElementType::Text && !element.isDeleted() && twoByteText.size() < kCodePageSample) {
       uint32_t characters = 0;
       const uint32_t at = textCharacters(element, file.m_control.is3d, characters);
       if (TextDecoder::isTwoByte(element.data() + at, characters)) {

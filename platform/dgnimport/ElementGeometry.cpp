@@ -1,5 +1,6 @@
 #include "ElementGeometry.h"
 
+#include "DgnFormat.h"
 #include "Orientation.h"
 
 #include <algorithm>
@@ -8,13 +9,6 @@
 namespace dgn {
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-// Angles are stored in 1/360000 of a degree.
-constexpr double kAngleUnit = kPi / 180.0 / 360000.0;
-constexpr double kFraction = 2147483647.0;
-// Coordinates beyond this (in UOR) are no design plane's.
-constexpr double kLimit = 1e15;
 
 bool finite(const OdGePoint3d& p)
 {
@@ -42,7 +36,7 @@ bool readVertices(const Element& e, const CoordinateMap& map, std::vector<OdGePo
 {
   out.clear();
   const uint32_t vb = map.vertexBytes();
-  if (e.type() == 3) {
+  if (e.type() == ElementType::Line) {
     if (!e.has(36, 2 * vb))
       return false;
     out.push_back(map.vertexAt(e, 36));
@@ -75,14 +69,14 @@ OdGePoint3d Conic::at(double t) const
 
 bool readConic(const Element& e, const CoordinateMap& map, Conic& out)
 {
-  const bool arc = e.type() == 16;
+  const bool arc = e.type() == ElementType::Arc;
   const uint32_t base = arc ? 44 : 36; // the two axes
   const double a = e.f64(base), b = e.f64(base + 8);
   const uint32_t rotation = base + 16;
   const Axes axes = readRotation(e, rotation, map.is3d());
   const uint32_t originAt = rotation + (map.is3d() ? 16 : 4);
   out.center = map.doubleVertexAt(e, originAt);
-  if (!e.intact() || !std::isfinite(a) || !std::isfinite(b) || std::fabs(a) > kLimit || std::fabs(b) > kLimit ||
+  if (!e.intact() || !std::isfinite(a) || !std::isfinite(b) || std::fabs(a) > kCoordinateLimit || std::fabs(b) > kCoordinateLimit ||
       !finite(out.center))
     return false;
   out.xAxis = scaled(axes.x, map.length(std::fabs(a)));
@@ -169,7 +163,7 @@ bool readSharedCell(const Element& e, const CoordinateMap& map, SharedCell& out)
   const int count = map.is3d() ? 9 : 4;
   for (int i = 0; i < count; ++i) {
     m[i] = e.f64(76 + 8 * uint32_t(i));
-    if (!std::isfinite(m[i]) || std::fabs(m[i]) > kLimit)
+    if (!std::isfinite(m[i]) || std::fabs(m[i]) > kCoordinateLimit)
       return false;
   }
   out.axes = map.is3d() ? Axes::ofMatrix3d(m) : Axes::ofMatrix2d(m);
@@ -187,11 +181,12 @@ long componentWords(const Element& header)
   const long headerWords = long(header.size() / 2);
   long words = -1;
   switch (header.type()) {
-  case 2: case 7: case 12: case 14: case 18: case 19: case 34:
+  case ElementType::Cell: case ElementType::TextNode: case ElementType::ComplexChain: case ElementType::ComplexShape:
+  case ElementType::Surface: case ElementType::Solid: case ElementType::SharedCellDefinition:
     // The total excludes the 19 words before the total-length word.
     words = header.has(36, 2) ? long(header.u16(36)) + 19 - headerWords : -1;
     break;
-  case 24: case 27:
+  case ElementType::BSplineSurfaceHeader: case ElementType::BSplineCurveHeader:
     // The total excludes the 20 words up to and including the 32-bit length.
     words = header.has(36, 4) ? long(header.i32(36)) + 20 - headerWords : -1;
     break;

@@ -1,5 +1,7 @@
 #include "EntityMaker.h"
 
+#include "DgnFormat.h"
+
 #include <DxfCodes.h>
 #include <RxObjectImpl.h>
 
@@ -10,7 +12,6 @@ namespace dgn {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr int kStrokesPerTurn = 72;
 // How far a chain's points may leave its arcs' plane, relative to the chain's size, and how far
 // the arcs' normals may turn from each other.

@@ -1,18 +1,12 @@
 #include "Orientation.h"
 
+#include "DgnFormat.h"
+
 #include <DxfCodes.h>
 
 #include <cmath>
 
 namespace dgn {
-
-namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kAngleUnit = kPi / 180.0 / 360000.0;
-constexpr double kFraction = 2147483647.0;
-
-} // namespace
 
 Axes Axes::ofAngle(double radians)
 {

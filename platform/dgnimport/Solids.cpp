@@ -1,5 +1,7 @@
 #include "Solids.h"
 
+#include "DgnFormat.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,8 +9,6 @@ namespace dgn {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kLimit = 1e15; // in UOR: no design plane reaches further
 constexpr int kMaxSteps = 256;
 // How far a rule arc's ends may lie from the boundaries it joins, in tolerances of the mesh: the
 // boundaries come as chords of their curves.
@@ -87,7 +87,7 @@ int turnSteps(double sweep, double radius, double tolerance)
 bool readSweptHeader(const Element& e, SweptHeader& out)
 {
   const int kind = e.u8(40);
-  out.solid = e.type() == 19;
+  out.solid = e.type() == ElementType::Solid;
   out.revolution = kind == kRevolution || kind == kVolumeOfRevolution || (out.solid && kind == kSolidOfRevolution);
   out.elementsPerBoundary = e.u8(41) + 1;
   return e.intact();
@@ -294,7 +294,7 @@ bool readCone(const Element& e, const CoordinateMap& map, Cone& out)
     const double radius = e.f64(at + 24);
     out.centers[k] = map.doubleVertexAt(e, at);
     const OdGePoint3d& c = out.centers[k];
-    if (!std::isfinite(radius) || std::fabs(radius) > kLimit || !std::isfinite(c.x) || !std::isfinite(c.y) ||
+    if (!std::isfinite(radius) || std::fabs(radius) > kCoordinateLimit || !std::isfinite(c.x) || !std::isfinite(c.y) ||
         !std::isfinite(c.z))
       return false;
     out.radii[k] = map.length(std::fabs(radius));

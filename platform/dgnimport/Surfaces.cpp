@@ -1,5 +1,7 @@
 #include "Surfaces.h"
 
+#include "DgnFormat.h"
+
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -8,7 +10,6 @@ namespace dgn {
 
 namespace {
 
-constexpr double kFraction = 2147483647.0;
 constexpr int kCrossingSteps = 30; // halvings that find where a cell's edge crosses a boundary
 constexpr double kInset = 1e-6;    // of a cell, where its corners are told inside or outside
 constexpr size_t kMaxBoundaryLines = 64; // grid lines a direction through boundaries' corners

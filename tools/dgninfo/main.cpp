@@ -2,6 +2,7 @@
 // It is a client of the module's property protocol only, as the product is.
 #include <DgnConversion.h>
 #include <DgnImporter.h>
+#include <dgnimport/DgnFormat.h>
 #include <ImporterProperties.h>
 
 #include <CFxFileBuf.h>
@@ -54,45 +55,6 @@ bool parse(const QStringList& args, Options& options)
   return !options.file.isEmpty();
 }
 
-const char* elementTypeName(int type)
-{
-  switch (type) {
-  case 1: return "cell library header";
-  case 2: return "cell header";
-  case 3: return "line";
-  case 4: return "line string";
-  case 5: return "group data";
-  case 6: return "shape";
-  case 7: return "text node";
-  case 8: return "digitizer setup";
-  case 9: return "design file header";
-  case 10: return "level symbology";
-  case 11: return "curve";
-  case 12: return "complex chain";
-  case 14: return "complex shape";
-  case 15: return "ellipse";
-  case 16: return "arc";
-  case 17: return "text";
-  case 18: return "3d surface header";
-  case 19: return "3d solid header";
-  case 21: return "b-spline pole";
-  case 22: return "point string";
-  case 23: return "cone";
-  case 24: return "b-spline surface header";
-  case 25: return "b-spline surface boundary";
-  case 26: return "b-spline knot";
-  case 27: return "b-spline curve header";
-  case 28: return "b-spline weight factor";
-  case 33: return "dimension";
-  case 34: return "shared cell definition";
-  case 35: return "shared cell";
-  case 36: return "multi-line";
-  case 37: return "tag value";
-  case 66: return "application";
-  default: return "other";
-  }
-}
-
 std::string unitText(OdDb::UnitsValue units)
 {
   return std::to_string(units) + " " + CFxUtils::GetStringForUnitScalingFactorShort(units).toQString().toStdString();
@@ -143,7 +105,7 @@ void printElementCounts(const ElementStatistics& statistics, bool converted)
 {
   std::cout << "elements: " << statistics.live << "\n";
   for (const auto& [type, counts] : statistics.types) {
-    std::cout << "type " << type << " " << elementTypeName(type) << ": " << counts.first;
+    std::cout << "type " << type << " " << dgn::ElementType::name(type) << ": " << counts.first;
     if (counts.second)
       std::cout << " (+" << counts.second << " deleted)";
     if (converted) {
