@@ -97,11 +97,8 @@ bool Converter::run(const std::string& path, ConversionProgress* progress)
   }
   tell();
   m_stats.truncated = status != ElementReader::Status::End;
-  while (!m_open.empty()) {
-    Open last = std::move(m_open.back());
-    m_open.pop_back();
-    finish(last);
-  }
+  while (!m_open.empty())
+    finishInnermost();
   // Instances may come before their definition; those whose definition never came are left out.
   m_maker.setSource(ElementType::SharedCell);
   for (const PendingInstance& p : m_pending) {
@@ -120,14 +117,19 @@ bool Converter::run(const std::string& path, ConversionProgress* progress)
 OdDbBlockTableRecord& Converter::target()
 {
   for (auto it = m_open.rbegin(); it != m_open.rend(); ++it)
-    if (it->kind == Kind::Cell || it->kind == Kind::SharedCellDefinition)
-      return *it->block;
+    if ((*it)->kind == Kind::Cell || (*it)->kind == Kind::SharedCellDefinition)
+      return *static_cast<const BlockCollector&>(**it).block;
   return *m_modelSpace;
 }
 
 bool Converter::inside(Kind kind) const
 {
-  return std::any_of(m_open.begin(), m_open.end(), [kind](const Open& o) { return o.kind == kind; });
+  return std::any_of(m_open.begin(), m_open.end(), [kind](const auto& o) { return o->kind == kind; });
+}
+
+ChainCollector* Converter::chainCollector() const
+{
+  return collecting(Kind::Chain) || collecting(Kind::Shape) ? static_cast<ChainCollector*>(m_open.back().get()) : nullptr;
 }
 
 const CoordinateMap& Converter::map() const
@@ -180,23 +182,20 @@ void Converter::element(const Element& e)
   const bool component = !m_open.empty() && e.isComplex();
   if (!component) {
     // A complex element ends early when an element outside it arrives.
-    while (!m_open.empty()) {
-      Open last = std::move(m_open.back());
-      m_open.pop_back();
-      finish(last);
-    }
+    while (!m_open.empty())
+      finishInnermost();
   } else {
-    for (Open& o : m_open)
-      o.words -= long(e.size() / 2);
+    for (const auto& o : m_open)
+      o->words -= long(e.size() / 2);
   }
-  const bool skipping = !m_open.empty() && m_open.back().kind == Kind::Skip;
+  const bool skipping = collecting(Kind::Skip);
   if (e.isDeleted() || skipping || (m_options.skipInvisible && e.type() != ElementType::DesignFileHeader &&
                                     e.type() != ElementType::GroupData &&
                                     (e.properties() & kInvisible))) {
     ++m_stats.skipped;
     // A skipped complex header takes its components with it.
     if (!skipping && componentWords(e) > 0)
-      open(Kind::Skip, e);
+      skip(e);
   } else if (const Handler handler = m_handlers[e.type()]) {
     m_maker.setSource(e.type());
     (this->*handler)(e);
@@ -208,11 +207,15 @@ void Converter::element(const Element& e)
 
 void Converter::closeFinished()
 {
-  while (!m_open.empty() && m_open.back().words <= 0) {
-    Open last = std::move(m_open.back());
-    m_open.pop_back();
-    finish(last);
-  }
+  while (!m_open.empty() && m_open.back()->words <= 0)
+    finishInnermost();
+}
+
+void Converter::finishInnermost()
+{
+  const std::unique_ptr<Collector> last = std::move(m_open.back());
+  m_open.pop_back();
+  finish(*last);
 }
 
 bool Converter::mayHold(Kind outer, Kind inner)
@@ -227,24 +230,37 @@ bool Converter::mayHold(Kind outer, Kind inner)
   }
 }
 
-void Converter::open(Kind kind, const Element& header)
+bool Converter::mayOpen(Kind kind, const Element& header)
 {
   const long words = componentWords(header);
   if (words <= 0) {
     ++m_stats.malformed;
-    return;
+    return false;
   }
   // A complex element where it cannot be is skipped with its components: complex elements nested
   // without end would make every component cost as much as the depth.
-  if (kind != Kind::Skip && !m_open.empty() && !mayHold(m_open.back().kind, kind)) {
+  if (!m_open.empty() && !mayHold(m_open.back()->kind, kind)) {
     ++m_stats.malformed;
-    kind = Kind::Skip;
+    m_open.push_back(std::make_unique<Collector>(Kind::Skip, header, words));
+    return false;
   }
-  m_open.emplace_back();
-  m_open.back().kind = kind;
-  m_open.back().type = header.type();
-  m_open.back().words = words;
-  m_open.back().display = Display::of(header);
+  return true;
+}
+
+void Converter::skip(const Element& header)
+{
+  const long words = componentWords(header);
+  if (words > 0)
+    m_open.push_back(std::make_unique<Collector>(Kind::Skip, header, words));
+  else
+    ++m_stats.malformed;
+}
+
+template <class C, class... Args>
+C& Converter::open(Kind kind, const Element& header, Args&&... args)
+{
+  m_open.push_back(std::make_unique<C>(kind, header, componentWords(header), std::forward<Args>(args)...));
+  return static_cast<C&>(*m_open.back());
 }
 
 void Converter::onColorTable(const Element& e)
@@ -259,17 +275,17 @@ void Converter::onLinear(const Element& e)
     ++m_stats.malformed;
     return;
   }
-  const bool inChain = collecting(Kind::Chain) || collecting(Kind::Shape);
+  ChainCollector* chain = chainCollector();
   if (e.type() == ElementType::Curve) {
-    onCurve(e, inChain);
+    onCurve(e, chain);
     return;
   }
   if (collecting(Kind::Swept)) {
     addToSwept(e, m_points, nullptr);
     return;
   }
-  if (inChain) {
-    m_open.back().chain.addPoints(m_points);
+  if (chain) {
+    chain->chain.addPoints(m_points);
     return;
   }
   const Display d = Display::of(e);
@@ -281,10 +297,10 @@ void Converter::onLinear(const Element& e)
   }
 }
 
-void Converter::onCurve(const Element& e, bool inChain)
+void Converter::onCurve(const Element& e, ChainCollector* chain)
 {
   const MicroStationCurve curve = MicroStationCurve::through(m_points);
-  if (!curve.empty() && !inChain && !collecting(Kind::Swept)) {
+  if (!curve.empty() && !chain && !collecting(Kind::Swept)) {
     m_maker.curve(target(), Display::of(e), curve);
     return;
   }
@@ -303,8 +319,8 @@ void Converter::onCurve(const Element& e, bool inChain)
     ++m_stats.malformed;
     drawn = m_points.size() > 4 ? std::vector<OdGePoint3d>(m_points.begin() + 2, m_points.end() - 2) : m_points;
   }
-  if (inChain)
-    m_open.back().chain.addPoints(drawn);
+  if (chain)
+    chain->chain.addPoints(drawn);
   else
     m_maker.polyline(target(), Display::of(e), drawn, false, false);
 }
@@ -323,20 +339,20 @@ void Converter::onConic(const Element& e)
   if (c.xAxis.length() == 0.0 || c.yAxis.length() == 0.0) {
     ++m_stats.malformed;
     m_points = collapsed(c);
-    if (collecting(Kind::Chain) || collecting(Kind::Shape))
-      m_open.back().chain.addPoints(m_points);
+    if (ChainCollector* chain = chainCollector())
+      chain->chain.addPoints(m_points);
     else
       m_maker.line(target(), Display::of(e), m_points.front(), m_points.back());
     return;
   }
-  if (collecting(Kind::Chain) || collecting(Kind::Shape)) {
+  if (ChainCollector* chain = chainCollector()) {
     if (c.isCircular()) {
-      m_open.back().chain.addArc(c);
+      chain->chain.addArc(c);
       return;
     }
     m_points.clear();
     m_maker.strokeClosely(c, m_points);
-    m_open.back().chain.addPoints(m_points);
+    chain->chain.addPoints(m_points);
     return;
   }
   m_maker.conic(target(), Display::of(e), c);
@@ -349,11 +365,9 @@ void Converter::onText(const Element& e)
     ++m_stats.malformed;
     return;
   }
-  if (collecting(Kind::TextNode) && !m_options.explodeTextNodes) {
-    Open& node = m_open.back();
-    if (node.lines++ > 0)
-      node.contents += OdString("\\P");
-    node.contents += t.text;
+  TextNodeCollector* node = collector<TextNodeCollector>(Kind::TextNode);
+  if (node && !m_options.explodeTextNodes) {
+    node->addLine(t.text);
     return;
   }
   m_maker.text(target(), Display::of(e), t);
@@ -366,17 +380,16 @@ void Converter::onTextNode(const Element& e)
     ++m_stats.malformed;
     return;
   }
-  open(Kind::TextNode, e);
-  if (collecting(Kind::TextNode))
-    m_open.back().node = node;
+  if (mayOpen(Kind::TextNode, e))
+    open<TextNodeCollector>(Kind::TextNode, e).node = node;
 }
 
 void Converter::onComplex(const Element& e)
 {
-  open(e.type() == ElementType::ComplexShape ? Kind::Shape : Kind::Chain, e);
   // Components meet where their ends lie within two units of resolution of each other.
-  if (collecting(Kind::Shape) || collecting(Kind::Chain))
-    m_open.back().chain = Chain(map().length(2.0));
+  const Kind kind = e.type() == ElementType::ComplexShape ? Kind::Shape : Kind::Chain;
+  if (mayOpen(kind, e))
+    open<ChainCollector>(kind, e, map().length(2.0));
 }
 
 void Converter::onCell(const Element& e)
@@ -384,21 +397,19 @@ void Converter::onCell(const Element& e)
   OdString name;
   OdGePoint3d origin;
   size_t depth = 0;
-  for (const Open& o : m_open)
-    depth += o.kind == Kind::Cell;
+  for (const auto& o : m_open)
+    depth += o->kind == Kind::Cell;
   if (!readCell(e, map(), name, origin) || depth >= kMaxCellDepth) {
     ++m_stats.malformed;
-    open(Kind::Skip, e);
+    skip(e);
     return;
   }
+  if (!mayOpen(Kind::Cell, e))
+    return;
   const OdDbObjectId owner = target().objectId();
-  open(Kind::Cell, e);
-  if (collecting(Kind::Cell)) {
-    // Every placement gets its own definition: components are stored placed, not as a pattern.
-    m_open.back().block = newBlock(name, u"CELL", origin);
-    m_open.back().origin = origin;
-    m_uses[owner].push_back(m_open.back().block->objectId());
-  }
+  // Every placement gets its own definition: components are stored placed, not as a pattern.
+  const BlockCollector& cell = open<BlockCollector>(Kind::Cell, e, newBlock(name, u"CELL", origin), origin);
+  m_uses[owner].push_back(cell.block->objectId());
 }
 
 void Converter::onSharedCellDefinition(const Element& e)
@@ -406,15 +417,15 @@ void Converter::onSharedCellDefinition(const Element& e)
   SharedCell cell;
   if (inside(Kind::SharedCellDefinition) || !readSharedCell(e, m_localMap, cell)) {
     ++m_stats.malformed;
-    open(Kind::Skip, e);
+    skip(e);
     return;
   }
-  open(Kind::SharedCellDefinition, e);
-  if (!collecting(Kind::SharedCellDefinition))
+  if (!mayOpen(Kind::SharedCellDefinition, e))
     return;
-  m_open.back().block = newBlock(cell.name, u"SHAREDCELL", cell.origin);
+  const BlockCollector& definition =
+    open<BlockCollector>(Kind::SharedCellDefinition, e, newBlock(cell.name, u"SHAREDCELL", cell.origin), cell.origin);
   // The first definition of a name is the one its instances use.
-  m_definitions.emplace(nameKey(cell.name), m_open.back().block->objectId());
+  m_definitions.emplace(nameKey(cell.name), definition.block->objectId());
 }
 
 void Converter::onSharedCellInstance(const Element& e)
@@ -454,7 +465,10 @@ void Converter::place(OdDbBlockTableRecord& owner, const Display& display, const
 
 bool Converter::filling(OdDbObjectId block) const
 {
-  return std::any_of(m_open.begin(), m_open.end(), [block](const Open& o) { return o.block && o.block->objectId() == block; });
+  return std::any_of(m_open.begin(), m_open.end(), [block](const auto& o) {
+    return (o->kind == Kind::Cell || o->kind == Kind::SharedCellDefinition) &&
+           static_cast<const BlockCollector&>(*o).block->objectId() == block;
+  });
 }
 
 bool Converter::reaches(OdDbObjectId from, OdDbObjectId to)
@@ -478,69 +492,63 @@ bool Converter::reaches(OdDbObjectId from, OdDbObjectId to)
   return false;
 }
 
-template <class Header>
-bool Converter::openHeader(Kind kind, const Element& e, bool (*read)(const Element&, Header&), Header& out)
+template <class C, class Header>
+void Converter::openHeader(Kind kind, const Element& e, bool (*read)(const Element&, Header&))
 {
-  if (!read(e, out)) {
+  Header header;
+  if (!read(e, header)) {
     ++m_stats.malformed;
-    open(Kind::Skip, e);
-    return false;
+    skip(e);
+    return;
   }
-  open(kind, e);
-  return collecting(kind);
+  if (mayOpen(kind, e))
+    open<C>(kind, e, header);
 }
 
 void Converter::onSplineHeader(const Element& e)
 {
-  SplineHeader h;
-  if (openHeader(Kind::Spline, e, readSplineHeader, h))
-    m_open.back().spline = h;
+  openHeader<SplineCollector>(Kind::Spline, e, readSplineHeader);
 }
 
 void Converter::onPoles(const Element& e)
 {
-  if (collecting(Kind::Surface)) {
+  if (SurfaceCollector* surface = collector<SurfaceCollector>(Kind::Surface)) {
     readVertices(e, map(), m_points);
-    m_open.back().rows.push_back(m_points);
+    surface->rows.push_back(m_points);
     return;
   }
-  if (!collecting(Kind::Spline)) {
+  SplineCollector* spline = collector<SplineCollector>(Kind::Spline);
+  if (!spline) {
     onLinear(e); // poles on their own draw as their control polygon
     return;
   }
   if (readVertices(e, map(), m_points))
-    m_open.back().points.insert(m_open.back().points.end(), m_points.begin(), m_points.end());
+    spline->poles.insert(spline->poles.end(), m_points.begin(), m_points.end());
 }
 
 void Converter::onFractions(const Element& e)
 {
-  if (collecting(Kind::Surface)) {
-    Open& s = m_open.back();
-    if (e.type() == ElementType::BSplineKnots) {
-      readFractions(e, s.surface.u.knots + s.surface.v.knots, s.knots);
+  const bool knots = e.type() == ElementType::BSplineKnots;
+  if (SurfaceCollector* s = collector<SurfaceCollector>(Kind::Surface)) {
+    if (knots) {
+      readFractions(e, s->surface.u.knots + s->surface.v.knots, s->knots);
     } else {
-      s.weightRows.emplace_back();
-      readFractions(e, s.surface.u.poles, s.weightRows.back());
+      s->weightRows.emplace_back();
+      readFractions(e, s->surface.u.poles, s->weightRows.back());
     }
-    return;
+  } else if (SplineCollector* s = collector<SplineCollector>(Kind::Spline)) {
+    readFractions(e, knots ? s->spline.knots : s->spline.poles, knots ? s->knots : s->weights);
   }
-  if (!collecting(Kind::Spline))
-    return;
-  Open& s = m_open.back();
-  if (e.type() == ElementType::BSplineKnots)
-    readFractions(e, s.spline.knots, s.knots);
-  else
-    readFractions(e, s.spline.poles, s.weights);
 }
 
-void Converter::finishSpline(Open& o)
+void Converter::finishSpline(SplineCollector& o)
 {
-  if (o.points.size() > size_t(o.spline.poles))
-    o.points.resize(size_t(o.spline.poles));
+  if (o.poles.size() > size_t(o.spline.poles))
+    o.poles.resize(size_t(o.spline.poles));
   if (o.spline.rational)
-    unweight(o.points, o.weights);
+    unweight(o.poles, o.weights);
   bool repaired = false;
-  const BSplineCurve curve = splineCurve(o.spline, std::move(o.points), o.knots, std::move(o.weights), repaired);
+  const BSplineCurve curve = splineCurve(o.spline, std::move(o.poles), o.knots, std::move(o.weights), repaired);
   m_stats.malformed += repaired || !curve.valid();
   if (!curve.valid())
     return;
@@ -549,7 +557,9 @@ void Converter::finishSpline(Open& o)
   const Bounds box = curve.bounds();
   const bool point = !(box.size() > 0.0); // all its poles in one place
   m_stats.malformed += point && !repaired;
-  if (collecting(Kind::Chain) || collecting(Kind::Shape) || collecting(Kind::Swept)) {
+  ChainCollector* chain = chainCollector();
+  SweptCollector* swept = collector<SweptCollector>(Kind::Swept);
+  if (chain || swept) {
     std::vector<OdGePoint3d> drawn;
     if (point)
       drawn.push_back(curve.poles.front());
@@ -557,10 +567,10 @@ void Converter::finishSpline(Open& o)
       strokeCurve([&curve](double t) { return curve.at(t); }, curve.start(), curve.end(),
                   4 * int(curve.poles.size()), tolerance(kCurveTolerance, box), drawn, m_detail.allowance());
     m_detail.spend(drawn.size());
-    if (collecting(Kind::Swept))
-      m_open.back().swept.addBoundaryElement(drawn);
+    if (swept)
+      swept->shape.addBoundaryElement(drawn);
     else
-      m_open.back().chain.addPoints(drawn);
+      chain->chain.addPoints(drawn);
     return;
   }
   if (point)
@@ -596,9 +606,7 @@ Mesh Converter::budgeted(int type, MakeMesh make)
 
 void Converter::onSurfaceHeader(const Element& e)
 {
-  SurfaceHeader h;
-  if (openHeader(Kind::Surface, e, readSurfaceHeader, h))
-    m_open.back().surface = h;
+  openHeader<SurfaceCollector>(Kind::Surface, e, readSurfaceHeader);
 }
 
 void Converter::onBoundary(const Element& e)
@@ -606,17 +614,15 @@ void Converter::onBoundary(const Element& e)
   int number = 0;
   std::vector<OdGePoint2d> points;
   bool clamped = false;
-  if (!collecting(Kind::Surface) || !readBoundary(e, number, points, clamped)) {
+  SurfaceCollector* surface = collector<SurfaceCollector>(Kind::Surface);
+  if (!surface || !readBoundary(e, number, points, clamped)) {
     ++m_stats.malformed;
     return;
   }
-  Open& s = m_open.back();
-  s.clamped = s.clamped || clamped;
-  std::vector<OdGePoint2d>& boundary = s.boundaries[number];
-  boundary.insert(boundary.end(), points.begin(), points.end());
+  surface->addBoundary(number, points, clamped);
 }
 
-void Converter::finishSurface(Open& o)
+void Converter::finishSurface(SurfaceCollector& o)
 {
   if (o.surface.u.rational)
     for (size_t r = 0; r < o.rows.size() && r < o.weightRows.size(); ++r)
@@ -650,30 +656,28 @@ void Converter::finishSurface(Open& o)
 
 void Converter::onSweptHeader(const Element& e)
 {
-  SweptHeader h;
-  if (openHeader(Kind::Swept, e, readSweptHeader, h))
-    m_open.back().swept = SweptShape(h);
+  openHeader<SweptCollector>(Kind::Swept, e, readSweptHeader);
 }
 
 void Converter::addToSwept(const Element& e, const std::vector<OdGePoint3d>& points, const Conic* arc)
 {
-  SweptShape& swept = m_open.back().swept;
+  SweptShape& swept = static_cast<SweptCollector&>(*m_open.back()).shape;
   if (e.elementClass() == kPrimaryRule || e.elementClass() == kConstructionRule)
     swept.addRule(arc);
   else
     swept.addBoundaryElement(points, arc);
 }
 
-void Converter::finishSwept(Open& o)
+void Converter::finishSwept(SweptCollector& o)
 {
-  const double within = tolerance(kMeshTolerance, o.swept.bounds());
-  const Mesh mesh = budgeted(o.type, [&](size_t allowance) { return o.swept.mesh(within, allowance); });
+  const double within = tolerance(kMeshTolerance, o.shape.bounds());
+  const Mesh mesh = budgeted(o.type, [&](size_t allowance) { return o.shape.mesh(within, allowance); });
   if (!mesh.empty()) {
     m_maker.mesh(target(), o.display, mesh);
     return;
   }
   // What cannot be swept keeps its boundaries.
-  const std::vector<std::vector<OdGePoint3d>> outlines = o.swept.outlines(within);
+  const std::vector<std::vector<OdGePoint3d>> outlines = o.shape.outlines(within);
   m_stats.malformed += !outlines.empty();
   for (const auto& outline : outlines)
     m_maker.polyline(target(), o.display, outline, false, false);
@@ -695,33 +699,39 @@ void Converter::onCone(const Element& e)
   m_maker.mesh(target(), Display::of(e), budgeted(e.type(), [&](size_t allowance) { return cone.mesh(within, allowance); }));
 }
 
-void Converter::finish(Open& o)
+void Converter::finish(Collector& o)
 {
   m_maker.setSource(o.type);
   OdDbBlockTableRecord& block = target();
   switch (o.kind) {
   case Kind::Chain:
-  case Kind::Shape:
-    if (!o.chain.empty())
-      m_maker.chain(block, o.display, o.chain, o.kind == Kind::Shape);
+  case Kind::Shape: {
+    const Chain& chain = static_cast<const ChainCollector&>(o).chain;
+    if (!chain.empty())
+      m_maker.chain(block, o.display, chain, o.kind == Kind::Shape);
     break;
-  case Kind::TextNode:
-    if (o.lines > 0)
-      m_maker.mtext(block, o.display, o.node, o.contents);
+  }
+  case Kind::TextNode: {
+    const auto& node = static_cast<const TextNodeCollector&>(o);
+    if (node.lines > 0)
+      m_maker.mtext(block, o.display, node.node, node.contents);
     break;
-  case Kind::Cell:
-    m_maker.reference(block, o.display, o.block->objectId(), o.origin, Placement{});
+  }
+  case Kind::Cell: {
+    const auto& cell = static_cast<const BlockCollector&>(o);
+    m_maker.reference(block, o.display, cell.block->objectId(), cell.origin, Placement{});
     break;
+  }
   case Kind::SharedCellDefinition:
     break; // drawn only where an instance places it
   case Kind::Spline:
-    finishSpline(o);
+    finishSpline(static_cast<SplineCollector&>(o));
     break;
   case Kind::Surface:
-    finishSurface(o);
+    finishSurface(static_cast<SurfaceCollector&>(o));
     break;
   case Kind::Swept:
-    finishSwept(o);
+    finishSwept(static_cast<SweptCollector&>(o));
     break;
   case Kind::Skip:
     break;

@@ -1,12 +1,12 @@
 #pragma once
+#include "Collectors.h"
 #include "ConversionProgress.h"
 #include "DgnFormat.h"
 #include "Detail.h"
 #include "EntityMaker.h"
-#include "Solids.h"
-#include "Surfaces.h"
 
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace dgn {
@@ -37,28 +37,7 @@ public:
   static constexpr size_t kMaxCellDepth = 8;
 
 private:
-  enum class Kind { Chain, Shape, TextNode, Cell, SharedCellDefinition, Spline, Surface, Swept, Skip };
-  struct Open {
-    Kind kind = Kind::Skip;
-    int type = 0; // of the header
-    long words = 0; // component words still to come
-    Display display;
-    std::vector<OdGePoint3d> points;
-    TextData node;
-    OdString contents;
-    int lines = 0;
-    Chain chain;                   // chains and shapes: their runs so far
-    SplineHeader spline;
-    std::vector<double> knots, weights;
-    SurfaceHeader surface;
-    std::vector<std::vector<OdGePoint3d>> rows;      // a surface's poles, row by row
-    std::vector<std::vector<double>> weightRows;
-    std::map<int, std::vector<OdGePoint2d>> boundaries; // a surface's, by number
-    bool clamped = false;                            // a boundary left the surface
-    SweptShape swept;                                // 3D surfaces and solids
-    OdDbBlockTableRecordPtr block; // cells and shared cell definitions: the definition being filled
-    OdGePoint3d origin;
-  };
+  using Kind = Collector::Kind;
   // A shared cell instance whose definition had not come yet.
   struct PendingInstance {
     OdDbBlockTableRecordPtr owner;
@@ -69,10 +48,12 @@ private:
 
   void element(const Element& e);
   void closeFinished();
-  void finish(Open& open);
-  void finishSpline(Open& spline);
-  void finishSurface(Open& surface);
-  void finishSwept(Open& swept);
+  // Ends the innermost complex element and makes what it collected.
+  void finishInnermost();
+  void finish(Collector& collector);
+  void finishSpline(SplineCollector& spline);
+  void finishSurface(SurfaceCollector& surface);
+  void finishSwept(SweptCollector& swept);
   // Rational poles as stored are weighted: the points they stand for.
   void unweight(std::vector<OdGePoint3d>& poles, const std::vector<double>& weights) const;
   // The tolerance for an element within `box`, `relative` of its size as the file's detail allows.
@@ -86,15 +67,26 @@ private:
   // Inside a shared cell definition positions are the definition's own, not the design's.
   const CoordinateMap& map() const;
   bool inside(Kind kind) const;
-  bool collecting(Kind kind) const { return !m_open.empty() && m_open.back().kind == kind; }
-  void open(Kind kind, const Element& header);
+  bool collecting(Kind kind) const { return !m_open.empty() && m_open.back()->kind == kind; }
+  // The innermost complex element when it is of `kind`, else null.
+  template <class C>
+  C* collector(Kind kind) const { return collecting(kind) ? static_cast<C*>(m_open.back().get()) : nullptr; }
+  ChainCollector* chainCollector() const;
+  // Whether a complex element of `kind` may open here: one whose length is wrong is counted, one
+  // where it cannot be is counted and skipped with its components.
+  bool mayOpen(Kind kind, const Element& header);
+  // Opens a complex element that may open, as a collector of type C made with `args`.
+  template <class C, class... Args>
+  C& open(Kind kind, const Element& header, Args&&... args);
+  // Skips a complex element with its components.
+  void skip(const Element& header);
   // Cells and shared cell definitions hold any element; chains, shapes, 3D surfaces and solids
   // hold B-spline curves (the last also chains and shapes); the others hold no complex element.
   static bool mayHold(Kind outer, Kind inner);
   // Opens a complex element whose header `read` decodes; one it cannot decode is skipped with its
-  // components. True when the element is open to collect into.
-  template <class Header>
-  bool openHeader(Kind kind, const Element& e, bool (*read)(const Element&, Header&), Header& out);
+  // components.
+  template <class C, class Header>
+  void openHeader(Kind kind, const Element& e, bool (*read)(const Element&, Header&));
   OdDbBlockTableRecordPtr newBlock(const OdString& name, const char16_t* fallback, const OdGePoint3d& origin);
   void place(OdDbBlockTableRecord& owner, const Display& display, const SharedCell& cell);
   // Whether block `from` draws block `to`, through the references placed so far.
@@ -112,7 +104,7 @@ private:
   void onCell(const Element& e);
   void onSharedCellDefinition(const Element& e);
   void onSharedCellInstance(const Element& e);
-  void onCurve(const Element& e, bool inChain);
+  void onCurve(const Element& e, ChainCollector* chain);
   void onSplineHeader(const Element& e);
   void onPoles(const Element& e);
   void onFractions(const Element& e);
@@ -130,7 +122,7 @@ private:
   Detail m_detail;
   EntityMaker m_maker;
   OdDbBlockTableRecordPtr m_modelSpace;
-  std::vector<Open> m_open;
+  std::vector<std::unique_ptr<Collector>> m_open; // the complex elements being collected, outermost first
   std::vector<OdGePoint3d> m_points; // reused per element
   std::map<std::u16string, int> m_nameSuffixes;         // per block name, the last suffix taken (1: none)
   std::u16string m_lastBase;                            // the name of the latest block, as given
