@@ -17,6 +17,8 @@ namespace {
 
 constexpr unsigned kInvisible = 0x0080;     // properties bit of elements not to be displayed
 constexpr uint64_t kProgressEvery = 4096; // elements between updates of the progress
+// Where the components of a complex chain or shape meet: units of resolution, or share of its size.
+constexpr double kJoinResolutions = 10.0, kJoinShare = 1e-6;
 // Element classes of the rule elements of 3D surfaces and solids: primary and construction rules.
 constexpr int kPrimaryRule = 4, kConstructionRule = 6;
 
@@ -386,10 +388,11 @@ void Converter::onTextNode(const Element& e)
 
 void Converter::onComplex(const Element& e)
 {
-  // Components meet where their ends lie within two units of resolution of each other.
+  // Components meet where their ends lie within a few units of resolution of each other, or a
+  // millionth of the element's size: what arcs' rounded angles and far centres leave between them.
   const Kind kind = e.type() == ElementType::ComplexShape ? Kind::Shape : Kind::Chain;
   if (mayOpen(kind, e))
-    open<ChainCollector>(kind, e, map().length(2.0));
+    open<ChainCollector>(kind, e, map().length(std::max(kJoinResolutions, kJoinShare * storedRangeSize(e))));
 }
 
 void Converter::onCell(const Element& e)

@@ -176,6 +176,18 @@ bool readSharedCell(const Element& e, const CoordinateMap& map, SharedCell& out)
   return e.intact();
 }
 
+double storedRangeSize(const Element& e)
+{
+  // Low x, y, z then high x, y, z from byte 4, each with its sign bit flipped.
+  double squares = 0.0;
+  for (uint32_t axis = 0; axis < 3; ++axis) {
+    const double low = double(uint32_t(e.i32(4 + 4 * axis)) ^ 0x80000000u);
+    const double high = double(uint32_t(e.i32(16 + 4 * axis)) ^ 0x80000000u);
+    squares += (high - low) * (high - low);
+  }
+  return std::sqrt(squares);
+}
+
 long componentWords(const Element& header)
 {
   const long headerWords = long(header.size() / 2);

@@ -436,10 +436,15 @@ TEST_F(DgnModuleTest, ChainsKeepTrueArcsDrawNoLineAcrossGapsAndCurvesAreSplines)
   w.add(w.complex(12, {w.line({0, 50000}, {10000, 50000}), w.line({30000, 50000}, {40000, 50000})})); // a gap
   w.add(w.complex(14, {w.line({0, 0}, {10000, 0}), w.arc(0, 180, 5000, 5000, 5000, 0)}));        // a closed half disc
   w.add(w.vertices(11, {{0, 0}, {1000, 0}, {2000, 1000}, {3000, 0}, {4000, 1000}, {5000, 0}, {6000, 0}}));
+  // A shape whose components miss each other by less than a millimetre, as rounded arcs do.
+  w.add(w.complex(14, {w.vertices(4, {{0, 60000}, {20000, 60000}, {20000, 70000}}),
+                       w.vertices(4, {{20008, 70000}, {0, 70000}, {0, 60006}})}));
   const auto all = import(*importer, save(w, "chains.dgn"));
 
   const auto polylines = ofType<OdDbPolyline>(all);
-  ASSERT_EQ(polylines.size(), 4u) << "the gap splits the second chain in two";
+  ASSERT_EQ(polylines.size(), 5u) << "the gap splits the second chain in two, near misses split nothing";
+  EXPECT_TRUE(polylines[4]->closed);
+  EXPECT_EQ(polylines[4]->points.size(), 6u);
   const OdDbPolyline& chain = *polylines[0];
   ASSERT_EQ(chain.points.size(), 5u);
   EXPECT_DOUBLE_EQ(chain.points[2].x, 2.0);
