@@ -129,6 +129,13 @@ bool Converter::inside(Kind kind) const
   return std::any_of(m_open.begin(), m_open.end(), [kind](const auto& o) { return o->kind == kind; });
 }
 
+size_t Converter::blockDepth() const
+{
+  return size_t(std::count_if(m_open.begin(), m_open.end(), [](const auto& o) {
+    return o->kind == Kind::Cell || o->kind == Kind::SharedCellDefinition;
+  }));
+}
+
 ChainCollector* Converter::chainCollector() const
 {
   return collecting(Kind::Chain) || collecting(Kind::Shape) ? static_cast<ChainCollector*>(m_open.back().get()) : nullptr;
@@ -399,10 +406,7 @@ void Converter::onCell(const Element& e)
 {
   OdString name;
   OdGePoint3d origin;
-  size_t depth = 0;
-  for (const auto& o : m_open)
-    depth += o->kind == Kind::Cell;
-  if (!readCell(e, map(), name, origin) || depth >= kMaxCellDepth) {
+  if (!readCell(e, map(), name, origin) || blockDepth() >= kMaxCellDepth) {
     ++m_stats.malformed;
     skip(e);
     return;
@@ -418,7 +422,7 @@ void Converter::onCell(const Element& e)
 void Converter::onSharedCellDefinition(const Element& e)
 {
   SharedCell cell;
-  if (inside(Kind::SharedCellDefinition) || !readSharedCell(e, m_localMap, cell)) {
+  if (blockDepth() >= kMaxCellDepth || !readSharedCell(e, m_localMap, cell)) {
     ++m_stats.malformed;
     skip(e);
     return;

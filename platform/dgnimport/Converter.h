@@ -34,6 +34,7 @@ public:
   bool run(const std::string& path, ConversionProgress* progress = nullptr);
   const ConversionStats& stats() const { return m_stats; }
 
+  // Cells and shared cell definitions nested deeper are skipped: every component costs the depth.
   static constexpr size_t kMaxCellDepth = 8;
 
 private:
@@ -67,6 +68,8 @@ private:
   // Inside a shared cell definition positions are the definition's own, not the design's.
   const CoordinateMap& map() const;
   bool inside(Kind kind) const;
+  // Cells and shared cell definitions open around the element at hand.
+  size_t blockDepth() const;
   bool collecting(Kind kind) const { return !m_open.empty() && m_open.back()->kind == kind; }
   // The innermost complex element when it is of `kind`, else null.
   template <class C>

@@ -306,7 +306,10 @@ TEST_F(DgnModuleTest, SharedCellsAreBlocksPlacedByTheirInstancesAndNeverDrawnAlo
   V7Writer w(false, kMm);
   w.add(w.sharedCellInstance("LATE", {21000, 0}, {1, 0, 0, 1}));
   w.add(w.cell("BOX", {0, 0}, {w.line({0, 0}, {1, 1})})); // takes the name first
-  w.add(w.sharedCellDefinition("BOX", {w.line({0, 0}, {10000, 0}), w.sharedCellInstance("LATE", {0, 0}, {1, 0, 0, 1})}));
+  // BOX holds a definition of its own, placed within it.
+  w.add(w.sharedCellDefinition("BOX", {w.line({0, 0}, {10000, 0}), w.sharedCellInstance("LATE", {0, 0}, {1, 0, 0, 1}),
+                                       w.sharedCellDefinition("INNER", {w.line({0, 0}, {0, 5000})}),
+                                       w.sharedCellInstance("INNER", {10000, 0}, {1, 0, 0, 1})}));
   w.add(w.sharedCellDefinition("LATE", {w.line({0, 0}, {0, 10000})}));
   const V7Writer::Symbology red{7, 3}; // level 7, colour 3
   w.add(w.sharedCellInstance("box", {11000, 20000}, {0, -2, 2, 0}, red)); // twice the size, a quarter turn
@@ -337,13 +340,18 @@ TEST_F(DgnModuleTest, SharedCellsAreBlocksPlacedByTheirInstancesAndNeverDrawnAlo
   EXPECT_NEAR(box->scale.y, 2.0, 1e-12);
   EXPECT_EQ(box->color(), OdCmColor::fromIndex(1)) << "the instance's own colour";
   const auto inside = definitionOf(box)->entityIds();
-  ASSERT_EQ(inside.size(), 2u) << "its line and the nested instance";
+  ASSERT_EQ(inside.size(), 3u) << "its line and the instances of LATE and INNER";
   const OdDbLinePtr line = OdDbLine::cast(inside[0].openObject().get());
   EXPECT_DOUBLE_EQ(line->end.x, 1.0) << "components keep the definition's own coordinates";
   EXPECT_DOUBLE_EQ(line->start.x, 0.0);
-  const OdDbBlockReferencePtr nested = OdDbBlockReference::cast(inside[1].openObject().get());
+  // LATE's instance is placed once its definition has come, after INNER's.
+  const OdDbBlockReferencePtr nested = OdDbBlockReference::cast(inside[2].openObject().get());
   EXPECT_EQ(definitionOf(nested)->getName().toUtf8(), "LATE");
   EXPECT_DOUBLE_EQ(nested->position.x, 0.0) << "a nested instance lies in the definition's coordinates";
+  const OdDbBlockReferencePtr inner = OdDbBlockReference::cast(inside[1].openObject().get());
+  EXPECT_EQ(definitionOf(inner)->getName().toUtf8(), "INNER");
+  EXPECT_DOUBLE_EQ(inner->position.x, 1.0);
+  EXPECT_EQ(definitionOf(inner)->entityIds().size(), 1u);
   EXPECT_NE(statistics().find("malformed elements=2;shared cells without definition=1;"), std::string::npos)
     << statistics() << ": both instances of LOOP within itself are left out";
 }
