@@ -101,6 +101,20 @@ V7Writer::V7Writer(bool is3d, const Units& u) : m_is3d(is3d)
   add(tcb);
 }
 
+V7Writer::Bytes V7Writer::filled(Bytes element, int color)
+{
+  // A user data linkage of 8 words, id 0x41, with the fill colour in its fifth byte; the rest as
+  // MicroStation writes it.
+  const Bytes linkage{0x07, 0x10, 0x41, 0x00, 0x02, 0x08, 0x01, 0x00, uint8_t(color), 0, 0, 0, 0, 0, 0, 0};
+  const size_t end = (size_t(element[2] | (element[3] << 8)) + 2) * 2;
+  element.insert(element.begin() + long(end), linkage.begin(), linkage.end());
+  const unsigned added = unsigned(linkage.size() / 2);
+  put16(element, 2, unsigned(element[2] | (element[3] << 8)) + added);
+  if (end < element.size() - linkage.size()) // a complex header: its total grows as well
+    put16(element, 36, unsigned(element[36] | (element[37] << 8)) + added);
+  return element;
+}
+
 V7Writer::Bytes V7Writer::header(int type, size_t bytes, const Symbology& s) const
 {
   Bytes e(bytes + (bytes & 1), 0);

@@ -83,6 +83,10 @@ public:
   Bytes cone(bool surface, const Rotation& rotation, const std::vector<double>& center1, double radius1,
              const std::vector<double>& center2, double radius2, const Symbology& s = {}) const;
 
+  // `element` (simple, or a complex header with its components) with an area fill linkage that
+  // paints its inside in `color`.
+  static Bytes filled(Bytes element, int color);
+
   void add(const Bytes& element) { m_file.insert(m_file.end(), element.begin(), element.end()); }
   // The file so far, closed with the end-of-design marker.
   Bytes bytes() const;
