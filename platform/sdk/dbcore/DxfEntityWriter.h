@@ -1,7 +1,8 @@
 #pragma once
 // Entities as DXF groups. A writer fills one GroupWriter, so that parts of a block can be written
 // side by side into buffers of their own and joined in their order.
-#include "DxfWriter.h"
+#include "DbDatabase.h"
+#include "DxfGroupWriter.h"
 
 #include <string>
 #include <utility>

@@ -1,6 +1,7 @@
 #include "DxfTestSupport.h"
 #include "LiveCounts.h"
 
+#include <DxfNumbers.h>
 #include <DxfWriter.h>
 
 #include <QTemporaryDir>
@@ -291,7 +292,7 @@ TEST(DxfNumbers, ShortestRealsAreWhatToCharsWrites)
   }
   for (double v : values) {
     char ours[40], theirs[40];
-    const std::string a(ours, dxf::GroupWriter::formatShortest(ours, v));
+    const std::string a(ours, dxf::formatShortest(ours, v));
     const std::string b(theirs, std::to_chars(theirs, theirs + sizeof theirs, v).ptr);
     ASSERT_EQ(a, b) << "for " << v;
   }
