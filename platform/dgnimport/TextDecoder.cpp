@@ -7,6 +7,8 @@
 #include <cstring>
 #include <memory>
 
+#include <strings.h>
+
 namespace dgn {
 
 namespace {
@@ -95,40 +97,55 @@ const char* localeCodePage()
   return nullptr;
 }
 
+// Big5 files from Hong Kong hold characters of its supplementary set (HKSCS) beside Big5's own,
+// which Big5 as Windows writes it lacks.
+bool isBig5(const std::string& codePage)
+{
+  return strcasecmp(codePage.c_str(), "CP950") == 0 || strcasecmp(codePage.c_str(), "BIG5") == 0;
+}
+
+// The one character `bytes` are in `converter`'s code page, or U+FFFD.
+char32_t convert(void* converter, char* bytes, size_t count)
+{
+  if (converter == kNoConverter)
+    return kReplacement;
+  uint8_t out[8];
+  char* outPtr = reinterpret_cast<char*>(out);
+  size_t outLeft = sizeof out;
+  iconv_t cd = static_cast<iconv_t>(converter);
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  const size_t done = iconv(cd, &bytes, &count, &outPtr, &outLeft);
+  if (done == size_t(-1) || count != 0 || outLeft != sizeof out - 4)
+    return kReplacement;
+  return char32_t(out[0]) | (char32_t(out[1]) << 8) | (char32_t(out[2]) << 16) | (char32_t(out[3]) << 24);
+}
+
 } // namespace
 
 TextDecoder::TextDecoder(const std::string& codePage)
-  : m_iconv(codePage.empty() ? kNoConverter : iconv_open("UTF-32LE", codePage.c_str()))
+  : m_iconv(codePage.empty() ? kNoConverter : iconv_open("UTF-32LE", codePage.c_str())),
+    m_hongKong(isBig5(codePage) ? iconv_open("UTF-32LE", "BIG5-HKSCS") : kNoConverter)
 {
 }
 
 TextDecoder::~TextDecoder()
 {
-  if (m_iconv != kNoConverter)
-    iconv_close(static_cast<iconv_t>(m_iconv));
+  for (void* converter : {m_iconv, m_hongKong})
+    if (converter != kNoConverter)
+      iconv_close(static_cast<iconv_t>(converter));
 }
 
 char32_t TextDecoder::codePageCharacter(unsigned word)
 {
   if (word < 0x80)
     return word;
-  if (m_iconv == kNoConverter)
-    return kReplacement;
   char in[2];
-  size_t inLeft = 0;
+  size_t count = 0;
   if (word > 0xFF)
-    in[inLeft++] = static_cast<char>(word >> 8);
-  in[inLeft++] = static_cast<char>(word & 0xFF);
-  uint8_t out[8];
-  char* inPtr = in;
-  char* outPtr = reinterpret_cast<char*>(out);
-  size_t outLeft = sizeof out;
-  iconv_t cd = static_cast<iconv_t>(m_iconv);
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  const size_t done = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-  if (done == size_t(-1) || inLeft != 0 || outLeft != sizeof out - 4)
-    return kReplacement;
-  return char32_t(out[0]) | (char32_t(out[1]) << 8) | (char32_t(out[2]) << 16) | (char32_t(out[3]) << 24);
+    in[count++] = static_cast<char>(word >> 8);
+  in[count++] = static_cast<char>(word & 0xFF);
+  const char32_t c = convert(m_iconv, in, count);
+  return c == kReplacement ? convert(m_hongKong, in, count) : c;
 }
 
 void TextDecoder::appendTwoByte(const uint8_t* bytes, size_t count, std::u16string& out)

@@ -323,14 +323,20 @@ std::string printable(const QString& text)
 // the next byte along), so that a character the code page cannot map is U+FFFD and no other.
 QString decodeEach(const QByteArray& gdal, QTextCodec* codec)
 {
+  // What Big5 leaves to its users, Hong Kong's supplement (HKSCS) may fill.
+  QTextCodec* hongKong = codec->name() == "Big5" ? QTextCodec::codecForName("Big5-HKSCS") : nullptr;
   QString text;
   for (int i = 0; i < gdal.size();) {
     const int length = quint8(gdal[i]) >= 0x81 && i + 1 < gdal.size() ? 2 : 1;
-    QTextCodec::ConverterState state;
-    const QString c = codec->toUnicode(gdal.constData() + i, length, &state);
-    // The private use area holds characters a code page leaves to each user: nothing to show.
-    const bool unmapped = c.toUcs4().size() != 1 || (c[0].unicode() >= 0xE000 && c[0].unicode() <= 0xF8FF);
-    text += state.invalidChars || state.remainingChars || unmapped ? QString(QChar(0xFFFD)) : c;
+    const auto decoded = [&](QTextCodec* page) {
+      QTextCodec::ConverterState state;
+      const QString c = page->toUnicode(gdal.constData() + i, length, &state);
+      // The private use area holds characters a code page leaves to each user: nothing to show.
+      const bool unmapped = c.toUcs4().size() != 1 || (c[0].unicode() >= 0xE000 && c[0].unicode() <= 0xF8FF);
+      return state.invalidChars || state.remainingChars || unmapped ? QString(QChar(0xFFFD)) : c;
+    };
+    const QString c = decoded(codec);
+    text += c == QChar(0xFFFD) && hongKong ? decoded(hongKong) : c;
     i += length;
   }
   return text;

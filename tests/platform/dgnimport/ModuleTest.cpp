@@ -399,6 +399,7 @@ TEST_F(DgnModuleTest, TextComesOutAsUnicodeWhateverItsBytes)
     {"Big5 told by the locale", {big5}, "zh_TW.UTF-8", "彰化縣"},
     {"no code page to tell", {big5}, "C", "\uFFFD\uFFFD\uFFFD"},
     {"an odd byte count", {big5 + "A"}, "zh_TW.UTF-8", "彰化縣A"},
+    {"a Hong Kong character Big5 lacks", {big5 + "\x57\x9C"}, "zh_TW.UTF-8", "彰化縣乪"},
     {"ASCII words in two-byte text", {std::string("\xFF\xFD" "A\0(\0", 6)}, "C", "A("},
     {"MicroStation fractions", {"\x81\" x 1\x83\" \x98 \x80"}, "C", "½\" x 1¾\" 17⁄32 \uFFFD"},
     {"controls and Latin-1", {"a\tb\x01\x7F\xB0\xE9"}, "C", "a b\uFFFD\uFFFD°é"},
