@@ -105,7 +105,16 @@ V7Writer::Bytes V7Writer::filled(Bytes element, int color)
 {
   // A user data linkage of 8 words, id 0x41, with the fill colour in its fifth byte; the rest as
   // MicroStation writes it.
-  const Bytes linkage{0x07, 0x10, 0x41, 0x00, 0x02, 0x08, 0x01, 0x00, uint8_t(color), 0, 0, 0, 0, 0, 0, 0};
+  return withLinkage(std::move(element), {0x07, 0x10, 0x41, 0x00, 0x02, 0x08, 0x01, 0x00, uint8_t(color), 0, 0, 0, 0, 0, 0, 0});
+}
+
+V7Writer::Bytes V7Writer::associated(Bytes element, uint32_t id)
+{
+  return withLinkage(std::move(element), {0x03, 0x10, 0x2F, 0x7D, uint8_t(id), uint8_t(id >> 8), uint8_t(id >> 16), uint8_t(id >> 24)});
+}
+
+V7Writer::Bytes V7Writer::withLinkage(Bytes element, const Bytes& linkage)
+{
   const size_t end = (size_t(element[2] | (element[3] << 8)) + 2) * 2;
   element.insert(element.begin() + long(end), linkage.begin(), linkage.end());
   const unsigned added = unsigned(linkage.size() / 2);

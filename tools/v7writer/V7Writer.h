@@ -86,6 +86,8 @@ public:
   // `element` (simple, or a complex header with its components) with an area fill linkage that
   // paints its inside in `color`.
   static Bytes filled(Bytes element, int color);
+  // `element` with the linkage that gives it an association id.
+  static Bytes associated(Bytes element, uint32_t id);
 
   void add(const Bytes& element) { m_file.insert(m_file.end(), element.begin(), element.end()); }
   // The file so far, closed with the end-of-design marker.
@@ -105,6 +107,7 @@ private:
   void putCentre(Bytes& b, double x, double y, double z) const;
   size_t vertexBytes() const { return m_is3d ? 12 : 8; }
   Bytes fractions(int type, const std::vector<double>& values, const Symbology& s) const;
+  static Bytes withLinkage(Bytes element, const Bytes& linkage);
   static std::vector<P> weighted(std::vector<P> poles, const std::vector<double>& weights);
 
   bool m_is3d;

@@ -1,5 +1,6 @@
 #include "V7Writer.h"
 
+#include <AssociationTargets.h>
 #include <DesignFile.h>
 #include <ElementReader.h>
 #include <Orientation.h>
@@ -221,4 +222,51 @@ TEST(DgnOrientation, QuaternionsAndMatricesGiveTheElementsAxes)
   p = Placement::of(Axes::ofMatrix2d(mirrored), false);
   EXPECT_NEAR(std::fabs(p.rotation), M_PI, 1e-12);
   EXPECT_NEAR(p.scale.y, -1, 1e-12) << "a mirror image keeps its plane and flips y";
+}
+
+namespace {
+
+// What dimensions may be associated with, in a file of 10000 units to the metre: a line (id 7) and
+// a line string (id 8); a line without an id; another line with id 7, which stays the first's.
+AssociationTargets associationTargets(const CoordinateMap& map)
+{
+  const V7Writer w(false, {});
+  AssociationTargets targets;
+  for (const V7Writer::Bytes& t : {V7Writer::associated(w.line({0, 0}, {200000, 0}), 7),
+                                   V7Writer::associated(w.vertices(4, {{0, 0}, {0, 50000}, {400000, 50000}}), 8),
+                                   w.line({0, 0}, {1, 1}), V7Writer::associated(w.line({5, 5}, {6, 6}), 7)})
+    targets.add(Element(t.data(), uint32_t(t.size())), map);
+  return targets;
+}
+
+bool near(const std::vector<OdGePoint3d>& got, const std::vector<OdGePoint3d>& want)
+{
+  bool same = got.size() == want.size();
+  for (size_t i = 0; same && i < got.size(); ++i)
+    same = (got[i] - want[i]).length() < 1e-6;
+  return same;
+}
+
+} // namespace
+
+TEST(DgnDimension, AssociationsFindTheirPlacesOnTheirTargets)
+{
+  const AssociationTargets targets = associationTargets(CoordinateMap({false, 1000, 10}, true));
+  struct Case {
+    const char* what;
+    Association association;
+    std::vector<OdGePoint3d> at; // none when it cannot be found
+  } cases[] = {
+    {"a vertex", {7, 1}, {{20, 0, 0}}},
+    {"between a vertex and the next", {7, 0, 0.5}, {{10, 0, 0}}},
+    {"along a line string's segment", {8, 1, 0.75}, {{30, 5, 0}}},
+    {"a vertex the target lacks", {7, 2}, {}},
+    {"past the last vertex", {8, 2, 0.5}, {}},
+    {"a target no element has", {9, 0}, {}},
+    {"of a kind not known", {7, 0, 0.0, false}, {}},
+  };
+  for (const Case& c : cases) {
+    const std::optional<OdGePoint3d> at = targets.locate(c.association);
+    EXPECT_TRUE(near(at ? std::vector<OdGePoint3d>{*at} : std::vector<OdGePoint3d>{}, c.at)) << c.what;
+  }
 }
