@@ -1,5 +1,6 @@
 #include "V7Writer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -12,6 +13,12 @@ void put16(Bytes& b, size_t at, unsigned v)
 {
   b[at] = uint8_t(v & 0xFF);
   b[at + 1] = uint8_t((v >> 8) & 0xFF);
+}
+
+void putLE32(Bytes& b, size_t at, uint32_t v)
+{
+  for (size_t i = 0; i < 4; ++i)
+    b[at + i] = uint8_t(v >> (8 * i));
 }
 
 void putF64s(Bytes& b, size_t at, const std::vector<double>& values)
@@ -275,8 +282,8 @@ V7Writer::Bytes V7Writer::sharedCellInstance(const std::string& name, P origin, 
   Bytes e = header(35, 164 + name.size() + 1, s);
   putF64s(e, 76, matrix);
   const int32_t xyz[3] = {origin.x, origin.y, origin.z};
-  for (size_t i = 0; i < 12; ++i)
-    e[148 + i] = uint8_t(uint32_t(xyz[i / 4]) >> (8 * (i % 4))); // plainly little-endian
+  for (size_t i = 0; i < 3; ++i)
+    putLE32(e, 148 + 4 * i, uint32_t(xyz[i])); // plainly little-endian
   std::memcpy(e.data() + 164, name.data(), name.size());
   return e;
 }
@@ -366,6 +373,48 @@ V7Writer::Bytes V7Writer::cone(bool surface, const Rotation& rotation, const std
   putF64s(e, 54, {center1[0], center1[1], center1[2], radius1});
   putF64s(e, 86, {center2[0], center2[1], center2[2], radius2});
   return e;
+}
+
+V7Writer::Bytes V7Writer::dimension(int kind, const std::vector<DimensionPoint>& points, int32_t textHeight,
+                                    const std::vector<double>& matrix, double scale, const Symbology& s) const
+{
+  // Fixed fields, 20 bytes per point, then the points' texts, each ended by a NUL and padded to
+  // an even length. Integers are plainly little-endian here.
+  Bytes e(136 + 20 * points.size(), 0);
+  putF64(e, 36, scale);
+  e[47] = uint8_t(kind);
+  e[49] = uint8_t(points.size());
+  putLE32(e, 56, uint32_t(textHeight));
+  putLE32(e, 60, uint32_t(textHeight));
+  for (size_t i = 0; i < 4; ++i)
+    putLE32(e, 120 + 4 * i, uint32_t(int32_t(std::lround(matrix[i] * kOne))));
+  for (size_t i = 0; i < points.size(); ++i) {
+    const DimensionPoint& p = points[i];
+    const size_t at = 136 + 20 * i;
+    putLE32(e, at, p.target ? p.target : uint32_t(p.at.x));
+    if (!p.target) {
+      putLE32(e, at + 4, uint32_t(p.at.y));
+    } else if (p.onSegment) {
+      putLE32(e, at + 4, uint32_t(std::llround(p.fraction * kOne)));
+      e[at + 8] = uint8_t(p.vertex);
+      e[at + 11] = 6;
+    } else {
+      put16(e, at + 4, unsigned(p.vertex));
+      put16(e, at + 6, unsigned(std::lround(p.fraction * 2)));
+      e[at + 8] = 2;
+      e[at + 11] = 1;
+    }
+    putLE32(e, at + 12, uint32_t(p.offset));
+    e[at + 18] = uint8_t((p.target ? 0x01 : 0) | (p.centred ? 0x80 : 0));
+    e[at + 19] = p.text.empty() ? 0 : 1;
+    if (!p.text.empty()) {
+      e.insert(e.end(), p.text.begin(), p.text.end());
+      e.resize(e.size() + 2 - e.size() % 2, 0);
+    }
+  }
+  Bytes h = header(33, e.size(), s);
+  std::copy(e.begin() + 36, e.end(), h.begin() + 36);
+  return h;
 }
 
 V7Writer::Bytes V7Writer::bytes() const

@@ -24,6 +24,19 @@ struct V7Rotation {
   double axis[3] = {0.0, 0.0, 1.0};
 };
 
+// A reference point of a dimension: stored, or, with a target id, associative: at a vertex and
+// the fraction (in halves) towards the next, or at a fraction along the segment from `vertex`.
+struct V7DimensionPoint {
+  V7Point at;
+  int32_t offset = 0;
+  bool centred = true;
+  std::string text; // stored when not empty
+  uint32_t target = 0;
+  bool onSegment = false;
+  int vertex = 0;
+  double fraction = 0.0;
+};
+
 // A B-spline surface: rows of poles along u (with a row of weights each when rational), the
 // interior knots in each direction, and boundaries as points in the parameters (0 to 1).
 struct V7Surface {
@@ -44,6 +57,7 @@ public:
   typedef V7Point P;
   typedef V7Rotation Rotation;
   typedef V7Surface Surface;
+  typedef V7DimensionPoint DimensionPoint;
   typedef std::vector<uint8_t> Bytes;
 
   V7Writer(bool is3d, const Units& units);
@@ -82,6 +96,10 @@ public:
   // Two circles in the plane the rotation turns the x-y plane into: centres and radii in UOR.
   Bytes cone(bool surface, const Rotation& rotation, const std::vector<double>& center1, double radius1,
              const std::vector<double>& center2, double radius2, const Symbology& s = {}) const;
+
+  // A 2D dimension of `kind`; `matrix` (rows first, 2x2) takes its axes into the design.
+  Bytes dimension(int kind, const std::vector<DimensionPoint>& points, int32_t textHeight,
+                  const std::vector<double>& matrix = {1, 0, 0, 1}, double scale = 1.0, const Symbology& s = {}) const;
 
   // `element` (simple, or a complex header with its components) with an area fill linkage that
   // paints its inside in `color`.

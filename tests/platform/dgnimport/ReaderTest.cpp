@@ -2,6 +2,7 @@
 
 #include <AssociationTargets.h>
 #include <DesignFile.h>
+#include <Dimensions.h>
 #include <ElementReader.h>
 #include <Orientation.h>
 
@@ -269,4 +270,61 @@ TEST(DgnDimension, AssociationsFindTheirPlacesOnTheirTargets)
     const std::optional<OdGePoint3d> at = targets.locate(c.association);
     EXPECT_TRUE(near(at ? std::vector<OdGePoint3d>{*at} : std::vector<OdGePoint3d>{}, c.at)) << c.what;
   }
+}
+
+TEST(DgnDimension, PointsAxesOffsetsAndTextsAreDecoded)
+{
+  const V7Units feet{"'", "\"", 12, 8000}, metres{"m", "mm", 1000, 10}; // 96000 and 10000 to the master unit
+  using DP = V7Writer::DimensionPoint;
+  const std::vector<double> identity{1, 0, 0, 1}, quarterTurn{0, -1, 1, 0};
+  struct Case {
+    const char* what;
+    V7Units units;
+    int kind;
+    int32_t textHeight;
+    std::vector<DP> points;
+    std::vector<double> matrix;
+    double scale;
+    std::vector<OdGePoint3d> at; // the points, associative ones resolved
+    OdGeVector3d yAxis;
+  } cases[] = {
+    {"feet and inches; the second text moved", feet, 1, 72000,
+     {{{0, 0}, 96000}, {{576000, 0}}, {{764000, 0}, 12000, false}}, identity, 1.0,
+     {{0, 0, 0}, {6, 0, 0}, {764000 / 96000.0, 0, 0}}, {0, 1, 0}},
+    {"metres, turned a quarter, scaled, with a stored text", metres, 1, 1000,
+     {{{0, 0}, 20000}, {{0, 12340}, 0, true, "* MIN."}}, quarterTurn, 0.5, {{0, 0, 0}, {0, 1.234, 0}}, {-1, 0, 0}},
+    {"associated: a line's vertex and middle, a line string's segment", metres, 1, 1000,
+     {{{}, -30000, true, "", 7}, {{}, 0, true, "", 7, false, 0, 0.5}, {{}, 0, true, "", 8, true, 1, 0.75}}, identity, 1.0,
+     {{0, 0, 0}, {10, 0, 0}, {30, 5, 0}}, {0, 1, 0}},
+    {"a leader", metres, 53, 1000, {{{0, 0}}, {{10000, 10000}}, {{20000, 10000}}}, identity, 1.0,
+     {{0, 0, 0}, {1, 1, 0}, {2, 1, 0}}, {0, 1, 0}},
+    {"a kind not known: its points", metres, 7, 1000, {{{0, 0}}, {{10000, 0}}}, identity, 1.0,
+     {{0, 0, 0}, {1, 0, 0}}, {0, 1, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const ControlData control{false, c.units.subPerMaster, c.units.uorPerSub, c.units.master, c.units.sub};
+    const CoordinateMap map(control, true);
+    const V7Writer::Bytes b = V7Writer(false, c.units).dimension(c.kind, c.points, c.textHeight, c.matrix, c.scale);
+    DimensionData d;
+    ASSERT_TRUE(readDimension(Element(b.data(), uint32_t(b.size())), map, d));
+    // Associative points wait for their targets, which may come later.
+    EXPECT_EQ(d.resolve(AssociationTargets()), std::none_of(c.points.begin(), c.points.end(), [](const DP& p) { return p.target; }));
+    ASSERT_TRUE(d.resolve(associationTargets(map)));
+    std::vector<OdGePoint3d> at;
+    for (size_t i = 0; i < d.points.size(); ++i) {
+      at.push_back(d.points[i].at);
+      EXPECT_NEAR(d.points[i].offset, map.length(c.points[i].offset), 1e-9);
+      EXPECT_EQ(d.points[i].text.value_or(""), c.points[i].text);
+    }
+    EXPECT_TRUE(near(at, c.at));
+    EXPECT_EQ(d.yAxis, c.yAxis);
+  }
+
+  V7Writer::Bytes b = V7Writer(false, {}).dimension(1, {{{0, 0}}, {{10, 0}}}, 1000);
+  DimensionData d;
+  EXPECT_FALSE(readDimension(Element(b.data(), uint32_t(b.size())), CoordinateMap({true, 1000, 10}, true), d)) << "a 3D file";
+  b[49] = 3;
+  EXPECT_FALSE(readDimension(Element(b.data(), uint32_t(b.size())), CoordinateMap({false, 1000, 10}, true), d))
+    << "more points than the element holds";
 }
