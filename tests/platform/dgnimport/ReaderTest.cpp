@@ -2,13 +2,17 @@
 
 #include <AssociationTargets.h>
 #include <DesignFile.h>
+#include <DgnFormat.h>
+#include <DimensionGraphics.h>
 #include <Dimensions.h>
 #include <ElementReader.h>
 #include <Orientation.h>
+#include <RealFiles.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -272,7 +276,7 @@ TEST(DgnDimension, AssociationsFindTheirPlacesOnTheirTargets)
   }
 }
 
-TEST(DgnDimension, PointsAxesOffsetsAndTextsAreDecoded)
+TEST(DgnDimension, PointsAxesOffsetsAndTextsAreDecodedAndDrawn)
 {
   const V7Units feet{"'", "\"", 12, 8000}, metres{"m", "mm", 1000, 10}; // 96000 and 10000 to the master unit
   using DP = V7Writer::DimensionPoint;
@@ -287,19 +291,28 @@ TEST(DgnDimension, PointsAxesOffsetsAndTextsAreDecoded)
     double scale;
     std::vector<OdGePoint3d> at; // the points, associative ones resolved
     OdGeVector3d yAxis;
+    std::vector<OdGePoint3d> first, last; // the first line drawn and the last
+    size_t arrowheads;
+    std::vector<std::string> texts;
+    OdGePoint3d lastText;
+    std::string textOverride;
   } cases[] = {
     {"feet and inches; the second text moved", feet, 1, 72000,
      {{{0, 0}, 96000}, {{576000, 0}}, {{764000, 0}, 12000, false}}, identity, 1.0,
-     {{0, 0, 0}, {6, 0, 0}, {764000 / 96000.0, 0, 0}}, {0, 1, 0}},
+     {{0, 0, 0}, {6, 0, 0}, {764000 / 96000.0, 0, 0}}, {0, 1, 0},
+     {{0, 0, 0}, {0, 1.375, 0}}, {{0, 1, 0}, {764000 / 96000.0, 1, 0}}, 4, {"6'-0\"", "1'-11 1/2\""}, {6.5, 1.75, 0}, ""},
     {"metres, turned a quarter, scaled, with a stored text", metres, 1, 1000,
-     {{{0, 0}, 20000}, {{0, 12340}, 0, true, "* MIN."}}, quarterTurn, 0.5, {{0, 0, 0}, {0, 1.234, 0}}, {-1, 0, 0}},
+     {{{0, 0}, 20000}, {{0, 12340}, 0, true, "* MIN."}}, quarterTurn, 0.5, {{0, 0, 0}, {0, 1.234, 0}}, {-1, 0, 0},
+     {{0, 0, 0}, {-2.05, 0, 0}}, {{-2, 0, 0}, {-2, 1.234, 0}}, 2, {"0.617 MIN."}, {-2.1, 0.617, 0}, "0.617 MIN."},
     {"associated: a line's vertex and middle, a line string's segment", metres, 1, 1000,
      {{{}, -30000, true, "", 7}, {{}, 0, true, "", 7, false, 0, 0.5}, {{}, 0, true, "", 8, true, 1, 0.75}}, identity, 1.0,
-     {{0, 0, 0}, {10, 0, 0}, {30, 5, 0}}, {0, 1, 0}},
+     {{0, 0, 0}, {10, 0, 0}, {30, 5, 0}}, {0, 1, 0},
+     {{0, 0, 0}, {0, -3.05, 0}}, {{0, -3, 0}, {30, -3, 0}}, 4, {"10", "20"}, {20, -2.9, 0}, ""},
     {"a leader", metres, 53, 1000, {{{0, 0}}, {{10000, 10000}}, {{20000, 10000}}}, identity, 1.0,
-     {{0, 0, 0}, {1, 1, 0}, {2, 1, 0}}, {0, 1, 0}},
+     {{0, 0, 0}, {1, 1, 0}, {2, 1, 0}}, {0, 1, 0},
+     {{0, 0, 0}, {1, 1, 0}, {2, 1, 0}}, {{0, 0, 0}, {1, 1, 0}, {2, 1, 0}}, 1, {}, {}, ""},
     {"a kind not known: its points", metres, 7, 1000, {{{0, 0}}, {{10000, 0}}}, identity, 1.0,
-     {{0, 0, 0}, {1, 0, 0}}, {0, 1, 0}},
+     {{0, 0, 0}, {1, 0, 0}}, {0, 1, 0}, {{0, 0, 0}, {1, 0, 0}}, {{0, 0, 0}, {1, 0, 0}}, 0, {}, {}, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -319,6 +332,18 @@ TEST(DgnDimension, PointsAxesOffsetsAndTextsAreDecoded)
     }
     EXPECT_TRUE(near(at, c.at));
     EXPECT_EQ(d.yAxis, c.yAxis);
+
+    DimensionGraphics g;
+    ASSERT_TRUE(drawDimension(d, DimensionFormat(control, map), g));
+    EXPECT_TRUE(near(g.lines.front(), c.first));
+    EXPECT_TRUE(near(g.lines.back(), c.last));
+    EXPECT_EQ(g.arrowheads.size(), c.arrowheads);
+    ASSERT_EQ(g.texts.size(), c.texts.size());
+    for (size_t i = 0; i < c.texts.size(); ++i)
+      EXPECT_EQ(g.texts[i].text, c.texts[i]);
+    if (!c.texts.empty())
+      EXPECT_TRUE(near({g.texts.back().position}, {c.lastText}));
+    EXPECT_EQ(g.entity.textOverride, c.textOverride);
   }
 
   V7Writer::Bytes b = V7Writer(false, {}).dimension(1, {{{0, 0}}, {{10, 0}}}, 1000);
@@ -327,4 +352,58 @@ TEST(DgnDimension, PointsAxesOffsetsAndTextsAreDecoded)
   b[49] = 3;
   EXPECT_FALSE(readDimension(Element(b.data(), uint32_t(b.size())), CoordinateMap({false, 1000, 10}, true), d))
     << "more points than the element holds";
+}
+
+// The sample sheets' dimensions, their targets resolved, drawn within the range blocks
+// MicroStation stored for them, and across at least half of them.
+TEST(DgnDimension, RealDimensionsAreDrawnWithinTheirRanges)
+{
+  for (const char* name : {"sheets/aspose_Nikon_D90_Camera_2d_half_a.dgn", "dgnlib_tag.dgn"}) {
+    SCOPED_TRACE(name);
+    ElementReader reader(realFile(name));
+    Element e;
+    ControlData control;
+    if (!reader.isOpen())
+      GTEST_SKIP() << noRealFiles();
+    ASSERT_TRUE(reader.next(e) == ElementReader::Status::Element && DesignFile::readControl(e, control));
+    const CoordinateMap map(control, true);
+    AssociationTargets targets;
+    std::vector<std::pair<DimensionData, std::array<OdGePoint3d, 2>>> dimensions;
+    while (reader.next(e) == ElementReader::Status::Element) {
+      targets.add(e, map);
+      if (e.type() != ElementType::Dimension)
+        continue;
+      // The range block's values have their sign bit flipped.
+      const auto range = [&](uint32_t at) { return double(int32_t(uint32_t(e.i32(at)) ^ 0x80000000u)); };
+      auto& [d, box] = dimensions.emplace_back();
+      box = {map.point(range(4), range(8), 0), map.point(range(16), range(20), 0)};
+      ASSERT_TRUE(readDimension(e, map, d)) << "at " << reader.offset();
+    }
+    ASSERT_FALSE(dimensions.empty());
+    for (auto& [d, range] : dimensions) {
+      DimensionGraphics g;
+      ASSERT_TRUE(d.resolve(targets) && drawDimension(d, DimensionFormat(control, map), g));
+      std::vector<OdGePoint3d> drawn;
+      for (const auto& line : g.lines)
+        drawn.insert(drawn.end(), line.begin(), line.end());
+      for (const auto& arrow : g.arrowheads)
+        drawn.insert(drawn.end(), arrow.begin(), arrow.end());
+      // A text's ends, its characters taken as 0.6 of its height wide, about what the sheets' take:
+      // it starts at its position, half its length before, or all of it (Start, Middle, End).
+      for (const DimensionText& t : g.texts) {
+        const double length = 0.6 * t.height * double(t.text.size()), begin = -0.5 * double(t.anchor) * length;
+        for (const double along : {begin, begin + length})
+          drawn.push_back({t.position.x + along * std::cos(t.rotation), t.position.y + along * std::sin(t.rotation), 0});
+      }
+      OdGePoint3d low{INFINITY, INFINITY, 0}, high{-INFINITY, -INFINITY, 0};
+      for (const OdGePoint3d& p : drawn) {
+        EXPECT_TRUE(p.x > range[0].x - d.textHeight && p.x < range[1].x + d.textHeight && p.y > range[0].y - d.textHeight &&
+                    p.y < range[1].y + d.textHeight)
+          << "dimension " << d.id << ": (" << p.x << ", " << p.y << ")";
+        low = {std::min(low.x, p.x), std::min(low.y, p.y), 0};
+        high = {std::max(high.x, p.x), std::max(high.y, p.y), 0};
+      }
+      EXPECT_GE((high - low).length(), 0.5 * (range[1] - range[0]).length()) << "dimension " << d.id;
+    }
+  }
 }
