@@ -170,6 +170,9 @@ DesignFile DesignFile::inspect(const std::string& path)
     ++file.m_elements;
     TypeCount& count = byType[size_t(element.type())];
     ++(element.isDeleted() ? count.deleted : count.live);
+    if (element.type() == ElementType::GroupData && element.level() == 1 && !element.isDeleted())
+      if (std::optional<ColorTable> colors = colorTableOf(element))
+        file.m_colorTable = colors;
     if (element.type() == ElementType::Text && !element.isDeleted() && twoByteText.size() < kCodePageSample) {
       uint32_t characters = 0;
       const uint32_t at = textCharacters(element, file.m_control.is3d, characters);

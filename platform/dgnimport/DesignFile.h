@@ -1,10 +1,12 @@
 #pragma once
 #include "ElementReader.h"
+#include "Symbology.h"
 
 #include <OdDb.h>
 
 #include <array>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace dgn {
@@ -35,12 +37,12 @@ struct TypeCount {
   uint64_t live = 0, deleted = 0;
 };
 
-// A design file as inspection sees it: valid or not, its control data, its element counts and
-// the code page of its two-byte texts.
+// A design file as inspection sees it: valid or not, its control data, its element counts, its
+// colour table and the code page of its two-byte texts.
 class DesignFile {
 public:
-  // Reads the whole file once: element headers, the control element and the characters of
-  // two-byte texts.
+  // Reads the whole file once: element headers, the control element, colour tables and the
+  // characters of two-byte texts.
   static DesignFile inspect(const std::string& path);
 
   bool exists() const { return m_exists; }
@@ -51,6 +53,9 @@ public:
   const std::map<int, TypeCount>& countsByType() const { return m_byType; }
   // An iconv name; empty when the file has no two-byte text or its code page cannot be told.
   const std::string& codePage() const { return m_codePage; }
+  // The colours of the file's last colour table, which MicroStation draws the whole file in;
+  // none when it has none.
+  const std::optional<ColorTable>& colorTable() const { return m_colorTable; }
   // Whether the file on disk is still the one inspected: same inode, size and modification time.
   bool unchanged(const std::string& path) const;
 
@@ -64,6 +69,7 @@ private:
   uint64_t m_elements = 0;
   std::map<int, TypeCount> m_byType;
   std::string m_codePage;
+  std::optional<ColorTable> m_colorTable;
   struct Identity {
     uint64_t inode = 0, size = 0;
     int64_t modified = 0; // nanoseconds

@@ -79,23 +79,34 @@ constexpr int kStandardWeights[] = {0, 5, 9, 13, 15, 18, 20, 25, 30, 35, 40, 50,
 
 } // namespace
 
-SymbologyMap::SymbologyMap(OdDbDatabase* db) : m_db(db), m_colors(kDefaultColors) {}
-
-void SymbologyMap::readColorTable(const Element& e)
+std::optional<ColorTable> colorTableOf(const Element& e)
 {
   // 256 RGB triples from byte 38: the background first, which colour 255 names, then colours 0
-  // to 254. Only a file's first table counts.
+  // to 254.
   constexpr uint32_t kFirst = 38;
-  if (m_hasTable || !e.has(kFirst, 256 * 3))
-    return;
+  if (!e.has(kFirst, 256 * 3))
+    return std::nullopt;
   auto rgbAt = [&](uint32_t offset) {
     return (uint32_t(e.u8(offset)) << 16) | (uint32_t(e.u8(offset + 1)) << 8) | e.u8(offset + 2);
   };
+  ColorTable colors;
   for (int i = 0; i < 255; ++i)
-    m_colors[size_t(i)] = rgbAt(kFirst + 3 + 3 * uint32_t(i));
-  m_colors[255] = rgbAt(kFirst);
-  m_hasTable = true;
-  m_last.reset();
+    colors[size_t(i)] = rgbAt(kFirst + 3 + 3 * uint32_t(i));
+  colors[255] = rgbAt(kFirst);
+  return colors;
+}
+
+SymbologyMap::SymbologyMap(OdDbDatabase* db, const std::optional<ColorTable>& colors)
+  : m_db(db), m_colors(colors.value_or(kDefaultColors))
+{
+}
+
+void SymbologyMap::readColorTable(const Element& e)
+{
+  if (const std::optional<ColorTable> colors = colorTableOf(e)) {
+    m_colors = *colors;
+    m_last.reset();
+  }
 }
 
 uint32_t SymbologyMap::rgb(int index) const

@@ -19,14 +19,20 @@ struct Display {
   }
 };
 
+// 0xRRGGBB by colour number.
+using ColorTable = std::array<uint32_t, 256>;
+
+// The colours of a colour table element (type 5, level 1); none when it is too short to hold them.
+std::optional<ColorTable> colorTableOf(const Element& e);
+
 // Maps an element's level, colour, weight and line style onto the database's layers, colours,
 // line weights and line types. Layers and line types are made on first use.
 class SymbologyMap {
 public:
-  explicit SymbologyMap(OdDbDatabase* db);
+  // The colours of the file's colour table, else MicroStation's default colours.
+  explicit SymbologyMap(OdDbDatabase* db, const std::optional<ColorTable>& colors = std::nullopt);
 
-  // Reads a colour table element (type 5, level 1); later colours come from it. Until one
-  // arrives, MicroStation's default colours apply.
+  // A colour table element (type 5, level 1) met while converting: later colours come from it.
   void readColorTable(const Element& e);
   void apply(OdDbEntity& entity, const Display& display);
 
@@ -41,8 +47,7 @@ private:
   OdDbDatabase* m_db;
   std::array<OdDbObjectId, 64> m_layers{};
   std::array<OdDbObjectId, 8> m_linetypes{};
-  std::array<uint32_t, 256> m_colors; // 0xRRGGBB by colour number
-  bool m_hasTable = false;
+  ColorTable m_colors;
   struct Resolved {
     Display display;
     OdDbObjectId layer, linetype;

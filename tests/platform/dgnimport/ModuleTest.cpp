@@ -423,17 +423,26 @@ TEST_F(DgnModuleTest, TextComesOutAsUnicodeWhateverItsBytes)
     ::unsetenv("LC_ALL");
 }
 
-TEST_F(DgnModuleTest, ColoursComeFromMicroStationsDefaultTableWhenTheFileHasNone)
+TEST_F(DgnModuleTest, ColoursComeFromTheFilesLastColourTableElseMicroStationsDefaultTable)
 {
   V7Writer w(false, kMm);
   for (int color : {1, 0, 6, 255})
     w.add(w.line({0, 0}, {1000, 1000}, {1, color}));
-  const auto lines = ofType<OdDbLine>(import(*importer, save(w, "colours.dgn")));
+  auto lines = ofType<OdDbLine>(import(*importer, save(w, "colours.dgn")));
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0]->color(), OdCmColor::fromIndex(5)) << "colour 1 is blue";
   EXPECT_EQ(lines[1]->color(), OdCmColor::fromIndex(7)) << "colour 0 is white, which turns black on white";
   EXPECT_EQ(lines[2]->color(), OdCmColor::fromRGB(0xFF, 0x7F, 0x00)) << "a colour no index has exactly";
   EXPECT_EQ(lines[3]->color(), OdCmColor::fromRGB(0x1C, 0x00, 0x64));
+
+  // Colour 6 green in the first table, magenta in the second.
+  V7Writer tables(false, kMm);
+  tables.add(tables.colorTable({0, 0, 0, 0, 0, 0, 0, 0x00FF00}));
+  tables.add(tables.colorTable({0, 0, 0, 0, 0, 0, 0, 0xFF00FF}));
+  tables.add(tables.line({0, 0}, {1000, 1000}, {1, 6}));
+  lines = ofType<OdDbLine>(import(*importer, save(tables, "tables.dgn")));
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0]->color(), OdCmColor::fromIndex(6)) << "the last table applies";
 }
 
 TEST_F(DgnModuleTest, ChainsKeepTrueArcsDrawNoLineAcrossGapsAndCurvesAreSplines)

@@ -186,6 +186,17 @@ TEST(DgnInspection, AcceptsDesignFilesAndRejectsEverythingElse)
   EXPECT_TRUE(f.control().is3d);
   EXPECT_EQ(f.control().uorPerSubUnit, 10);
   EXPECT_EQ(f.elementCount(), 2u);
+  EXPECT_FALSE(f.colorTable());
+  // The file's colour table is its last one on level 1 that is not deleted.
+  V7Writer::Bytes deleted = w.colorTable({0, 0x300000}), level2 = w.colorTable({0, 0x400000});
+  deleted[1] |= 0x80;
+  level2[0] = uint8_t((level2[0] & 0xC0) | 2);
+  for (const V7Writer::Bytes& table : {w.colorTable({0, 0x100000}), w.colorTable({0, 0x200000}), deleted, level2})
+    w.add(table);
+  ASSERT_TRUE(w.save(path));
+  f = DesignFile::inspect(path);
+  ASSERT_TRUE(f.colorTable());
+  EXPECT_EQ((*f.colorTable())[0], 0x200000u);
 
   V7Writer::save(path, {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1, 0, 0, 0, 0});
   EXPECT_FALSE(DesignFile::inspect(path).isValid()) << "V8 compound document";
