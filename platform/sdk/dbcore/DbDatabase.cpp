@@ -17,6 +17,8 @@ ODRX_DEFINE_MEMBERS(OdDbTextStyleTableRecord, OdDbSymbolTableRecord)
 ODRX_DEFINE_MEMBERS(OdDbLayerTable, OdDbSymbolTable)
 ODRX_DEFINE_MEMBERS(OdDbLinetypeTable, OdDbSymbolTable)
 ODRX_DEFINE_MEMBERS(OdDbTextStyleTable, OdDbSymbolTable)
+ODRX_DEFINE_MEMBERS(OdDbRegAppTableRecord, OdDbSymbolTableRecord)
+ODRX_DEFINE_MEMBERS(OdDbRegAppTable, OdDbSymbolTable)
 ODRX_DEFINE_MEMBERS(OdDbEntity, OdDbObject)
 ODRX_DEFINE_MEMBERS(OdDbLine, OdDbEntity)
 ODRX_DEFINE_MEMBERS(OdDbPoint, OdDbEntity)
@@ -30,6 +32,17 @@ ODRX_DEFINE_MEMBERS(OdDbSpline, OdDbEntity)
 ODRX_DEFINE_MEMBERS(OdDbText, OdDbEntity)
 ODRX_DEFINE_MEMBERS(OdDbMText, OdDbEntity)
 ODRX_DEFINE_MEMBERS(OdDbBlockReference, OdDbEntity)
+ODRX_DEFINE_MEMBERS(OdDbAttributeDefinition, OdDbText)
+ODRX_DEFINE_MEMBERS(OdDbAttribute, OdDbText)
+ODRX_DEFINE_MEMBERS(OdDbHatch, OdDbEntity)
+ODRX_DEFINE_MEMBERS(OdDbDimension, OdDbEntity)
+ODRX_DEFINE_MEMBERS(OdDbRotatedDimension, OdDbDimension)
+ODRX_DEFINE_MEMBERS(OdDbAlignedDimension, OdDbDimension)
+ODRX_DEFINE_MEMBERS(OdDb2LineAngularDimension, OdDbDimension)
+ODRX_DEFINE_MEMBERS(OdDb3PointAngularDimension, OdDbDimension)
+ODRX_DEFINE_MEMBERS(OdDbRadialDimension, OdDbDimension)
+ODRX_DEFINE_MEMBERS(OdDbDiametricDimension, OdDbDimension)
+ODRX_DEFINE_MEMBERS(OdDbOrdinateDimension, OdDbDimension)
 ODRX_DEFINE_MEMBERS(OdDbDatabase, OdRxObject)
 ODRX_DEFINE_MEMBERS(OdDbHostAppServices, OdRxObject)
 
@@ -113,10 +126,25 @@ OdDbObjectId OdDbSymbolTable::find(uint32_t nameKey, const OdString& name, bool 
   return first < m_records.size() ? m_records[first] : OdDbObjectId();
 }
 
+OdString OdDbSymbolTable::numberedIfAnonymous(const OdString& name)
+{
+  const OdChar* text = name.c_str();
+  if (name.getLength() != 2 || text[0] != u'*' || !isKindOf(OdDbBlockTable::desc()))
+    return name;
+  if (!((text[1] >= u'A' && text[1] <= u'Z') || (text[1] >= u'a' && text[1] <= u'z')))
+    return name;
+  OdString numbered;
+  do
+    numbered = name + OdString(std::to_string(++m_anonymousCount).c_str());
+  while (!getAt(numbered, true).isNull());
+  return numbered;
+}
+
 OdDbObjectId OdDbSymbolTable::add(OdDbSymbolTableRecord* record)
 {
   if (!record || !database())
     throw OdError(eInvalidInput);
+  record->setName(numberedIfAnonymous(record->getName()));
   const uint32_t nameKey = key(record->getName());
   if (!find(nameKey, record->getName(), false).isNull())
     throw OdError(eDuplicateKey, OdString("Duplicate record name: ") + record->getName());
@@ -140,12 +168,18 @@ void OdDbSymbolTable::renamed(OdDbObjectId id, const OdString& from, const OdStr
   m_byName.add(key(to), uint32_t(at));
 }
 
+bool OdDbBlockTableRecord::isLayout() const
+{
+  const std::u16string name = OdString(getName()).makeUpper().str();
+  return name.rfind(u"*MODEL_SPACE", 0) == 0 || name.rfind(u"*PAPER_SPACE", 0) == 0;
+}
+
 namespace {
 template <class Record>
-OdDbObjectId addRecord(OdDbSymbolTable* table, const char* name)
+OdDbObjectId addRecord(OdDbSymbolTable* table, const OdString& name)
 {
   OdSmartPtr<Record> record = OdRxObjectImpl<Record>::createObject();
-  record->setName(OdString(name));
+  record->setName(name);
   return table->add(record.get());
 }
 
@@ -159,7 +193,7 @@ OdSmartPtr<Table> addTable(OdDbDatabase* db, OdDbObjectId& id)
 } // namespace
 
 // A new drawing has what every drawing has: model and paper space, layer 0, the line types
-// ByBlock, ByLayer and Continuous, and the text style Standard.
+// ByBlock, ByLayer and Continuous, the text style Standard and the application ACAD.
 OdDbDatabase::OdDbDatabase()
 {
   OdDbBlockTablePtr blocks = addTable<OdDbBlockTable>(this, m_blockTableId);
@@ -177,6 +211,17 @@ OdDbDatabase::OdDbDatabase()
 
   OdDbTextStyleTablePtr styles = addTable<OdDbTextStyleTable>(this, m_textStyleTableId);
   m_standardStyleId = addRecord<OdDbTextStyleTableRecord>(styles.get(), "Standard");
+
+  addRecord<OdDbRegAppTableRecord>(addTable<OdDbRegAppTable>(this, m_regAppTableId).get(), "ACAD");
+}
+
+bool OdDbDatabase::newRegApp(const OdString& applicationName)
+{
+  OdDbSymbolTablePtr table = OdDbSymbolTable::cast(m_regAppTableId.openObject(OdDb::kForWrite).get());
+  if (table->has(applicationName))
+    return false;
+  addRecord<OdDbRegAppTableRecord>(table.get(), applicationName);
+  return true;
 }
 
 OdDbObjectId OdDbBlockTableRecord::appendOdDbEntity(OdDbEntity* entity)
@@ -188,6 +233,25 @@ OdDbObjectId OdDbBlockTableRecord::appendOdDbEntity(OdDbEntity* entity)
   const OdDbObjectId id = database()->addObject(entity, objectId());
   m_entities.push_back(id);
   return id;
+}
+
+OdDbObjectId OdDbBlockReference::appendAttribute(OdDbAttribute* attribute)
+{
+  if (!attribute)
+    throw OdError(eInvalidInput);
+  if (!database())
+    throw OdError(eNoDatabase);
+  const OdDbObjectId id = database()->addObject(attribute, objectId());
+  if (!m_attributes.ids)
+    m_attributes.ids = std::make_unique<OdDbObjectIdArray>();
+  m_attributes.ids->push_back(id);
+  return id;
+}
+
+const OdDbObjectIdArray& OdDbBlockReference::attributeIds() const
+{
+  static const OdDbObjectIdArray kNone;
+  return m_attributes.ids ? *m_attributes.ids : kNone;
 }
 
 double OdDbLinetypeTableRecord::patternLength() const

@@ -1,7 +1,11 @@
 #pragma once
+#include "DbDimension.h"
 #include "DbEntities.h"
+#include "DbHatch.h"
 #include "DbStubPages.h"
 #include "DbSymbolTable.h"
+
+#include <unordered_map>
 
 class OdStreamBuf;
 
@@ -20,6 +24,7 @@ public:
   OdDbObjectId getLayerTableId() const { return m_layerTableId; }
   OdDbObjectId getLinetypeTableId() const { return m_linetypeTableId; }
   OdDbObjectId getTextStyleTableId() const { return m_textStyleTableId; }
+  OdDbObjectId getRegAppTableId() const { return m_regAppTableId; }
   OdDbObjectId getLayerZeroId() const { return m_layerZeroId; }
   OdDbObjectId getLinetypeByLayerId() const { return m_byLayerId; }
   OdDbObjectId getLinetypeByBlockId() const { return m_byBlockId; }
@@ -31,6 +36,10 @@ public:
   // The id for a handle, null if no object has it.
   OdDbObjectId getOdDbObjectId(OdDbHandle handle) const;
   OdDbHandle handseed() const { return m_stubs.next(); }
+
+  // Registers an application, whose name extended data may then carry (see OdDbObject::setXData):
+  // true when added, false when the drawing has it already. A new drawing has "ACAD".
+  bool newRegApp(const OdString& applicationName);
 
   OdDb::UnitsValue getInsertionUnits() const { return m_insertionUnits; }
   void setInsertionUnits(OdDb::UnitsValue units);
@@ -52,6 +61,7 @@ public:
 
 private:
   friend class DatabaseInserter;
+  friend class OdDbObject; // keeps its extended data here
   // A copy of an object is not in any database yet.
   static void forgetId(OdDbObject* copy) { copy->m_id = OdDbObjectId(); }
 
@@ -59,9 +69,11 @@ private:
   OdDbObjectId m_blockTableId;
   OdDbObjectId m_modelSpaceId;
   OdDbObjectId m_paperSpaceId;
-  OdDbObjectId m_layerTableId, m_linetypeTableId, m_textStyleTableId;
+  OdDbObjectId m_layerTableId, m_linetypeTableId, m_textStyleTableId, m_regAppTableId;
   OdDbObjectId m_layerZeroId, m_byLayerId, m_byBlockId, m_continuousId, m_standardStyleId;
   OdDb::UnitsValue m_insertionUnits = OdDb::kUnitsUndefined;
+  // Extended data by the handle of its object: few objects have any, and the others pay nothing.
+  std::unordered_map<OdDbHandle, OdResBufPtr> m_xdata;
 };
 typedef OdSmartPtr<OdDbDatabase> OdDbDatabasePtr;
 

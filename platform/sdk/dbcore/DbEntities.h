@@ -232,15 +232,52 @@ public:
   OdGeVector3d normal = OdGeVector3d::zAxis(); // rotation as for OdDbText
 };
 
+// A block definition's attribute: the tag a reference's attribute answers to, the prompt that
+// asks for its value, and the value it has unless told another, as its text.
+class OdDbAttributeDefinition : public OdDbText {
+  ODRX_DECLARE_MEMBERS(OdDbAttributeDefinition);
+
+public:
+  OdString tag;
+  OdString prompt;
+  bool invisible = false;
+  bool constant = false; // the same value in every reference, never asked for
+};
+
+// A block reference's value for one of its block's attribute definitions, as its text.
+class OdDbAttribute : public OdDbText {
+  ODRX_DECLARE_MEMBERS(OdDbAttribute);
+
+public:
+  OdString tag;
+  bool invisible = false;
+};
+
 class OdDbBlockReference : public OdDbEntity {
   ODRX_DECLARE_MEMBERS(OdDbBlockReference);
 
 public:
+  // Adds the attribute to the reference's database, owned by the reference, after the others.
+  // The reference must be in a database: else OdError(eNoDatabase).
+  OdDbObjectId appendAttribute(OdDbAttribute* attribute);
+  const OdDbObjectIdArray& attributeIds() const;
+
   OdDbObjectId blockTableRecord;
   OdGePoint3d position;
   OdGeVector3d scale{1.0, 1.0, 1.0};
   double rotation = 0.0;
   OdGeVector3d normal = OdGeVector3d::zAxis();
+
+private:
+  // Attributes belong to the reference that owns them: a copy of a reference starts without
+  // any, and one assigned to keeps its own. Few references have any, and a drawing may have a
+  // million references: the ids take room only when there are some.
+  struct Attributes {
+    Attributes() = default;
+    Attributes(const Attributes&) {}
+    Attributes& operator=(const Attributes&) { return *this; }
+    std::unique_ptr<OdDbObjectIdArray> ids;
+  } m_attributes;
 };
 
 typedef OdSmartPtr<OdDbLine> OdDbLinePtr;
@@ -255,3 +292,5 @@ typedef OdSmartPtr<OdDbSpline> OdDbSplinePtr;
 typedef OdSmartPtr<OdDbText> OdDbTextPtr;
 typedef OdSmartPtr<OdDbMText> OdDbMTextPtr;
 typedef OdSmartPtr<OdDbBlockReference> OdDbBlockReferencePtr;
+typedef OdSmartPtr<OdDbAttributeDefinition> OdDbAttributeDefinitionPtr;
+typedef OdSmartPtr<OdDbAttribute> OdDbAttributePtr;

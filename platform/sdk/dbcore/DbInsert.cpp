@@ -29,8 +29,11 @@ struct Copier<First, Rest...> {
   }
 };
 
-using EntityCopier = Copier<OdDbLine, OdDbPoint, OdDbCircle, OdDbArc, OdDbEllipse, OdDbPolyline, OdDb3dPolyline,
-                            OdDbPolyFaceMesh, OdDbSpline, OdDbText, OdDbMText, OdDbBlockReference>;
+using EntityCopier =
+  Copier<OdDbLine, OdDbPoint, OdDbCircle, OdDbArc, OdDbEllipse, OdDbPolyline, OdDb3dPolyline, OdDbPolyFaceMesh,
+         OdDbSpline, OdDbText, OdDbMText, OdDbBlockReference, OdDbAttributeDefinition, OdDbAttribute, OdDbHatch,
+         OdDbRotatedDimension, OdDbAlignedDimension, OdDb2LineAngularDimension, OdDb3PointAngularDimension,
+         OdDbRadialDimension, OdDbDiametricDimension, OdDbOrdinateDimension>;
 using RecordCopier = Copier<OdDbLayerTableRecord, OdDbLinetypeTableRecord, OdDbTextStyleTableRecord>;
 
 template <class T>
@@ -58,26 +61,62 @@ public:
       OdDbEntityPtr entity = OdDbEntity::cast(entityId.openObject(OdDb::kForRead, true).get());
       if (entity.isNull() || entity->isErased())
         continue;
-      OdDbObjectPtr copy = EntityCopier::copy(entity.get());
-      if (copy.isNull())
+      OdDbEntityPtr copied = copyOf(*entity);
+      if (copied.isNull())
         continue; // a class the drawing format here has no copy for is left out
-      detach(copy.get());
-      OdDbEntity* copied = OdDbEntity::cast(copy.get()).get();
-      copied->setLayer(record(entity->layerId(), m_target.getLayerTableId()));
-      copied->setLinetype(record(entity->linetypeId(), m_target.getLinetypeTableId()));
-      if (auto* text = OdDbText::cast(copied).get())
-        text->textStyle = record(text->textStyle, m_target.getTextStyleTableId());
-      if (auto* mtext = OdDbMText::cast(copied).get())
-        mtext->textStyle = record(mtext->textStyle, m_target.getTextStyleTableId());
-      if (auto* reference = OdDbBlockReference::cast(copied).get())
-        reference->blockTableRecord = nestedBlock(reference->blockTableRecord);
-      block->appendOdDbEntity(copied);
+      block->appendOdDbEntity(copied.get());
+      copyXData(*entity, *copied);
+      if (auto* reference = OdDbBlockReference::cast(copied.get()).get())
+        copyAttributes(*OdDbBlockReference::cast(entity.get()), *reference);
     }
     return id;
   }
 
 private:
   static void detach(OdDbObject* copy) { OdDbDatabase::forgetId(copy); }
+
+  // A copy of the entity, not in any database yet, with the target's records in place of the
+  // source's; null for a class without a copy.
+  OdDbEntityPtr copyOf(const OdDbEntity& entity)
+  {
+    OdDbEntityPtr copied = OdDbEntity::cast(EntityCopier::copy(&entity).get());
+    if (copied.isNull())
+      return copied;
+    detach(copied.get());
+    copied->setLayer(record(entity.layerId(), m_target.getLayerTableId()));
+    copied->setLinetype(record(entity.linetypeId(), m_target.getLinetypeTableId()));
+    if (auto* text = OdDbText::cast(copied.get()).get())
+      text->textStyle = record(text->textStyle, m_target.getTextStyleTableId());
+    if (auto* mtext = OdDbMText::cast(copied.get()).get())
+      mtext->textStyle = record(mtext->textStyle, m_target.getTextStyleTableId());
+    if (auto* reference = OdDbBlockReference::cast(copied.get()).get())
+      reference->blockTableRecord = nestedBlock(reference->blockTableRecord);
+    if (auto* dimension = OdDbDimension::cast(copied.get()).get())
+      dimension->setDimBlockId(nestedBlock(dimension->dimBlockId()));
+    return copied;
+  }
+
+  void copyAttributes(const OdDbBlockReference& from, OdDbBlockReference& to)
+  {
+    for (OdDbObjectId id : from.attributeIds()) {
+      OdDbEntityPtr attribute = OdDbEntity::cast(id.safeOpenObject().get());
+      if (OdDbEntityPtr copied = attribute.isNull() ? attribute : copyOf(*attribute)) {
+        to.appendAttribute(OdDbAttribute::cast(copied.get()).get());
+        copyXData(*attribute, *copied);
+      }
+    }
+  }
+
+  // The target registers the applications the data names.
+  void copyXData(const OdDbEntity& from, OdDbEntity& to)
+  {
+    const OdResBuf* xdata = from.peekXData();
+    for (const OdResBuf* rb = xdata; rb; rb = rb->next().get())
+      if (rb->restype() == OdResBuf::kDxfRegAppName)
+        m_target.newRegApp(rb->getString());
+    if (xdata)
+      to.setXData(xdata);
+  }
 
   // The target's record of the same name as the source's, copied over when it has none.
   OdDbObjectId record(OdDbObjectId sourceId, OdDbObjectId targetTable)
@@ -112,7 +151,10 @@ private:
     const auto known = m_copied.find(sourceBlock.getHandle());
     if (known != m_copied.end())
       return known->second;
-    const OdString name = openAs<OdDbBlockTableRecord>(sourceBlock)->getName();
+    OdDbBlockTableRecordPtr block = openAs<OdDbBlockTableRecord>(sourceBlock);
+    if (block->isAnonymous()) // its own, numbered among the target's: "*D" gives "*D1", "*D2"...
+      return copyBlock(sourceBlock, OdString(block->getName().str().substr(0, 2)));
+    const OdString name = block->getName();
     const OdDbObjectId existing = openAs<OdDbBlockTable>(m_target.getBlockTableId())->getAt(name);
     if (!existing.isNull())
       return m_copied[sourceBlock.getHandle()] = existing;

@@ -38,6 +38,8 @@ public:
 private:
   friend class OdDbSymbolTableRecord;
   static uint32_t key(const OdString& name);
+  // A block named "*" and a letter ("*D", "*U") is anonymous: it is numbered on, "*D1", "*D2"...
+  OdString numberedIfAnonymous(const OdString& name);
   OdDbObjectId find(uint32_t nameKey, const OdString& name, bool getErasedRecord) const;
   void renamed(OdDbObjectId id, const OdString& from, const OdString& to);
 
@@ -46,6 +48,7 @@ private:
   // look-ups stay constant-time in tables of many thousands of blocks; a record's own name
   // settles a match.
   OdDbNameIndex m_byName;
+  uint32_t m_anonymousCount = 0; // the last number an anonymous block was given
 };
 typedef OdSmartPtr<OdDbSymbolTable> OdDbSymbolTablePtr;
 
@@ -59,7 +62,10 @@ public:
   // Adds the entity to this block's database, owned by this block, drawn after the others.
   OdDbObjectId appendOdDbEntity(OdDbEntity* entity);
   const OdDbObjectIdArray& entityIds() const { return m_entities; }
-  bool isLayout() const { return !getName().isEmpty() && getName().c_str()[0] == u'*'; }
+  // Model space or a paper space.
+  bool isLayout() const;
+  // Named by the drawing with "*" and a letter and a number: the graphics of a dimension ("*D1").
+  bool isAnonymous() const { return !getName().isEmpty() && getName().c_str()[0] == u'*' && !isLayout(); }
 
   OdGePoint3d origin;
 
@@ -106,6 +112,12 @@ public:
 };
 typedef OdSmartPtr<OdDbTextStyleTableRecord> OdDbTextStyleTableRecordPtr;
 
+// An application whose extended data objects may hold.
+class OdDbRegAppTableRecord : public OdDbSymbolTableRecord {
+  ODRX_DECLARE_MEMBERS(OdDbRegAppTableRecord);
+};
+typedef OdSmartPtr<OdDbRegAppTableRecord> OdDbRegAppTableRecordPtr;
+
 class OdDbLayerTable : public OdDbSymbolTable {
   ODRX_DECLARE_MEMBERS(OdDbLayerTable);
 };
@@ -115,6 +127,10 @@ class OdDbLinetypeTable : public OdDbSymbolTable {
 class OdDbTextStyleTable : public OdDbSymbolTable {
   ODRX_DECLARE_MEMBERS(OdDbTextStyleTable);
 };
+class OdDbRegAppTable : public OdDbSymbolTable {
+  ODRX_DECLARE_MEMBERS(OdDbRegAppTable);
+};
 typedef OdSmartPtr<OdDbLayerTable> OdDbLayerTablePtr;
 typedef OdSmartPtr<OdDbLinetypeTable> OdDbLinetypeTablePtr;
 typedef OdSmartPtr<OdDbTextStyleTable> OdDbTextStyleTablePtr;
+typedef OdSmartPtr<OdDbRegAppTable> OdDbRegAppTablePtr;

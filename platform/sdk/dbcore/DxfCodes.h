@@ -21,6 +21,10 @@ enum : int {
   kX = 10,            // first point; its y and z are 20 and 30
   kX2 = 11,           // second point (end, major axis, alignment, direction)
   kX3 = 12,
+  kX4 = 13,           // a dimension's further defining points
+  kX5 = 14,
+  kX6 = 15,
+  kX7 = 16,
   kElevation = 38,
   kReal = 40,         // first real; 41, 42, ... follow
   kRealAux = 41,
@@ -30,6 +34,7 @@ enum : int {
   kDash = 49,
   kAngle = 50,        // degrees
   kAngle2 = 51,
+  kTextAngle = 53,    // a dimension text's rotation
   kInvisible = 60,
   kColor = 62,
   kFollows = 66,      // sub-entities follow (POLYLINE)
@@ -39,11 +44,19 @@ enum : int {
   kInt3 = 72,
   kInt4 = 73,
   kInt5 = 74,
+  kHatchStyle = 75,
+  kPatternType = 76,
   kCount = 90,
+  kLoopCount = 91,    // a hatch's boundaries
+  kLoopFlags = 92,
+  kEdgeCount = 93,
+  kSourceCount = 97,  // objects a hatch boundary was made from
+  kSeedCount = 98,
   kSubclass = 100,
   kEmbeddedObject = 101,
   kDimStyleHandle = 105,
   kLineWeight = 370,
+  kSubclassVersion = 280,
   kHandle = 5,
   kOwner = 330,
   kSoftPointer = 340,
@@ -69,6 +82,17 @@ enum PolylineFlags : int { kClosed = 1, k3dPolyline = 8, kMesh = 16, kPolyface =
 enum VertexFlags : int { kVertexSplineFrame = 16, kVertex3d = 32, kVertexPolyface = 64, kVertexMesh = 128 };
 enum SplineFlags : int { kSplineClosed = 1, kSplinePeriodic = 2, kSplineRational = 4 };
 enum LayerFlags : int { kLayerFrozen = 1 };
+enum BlockFlags : int { kBlockAnonymous = 1 };
+enum AttributeFlags : int { kAttributeInvisible = 1, kAttributeConstant = 2 };
+// A dimension's type in its low three bits; its block is its own, always.
+enum DimensionFlags : int {
+  kDimRotated = 0, kDimAligned = 1, kDimAngular = 2, kDimDiameter = 3, kDimRadius = 4, kDimAngular3Point = 5,
+  kDimOrdinate = 6, kDimTypeMask = 7, kDimBlockOwned = 32, kDimOrdinateX = 64, kDimUserTextPosition = 128
+};
+// A hatch's fill (70), its loops' form (92: edges, or a polyline, which the writer never
+// writes), the style of its islands (75) and its pattern's source (76).
+enum HatchFlags : int { kSolidFill = 1, kLoopPolyline = 2, kHatchOddParity = 0, kPatternPredefined = 1 };
+constexpr const char* kSolidPattern = "SOLID";
 
 constexpr double kPi = 3.14159265358979323846;
 inline double toDegrees(double radians) { return radians * (180.0 / kPi); }

@@ -11,7 +11,7 @@ namespace dxf {
 
 // The handles of what the drawing has no object for; they follow the database's own handles.
 enum Fixed : int {
-  kVportTable, kVportActive, kViewTable, kUcsTable, kAppidTable, kAppidAcad, kDimStyleTable,
+  kVportTable, kVportActive, kViewTable, kUcsTable, kDimStyleTable,
   kDimStyleStandard, kRootDictionary, kGroupDictionary, kLayoutDictionary, kModelLayout,
   kPaperLayout, kFixedCount
 };

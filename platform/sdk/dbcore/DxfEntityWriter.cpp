@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 namespace dxf {
 
@@ -30,6 +31,32 @@ const std::string& nameOf(const NameTable& names, OdDbObjectId id, const std::st
 }
 
 namespace {
+
+// The block a reference or dimension draws, if the drawing defines it: neither is written
+// without one.
+bool drawsABlock(const OdDbEntity& e, OdDbObjectId blockId)
+{
+  const auto* block = as<OdDbBlockTableRecord>(blockId.peekObject());
+  return block && block->ownerId() == e.database()->getBlockTableId();
+}
+
+template <class T>
+bool isWritten(const T& e)
+{
+  if constexpr (std::is_same_v<T, OdDbBlockReference>)
+    return drawsABlock(e, e.blockTableRecord);
+  else if constexpr (std::is_base_of_v<OdDbDimension, T>)
+    return drawsABlock(e, e.dimBlockId());
+  else
+    return true;
+}
+
+bool hasAttributes(const OdDbBlockReference& reference)
+{
+  const OdDbObjectIdArray& ids = reference.attributeIds();
+  return std::any_of(ids.begin(), ids.end(), [](OdDbObjectId id) { return as<OdDbAttribute>(id.peekObject()); });
+}
+
 template <class T>
 OdDbHandle extraHandlesOf(const T&)
 {
@@ -43,6 +70,11 @@ OdDbHandle extraHandlesOf(const OdDbPolyFaceMesh& mesh)
 {
   return mesh.vertices.size() + mesh.faces.size() + 1;
 }
+OdDbHandle extraHandlesOf(const OdDbBlockReference& reference)
+{
+  return isWritten(reference) && hasAttributes(reference) ? 1 : 0; // SEQEND; attributes have their own
+}
+
 } // namespace
 
 OdDbHandle extraHandles(const OdDbEntity& e)
@@ -54,7 +86,13 @@ OdDbHandle extraHandles(const OdDbEntity& e)
 
 void EntityWriter::write(const OdDbEntity& e)
 {
-  visit(e, [this](const auto& entity) { write(entity); });
+  visit(e, [this, &e](const auto& entity) {
+    if (!isWritten(entity))
+      return;
+    write(entity);
+    writeXData(e);
+    writeFollowers(entity);
+  });
 }
 
 void EntityWriter::entityHead(const char* type, OdDbHandle handle, const OdDbEntity& e, OdDbHandle owner,
@@ -104,6 +142,20 @@ void EntityWriter::writeNormal(const OdGeVector3d& normal)
 {
   if (!(normal == OdGeVector3d::zAxis()))
     m_out.putVector(code::kNormalX, normal);
+}
+
+void EntityWriter::writeXData(const OdDbEntity& e)
+{
+  for (const OdResBuf* rb = e.peekXData(); rb; rb = rb->next().get()) {
+    switch (rb->restype()) {
+    case OdResBuf::kDxfRegAppName: m_out.putName(rb->restype(), rb->getString().str()); break;
+    case OdResBuf::kDxfXdAsciiString: m_out.putText(rb->restype(), rb->getString().str()); break;
+    case OdResBuf::kDxfXdReal: m_out.putReal(rb->restype(), rb->getDouble()); break;
+    case OdResBuf::kDxfXdInteger16: m_out.putInt(rb->restype(), rb->getInt16()); break;
+    case OdResBuf::kDxfXdInteger32: m_out.putInt(rb->restype(), rb->getInt32()); break;
+    default: break; // setXData keeps no other kind
+    }
+  }
 }
 
 void EntityWriter::write(const OdDbLine& e)
@@ -196,6 +248,10 @@ void EntityWriter::writeVertices(const OdDbEntity& e, const std::vector<OdGePoin
 void EntityWriter::write(const OdDb3dPolyline& e)
 {
   polylineHead(e, "AcDb3dPolyline", k3dPolyline | (e.closed ? kClosed : 0));
+}
+
+void EntityWriter::writeFollowers(const OdDb3dPolyline& e)
+{
   writeVertices(e, e.vertices, "AcDb3dPolylineVertex", kVertex3d);
   entityHead("SEQEND", takeHandle(), e, e.getHandle());
 }
@@ -205,6 +261,10 @@ void EntityWriter::write(const OdDbPolyFaceMesh& e)
   polylineHead(e, "AcDbPolyFaceMesh", kPolyface);
   m_out.putInt(code::kInt2, static_cast<long long>(e.vertices.size()));
   m_out.putInt(code::kInt3, static_cast<long long>(e.faces.size()));
+}
+
+void EntityWriter::writeFollowers(const OdDbPolyFaceMesh& e)
+{
   const OdDbHandle polyline = e.getHandle();
   writeVertices(e, e.vertices, "AcDbPolyFaceMeshVertex", kVertexMesh | kVertexPolyface);
   for (const OdDbPolyFaceMesh::Face& f : e.faces) {
@@ -240,9 +300,8 @@ void EntityWriter::write(const OdDbSpline& e)
     m_out.putPoint(code::kX, p);
 }
 
-void EntityWriter::write(const OdDbText& e)
+void EntityWriter::textGroups(const OdDbText& e)
 {
-  entityHead("TEXT", e);
   m_out.put(code::kSubclass, "AcDbText");
   const Ocs ocs(e.normal);
   m_out.putPoint(code::kX, ocs.fromWorld(e.position));
@@ -259,9 +318,36 @@ void EntityWriter::write(const OdDbText& e)
   if (aligned)
     m_out.putPoint(code::kX2, ocs.fromWorld(e.alignmentPoint));
   writeNormal(e.normal);
+}
+
+void EntityWriter::write(const OdDbText& e)
+{
+  entityHead("TEXT", e);
+  textGroups(e);
   m_out.put(code::kSubclass, "AcDbText");
   if (e.verticalMode != OdDb::kTextBase)
     m_out.putInt(code::kInt4, e.verticalMode);
+}
+
+void EntityWriter::attributeGroups(const OdDbText& e, const char* subclass, const OdString* prompt,
+                                   const OdString& tag, int flags)
+{
+  textGroups(e);
+  m_out.put(code::kSubclass, subclass);
+  m_out.putInt(code::kSubclassVersion, 0);
+  if (prompt)
+    m_out.putText(code::kMoreText, prompt->str());
+  m_out.putText(code::kName, tag.str());
+  m_out.putInt(code::kFlags, flags);
+  if (e.verticalMode != OdDb::kTextBase)
+    m_out.putInt(code::kInt5, e.verticalMode);
+}
+
+void EntityWriter::write(const OdDbAttributeDefinition& e)
+{
+  entityHead("ATTDEF", e);
+  attributeGroups(e, "AcDbAttributeDefinition", &e.prompt, e.tag,
+                  (e.invisible ? kAttributeInvisible : 0) | (e.constant ? kAttributeConstant : 0));
 }
 
 void EntityWriter::write(const OdDbMText& e)
@@ -287,12 +373,11 @@ void EntityWriter::write(const OdDbMText& e)
 
 void EntityWriter::write(const OdDbBlockReference& e)
 {
-  const auto* block = as<OdDbBlockTableRecord>(e.blockTableRecord.peekObject());
-  if (!block || block->ownerId() != m_db.getBlockTableId())
-    return; // an INSERT needs a block the file defines
   entityHead("INSERT", e);
   m_out.put(code::kSubclass, "AcDbBlockReference");
-  m_out.putName(code::kName, block->getName().str());
+  if (hasAttributes(e))
+    m_out.putInt(code::kFollows, 1);
+  m_out.putName(code::kName, as<OdDbBlockTableRecord>(e.blockTableRecord.peekObject())->getName().str());
   m_out.putPoint(code::kX, Ocs(e.normal).fromWorld(e.position));
   if (e.scale.x != 1.0)
     m_out.putReal(code::kRealAux, e.scale.x);
@@ -303,6 +388,149 @@ void EntityWriter::write(const OdDbBlockReference& e)
   if (e.rotation != 0.0)
     m_out.putReal(code::kAngle, toDegrees(e.rotation));
   writeNormal(e.normal);
+}
+
+void EntityWriter::writeFollowers(const OdDbBlockReference& e)
+{
+  if (!hasAttributes(e))
+    return;
+  for (OdDbObjectId id : e.attributeIds()) {
+    const auto* attribute = as<OdDbAttribute>(id.peekObject());
+    if (!attribute)
+      continue;
+    entityHead("ATTRIB", attribute->getHandle(), *attribute, e.getHandle());
+    attributeGroups(*attribute, "AcDbAttribute", nullptr, attribute->tag,
+                    attribute->invisible ? kAttributeInvisible : 0);
+    writeXData(*attribute);
+  }
+  entityHead("SEQEND", takeHandle(), e, e.getHandle());
+}
+
+// A solid fill, its loops written as edges: arcs stay arcs. The angles of a clockwise arc are
+// kept as their complements, as readers take them.
+void EntityWriter::write(const OdDbHatch& e)
+{
+  entityHead("HATCH", e);
+  m_out.put(code::kSubclass, "AcDbHatch");
+  m_out.putPoint(code::kX, {0.0, 0.0, e.elevation});
+  m_out.putVector(code::kNormalX, e.normal);
+  m_out.put(code::kName, kSolidPattern);
+  m_out.putInt(code::kFlags, kSolidFill);
+  m_out.putInt(code::kInt2, 0); // not associative
+  m_out.putInt(code::kLoopCount, static_cast<long long>(e.loops().size()));
+  for (const OdDbHatch::Loop& loop : e.loops()) {
+    m_out.putInt(code::kLoopFlags, loop.type & ~kLoopPolyline);
+    m_out.putInt(code::kEdgeCount, static_cast<long long>(loop.edges.size()));
+    for (const OdDbHatch::Edge& edge : loop.edges)
+      writeEdge(edge);
+    m_out.putInt(code::kSourceCount, 0);
+  }
+  m_out.putInt(code::kHatchStyle, kHatchOddParity);
+  m_out.putInt(code::kPatternType, kPatternPredefined);
+  m_out.putInt(code::kSeedCount, 0);
+}
+
+void EntityWriter::writeEdge(const OdDbHatch::Edge& edge)
+{
+  const auto point = [this](int xCode, const OdGePoint2d& p) {
+    m_out.putReal(xCode, p.x);
+    m_out.putReal(code::kY(xCode), p.y);
+  };
+  m_out.putInt(code::kInt3, edge.type);
+  if (edge.type == OdDbHatch::kLine) {
+    point(code::kX, edge.start);
+    point(code::kX2, edge.end);
+    return;
+  }
+  point(code::kX, edge.center);
+  if (edge.type == OdDbHatch::kEllArc)
+    point(code::kX2, edge.majorAxis);
+  m_out.putReal(code::kReal, edge.type == OdDbHatch::kEllArc ? edge.ratio : edge.radius);
+  const auto angle = [&edge](double radians) { return edge.counterClockwise ? toDegrees(radians) : 360.0 - toDegrees(radians); };
+  m_out.putReal(code::kAngle, angle(edge.startAngle));
+  m_out.putReal(code::kAngle2, angle(edge.endAngle));
+  m_out.putInt(code::kInt4, edge.counterClockwise ? 1 : 0);
+}
+
+void EntityWriter::dimensionHead(const OdDbDimension& e, int type, const OdGePoint3d& definitionPoint)
+{
+  const Ocs ocs(e.normal);
+  entityHead("DIMENSION", e);
+  m_out.put(code::kSubclass, "AcDbDimension");
+  m_out.putInt(code::kSubclassVersion, 0);
+  m_out.putName(code::kName, as<OdDbBlockTableRecord>(e.dimBlockId().peekObject())->getName().str());
+  m_out.putPoint(code::kX, definitionPoint);
+  m_out.putPoint(code::kX2, ocs.fromWorld(e.textPosition));
+  m_out.putInt(code::kFlags, type | kDimBlockOwned | (e.textAtUserPosition ? kDimUserTextPosition : 0));
+  m_out.putInt(code::kInt2, OdDbMText::kMiddleCenter); // the text's attachment
+  m_out.putReal(code::kReal3, e.measurement);
+  if (!e.dimensionText.isEmpty())
+    m_out.putText(code::kText, e.dimensionText.str());
+  if (e.textRotation != 0.0)
+    m_out.putReal(code::kTextAngle, toDegrees(e.textRotation));
+  writeNormal(e.normal);
+  m_out.put(code::kMoreText, kStandard);
+}
+
+void EntityWriter::write(const OdDbRotatedDimension& e)
+{
+  dimensionHead(e, kDimRotated, e.dimLinePoint);
+  m_out.put(code::kSubclass, "AcDbAlignedDimension");
+  m_out.putPoint(code::kX4, e.xLine1Point);
+  m_out.putPoint(code::kX5, e.xLine2Point);
+  m_out.putReal(code::kAngle, toDegrees(e.rotation));
+  m_out.put(code::kSubclass, "AcDbRotatedDimension");
+}
+
+void EntityWriter::write(const OdDbAlignedDimension& e)
+{
+  dimensionHead(e, kDimAligned, e.dimLinePoint);
+  m_out.put(code::kSubclass, "AcDbAlignedDimension");
+  m_out.putPoint(code::kX4, e.xLine1Point);
+  m_out.putPoint(code::kX5, e.xLine2Point);
+}
+
+void EntityWriter::write(const OdDb2LineAngularDimension& e)
+{
+  dimensionHead(e, kDimAngular, e.xLine2End);
+  m_out.put(code::kSubclass, "AcDb2LineAngularDimension");
+  m_out.putPoint(code::kX4, e.xLine1Start);
+  m_out.putPoint(code::kX5, e.xLine1End);
+  m_out.putPoint(code::kX6, e.xLine2Start);
+  m_out.putPoint(code::kX7, Ocs(e.normal).fromWorld(e.arcPoint));
+}
+
+void EntityWriter::write(const OdDb3PointAngularDimension& e)
+{
+  dimensionHead(e, kDimAngular3Point, e.arcPoint);
+  m_out.put(code::kSubclass, "AcDb3PointAngularDimension");
+  m_out.putPoint(code::kX4, e.xLine1Point);
+  m_out.putPoint(code::kX5, e.xLine2Point);
+  m_out.putPoint(code::kX6, e.centerPoint);
+}
+
+void EntityWriter::write(const OdDbRadialDimension& e)
+{
+  dimensionHead(e, kDimRadius, e.center);
+  m_out.put(code::kSubclass, "AcDbRadialDimension");
+  m_out.putPoint(code::kX6, e.chordPoint);
+  m_out.putReal(code::kReal, e.leaderLength);
+}
+
+void EntityWriter::write(const OdDbDiametricDimension& e)
+{
+  dimensionHead(e, kDimDiameter, e.farChordPoint);
+  m_out.put(code::kSubclass, "AcDbDiametricDimension");
+  m_out.putPoint(code::kX6, e.chordPoint);
+  m_out.putReal(code::kReal, e.leaderLength);
+}
+
+void EntityWriter::write(const OdDbOrdinateDimension& e)
+{
+  dimensionHead(e, kDimOrdinate | (e.usingXAxis ? kDimOrdinateX : 0), e.origin);
+  m_out.put(code::kSubclass, "AcDbOrdinateDimension");
+  m_out.putPoint(code::kX4, e.definingPoint);
+  m_out.putPoint(code::kX5, e.leaderEndPoint);
 }
 
 } // namespace dxf

@@ -48,11 +48,13 @@ template <class F>
 void visit(const OdDbEntity& e, F&& f)
 {
   visitAs<OdDbPolyline, OdDbLine, OdDbText, OdDbBlockReference, OdDbPoint, OdDbCircle, OdDbArc, OdDbEllipse,
-          OdDb3dPolyline, OdDbPolyFaceMesh, OdDbSpline, OdDbMText>(e, std::forward<F>(f));
+          OdDb3dPolyline, OdDbPolyFaceMesh, OdDbSpline, OdDbMText, OdDbHatch, OdDbAttributeDefinition,
+          OdDbRotatedDimension, OdDbAlignedDimension, OdDb2LineAngularDimension, OdDb3PointAngularDimension,
+          OdDbRadialDimension, OdDbDiametricDimension, OdDbOrdinateDimension>(e, std::forward<F>(f));
 }
 
 // Handles an entity's records need beyond its own: the VERTEX and SEQEND records of polylines
-// and meshes.
+// and meshes, and the SEQEND after a block reference's attributes.
 OdDbHandle extraHandles(const OdDbEntity& e);
 
 class EntityWriter {
@@ -78,21 +80,50 @@ private:
   void entityHead(const char* type, const OdDbEntity& e) { entityHead(type, e.getHandle(), e, m_owner); }
   void writeColor(const OdCmColor& color);
   void writeNormal(const OdGeVector3d& normal);
+  // After an entity's own groups, before the records that follow it.
+  void writeXData(const OdDbEntity& e);
+  // An entity's own record...
   void write(const OdDbLine& e);
   void write(const OdDbPoint& e);
   void write(const OdDbCircle& e);
   void write(const OdDbArc& e);
   void write(const OdDbEllipse& e);
   void write(const OdDbPolyline& e);
-  // POLYLINE's own groups, then VERTEX records of points.
+  // POLYLINE's own groups.
   void polylineHead(const OdDbEntity& e, const char* subclass, int flags);
-  void writeVertices(const OdDbEntity& e, const std::vector<OdGePoint3d>& points, const char* subclass, int flags);
   void write(const OdDb3dPolyline& e);
   void write(const OdDbPolyFaceMesh& e);
   void write(const OdDbSpline& e);
+  // TEXT's groups up to its second subclass, which attributes share.
+  void textGroups(const OdDbText& e);
   void write(const OdDbText& e);
+  // An attribute's text, then its own groups: its vertical mode goes in 74, as 73 is its field
+  // length; only a definition has a prompt.
+  void attributeGroups(const OdDbText& e, const char* subclass, const OdString* prompt, const OdString& tag, int flags);
+  void write(const OdDbAttributeDefinition& e);
   void write(const OdDbMText& e);
   void write(const OdDbBlockReference& e);
+  void write(const OdDbHatch& e);
+  void writeEdge(const OdDbHatch::Edge& edge);
+  // A dimension's common groups, with its type and definition point.
+  void dimensionHead(const OdDbDimension& e, int type, const OdGePoint3d& definitionPoint);
+  void write(const OdDbRotatedDimension& e);
+  void write(const OdDbAlignedDimension& e);
+  void write(const OdDb2LineAngularDimension& e);
+  void write(const OdDb3PointAngularDimension& e);
+  void write(const OdDbRadialDimension& e);
+  void write(const OdDbDiametricDimension& e);
+  void write(const OdDbOrdinateDimension& e);
+  // ...and the records that follow it: VERTEX records, ATTRIB records, SEQEND.
+  template <class T>
+  void writeFollowers(const T&)
+  {
+  }
+  // VERTEX records of points.
+  void writeVertices(const OdDbEntity& e, const std::vector<OdGePoint3d>& points, const char* subclass, int flags);
+  void writeFollowers(const OdDb3dPolyline& e);
+  void writeFollowers(const OdDbPolyFaceMesh& e);
+  void writeFollowers(const OdDbBlockReference& e);
 
   const OdDbDatabase& m_db;
   const NameTable& m_names;

@@ -125,12 +125,53 @@ void extendBy(Box& box, const OdDbMText& mtext)
   box.add(mtext.location);
 }
 
-void BlockBoxes::placeIn(Box& box, const OdDbBlockReference& insert, size_t target) const
+// The edges in the plane: lines by their ends, arcs as the conics they are.
+void extendBy(Box& box, const OdDbHatch& hatch)
 {
-  if (target == kNoBlock)
-    place(box, insert, OdGePoint3d{}, nullptr);
-  else
-    place(box, insert, m_originOf(target), &m_boxes[target]);
+  const Ocs ocs(hatch.normal);
+  const auto world = [&](const OdGePoint2d& p) { return ocs.toWorld({p.x, p.y, hatch.elevation}); };
+  const auto vector = [&](double x, double y) {
+    const OdGePoint3d v = ocs.toWorld({x, y, 0.0});
+    return OdGeVector3d{v.x, v.y, v.z};
+  };
+  for (const OdDbHatch::Loop& loop : hatch.loops()) {
+    for (const OdDbHatch::Edge& edge : loop.edges) {
+      if (edge.type == OdDbHatch::kLine) {
+        box.add(world(edge.start));
+        box.add(world(edge.end));
+        continue;
+      }
+      // Counter-clockwise from the one end to the other.
+      const double from = edge.counterClockwise ? edge.startAngle : edge.endAngle;
+      double to = edge.counterClockwise ? edge.endAngle : edge.startAngle;
+      if (to < from)
+        to += 2 * kPi;
+      const OdGePoint2d& a = edge.majorAxis;
+      if (edge.type == OdDbHatch::kEllArc)
+        addConic(box, world(edge.center), vector(a.x, a.y), vector(-a.y * edge.ratio, a.x * edge.ratio), from, to);
+      else
+        addConic(box, world(edge.center), vector(edge.radius, 0.0), vector(0.0, edge.radius), from, to);
+    }
+  }
+}
+
+void extendByAttributes(Box& box, const OdDbBlockReference& reference)
+{
+  for (OdDbObjectId id : reference.attributeIds())
+    if (const OdDbObject* attribute = id.peekObject(); attribute && attribute->isKindOf(OdDbAttribute::desc()))
+      extendBy(box, static_cast<const OdDbText&>(*static_cast<const OdDbAttribute*>(attribute)));
+}
+
+void BlockBoxes::placeIn(Box& box, const OdDbBlockReference* insert, size_t target) const
+{
+  if (!insert) {
+    if (target != kNoBlock && m_boxes[target].min.x <= m_boxes[target].max.x)
+      box.merge(m_boxes[target]);
+  } else if (target == kNoBlock) {
+    place(box, *insert, OdGePoint3d{}, nullptr);
+  } else {
+    place(box, *insert, m_originOf(target), &m_boxes[target]);
+  }
 }
 
 // Depth first, with a stack of its own: references may nest as deep as there are blocks. A block's
@@ -168,7 +209,7 @@ void BlockBoxes::placeNested(const std::vector<Reference>& references)
         stack.push_back(open(r.target)); // comes back to this reference once that block is finished
         continue;
       }
-      placeIn(m_boxes[top.block], *r.insert, r.target != kNoBlock && state[r.target] == kFinished ? r.target : kNoBlock);
+      placeIn(m_boxes[top.block], r.insert, r.target != kNoBlock && state[r.target] == kFinished ? r.target : kNoBlock);
       ++top.next;
     }
   }

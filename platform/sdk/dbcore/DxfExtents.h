@@ -1,6 +1,8 @@
 #pragma once
 // The drawing's extents: boxes of entities, and of blocks through references nested any depth.
+#include "DbDimension.h"
 #include "DbEntities.h"
+#include "DbHatch.h"
 
 #include <algorithm>
 #include <functional>
@@ -22,8 +24,8 @@ struct Box {
   }
 };
 
-// Extents: exact for points, lines and conics, a spline's by its control points. Block references
-// go by their blocks' boxes (see BlockBoxes).
+// Extents: exact for points, lines and conics, a spline's by its control points, a text's by its
+// position. Block references and dimensions go by their blocks' boxes (see BlockBoxes).
 void extendBy(Box& box, const OdDbLine& line);
 void extendBy(Box& box, const OdDbPoint& point);
 void extendBy(Box& box, const OdDbCircle& circle);
@@ -35,11 +37,15 @@ void extendBy(Box& box, const OdDbPolyFaceMesh& mesh);
 void extendBy(Box& box, const OdDbSpline& spline);
 void extendBy(Box& box, const OdDbText& text);
 void extendBy(Box& box, const OdDbMText& mtext);
+void extendBy(Box& box, const OdDbHatch& hatch);
+// A reference's attributes, which lie where they are, not where the reference puts its block.
+void extendByAttributes(Box& box, const OdDbBlockReference& reference);
 
-// A block reference on the way to the extents: it is placed once the block it names has its box.
+// A block reference or a dimension on the way to the extents: it is placed once the block it
+// draws has its box.
 struct Reference {
   size_t owner, target; // the blocks holding it and named by it, by index (target kNoBlock: none to place)
-  const OdDbBlockReference* insert;
+  const OdDbBlockReference* insert; // null for a dimension, which draws its block where it is
 };
 constexpr size_t kNoBlock = ~size_t(0);
 
@@ -53,8 +59,8 @@ public:
   {
   }
   Box& operator[](size_t block) { return m_boxes[block]; }
-  // Adds to a box where a reference puts the box of block `target`, finished.
-  void placeIn(Box& box, const OdDbBlockReference& insert, size_t target) const;
+  // Adds to a box where a reference (null: a dimension) puts the box of block `target`, finished.
+  void placeIn(Box& box, const OdDbBlockReference* insert, size_t target) const;
   // Finishes the boxes of the blocks that hold `references` (in the order of their blocks).
   void placeNested(const std::vector<Reference>& references);
 

@@ -1,410 +1,19 @@
 #include "DxfReader.h"
 
 #include "DxfCodes.h"
+#include "DxfEntityReader.h"
 
 #include <OdError.h>
 #include <RxObjectImpl.h>
-#include <WinPort.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdlib>
-#include <cstring>
-#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace dxf {
 
 namespace {
-
-constexpr size_t kMaxLine = 64 * 1024;
-constexpr size_t kReadChunk = 64 * 1024;
-
-[[noreturn]] void fail(const char* what)
-{
-  throw OdError(eBadDxfFile, OdString(what));
-}
-
-std::string_view trim(std::string_view s)
-{
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
-    s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-    s.remove_suffix(1);
-  if (!s.empty() && s.front() == '+')
-    s.remove_prefix(1);
-  return s;
-}
-
-// Windows-1252 for 0x80..0x9F; the rest of the code page is Latin-1.
-constexpr char16_t kCp1252High[32] = {
-  0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-  0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
-// Group code/value pairs of an ASCII DXF, read through a fixed buffer; comments are skipped.
-class GroupReader {
-public:
-  explicit GroupReader(OdStreamBuf& stream) : m_stream(stream), m_buffer(kReadChunk) {}
-
-  // Moves to the next pair; false when the stream ends before one starts.
-  bool next();
-  // The same where the drawing may not end.
-  void advance()
-  {
-    if (!next())
-      fail("The drawing ends early");
-  }
-  int code() const { return m_code; }
-  const std::string& value() const { return m_value; }
-  bool is(int code, std::string_view value) const { return m_code == code && m_value == value; }
-  double real() const;
-  int integer() const;
-  // The value as drawing text; control characters come back from their ^ escapes.
-  OdString text() const { return decode(m_value, true); }
-  OdString name() const { return decode(m_value, false); }
-  OdString decode(std::string_view raw, bool carets) const;
-  void setUtf8(bool utf8) { m_utf8 = utf8; }
-
-private:
-  bool readLine(std::string& line);
-  OdStreamBuf& m_stream;
-  std::vector<char> m_buffer;
-  size_t m_pos = 0, m_end = 0;
-  std::string m_codeLine, m_value;
-  int m_code = 0;
-  bool m_first = true, m_utf8 = true;
-};
-
-bool GroupReader::readLine(std::string& line)
-{
-  line.clear();
-  bool any = false;
-  for (;;) {
-    if (m_pos == m_end) {
-      m_end = m_stream.getBytes(m_buffer.data(), static_cast<OdUInt32>(m_buffer.size()));
-      m_pos = 0;
-      if (m_end == 0)
-        return any;
-    }
-    any = true;
-    const char* start = m_buffer.data() + m_pos;
-    const void* newline = std::memchr(start, '\n', m_end - m_pos);
-    const size_t n = newline ? static_cast<const char*>(newline) - start : m_end - m_pos;
-    if (line.size() + n > kMaxLine)
-      fail("A line of the drawing is too long");
-    line.append(start, n);
-    m_pos += n;
-    if (newline) {
-      ++m_pos;
-      if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-      return true;
-    }
-  }
-}
-
-bool GroupReader::next()
-{
-  do {
-    if (!readLine(m_codeLine))
-      return false;
-    std::string_view codeText = m_codeLine;
-    if (m_first && codeText.substr(0, 3) == "\xEF\xBB\xBF")
-      codeText.remove_prefix(3);
-    m_first = false;
-    codeText = trim(codeText);
-    const auto [end, error] = std::from_chars(codeText.data(), codeText.data() + codeText.size(), m_code);
-    if (error != std::errc() || end != codeText.data() + codeText.size() || codeText.empty() ||
-        m_code < code::kMinCode || m_code > code::kMaxCode)
-      fail("Not an ASCII DXF group code");
-    if (!readLine(m_value))
-      fail("The drawing ends inside a group");
-  } while (m_code == code::kComment);
-  if (m_code == code::kStructure) {
-    while (!m_value.empty() && (m_value.back() == ' ' || m_value.back() == '\t'))
-      m_value.pop_back();
-  }
-  return true;
-}
-
-double GroupReader::real() const
-{
-  const std::string_view s = trim(m_value);
-  double v = 0.0;
-  const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (error != std::errc() || end != s.data() + s.size() || !std::isfinite(v))
-    fail("A real value of the drawing is no number");
-  return v;
-}
-
-int GroupReader::integer() const
-{
-  const std::string_view s = trim(m_value);
-  int v = 0;
-  const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (error != std::errc() || end != s.data() + s.size())
-    fail("An integer value of the drawing is no integer");
-  return v;
-}
-
-OdString GroupReader::decode(std::string_view raw, bool carets) const
-{
-  std::string bytes;
-  bytes.reserve(raw.size());
-  for (size_t i = 0; i < raw.size(); ++i) {
-    if (carets && raw[i] == '^' && i + 1 < raw.size() && (raw[i + 1] == ' ' || (raw[i + 1] >= '@' && raw[i + 1] <= '_'))) {
-      bytes.push_back(raw[i + 1] == ' ' ? '^' : char(raw[i + 1] - '@'));
-      ++i;
-    } else {
-      bytes.push_back(raw[i]);
-    }
-  }
-  if (m_utf8)
-    return OdString(winport::utf8ToUtf16(bytes));
-  std::u16string text(bytes.size(), u' ');
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    text[i] = (c >= 0x80 && c < 0xA0) ? kCp1252High[c - 0x80] : char16_t(c);
-  }
-  return OdString(std::move(text));
-}
-
-// Sets the coordinate of `p` that the code names, if it is one of xCode's.
-bool setCoordinate(OdGePoint3d& p, int xCode, const GroupReader& in)
-{
-  if (in.code() == xCode)
-    p.x = in.real();
-  else if (in.code() == code::kY(xCode))
-    p.y = in.real();
-  else if (in.code() == code::kZ(xCode))
-    p.z = in.real();
-  else
-    return false;
-  return true;
-}
-
-bool setCoordinate(OdGeVector3d& v, int xCode, const GroupReader& in)
-{
-  OdGePoint3d p{v.x, v.y, v.z};
-  if (!setCoordinate(p, xCode, in))
-    return false;
-  v = {p.x, p.y, p.z};
-  return true;
-}
-
-// What every entity says about itself, and the few values an entity holds by name or in
-// pieces until the whole entity has been read.
-struct EntityGroups {
-  std::string layer, linetype, style, block, contents;
-  OdCmColor color = OdCmColor::byLayer();
-  long trueColor = -1;
-  int lineWeight = OdDb::kLnWtByLayer;
-  bool invisible = false, paper = false, embedded = false;
-  OdGeVector3d direction;
-  OdGeVector3d normal = OdGeVector3d::zAxis(); // of a polyline, set once it is read
-  double elevation = 0.0;
-
-  // Takes the group if it is a common one.
-  bool take(const GroupReader& in);
-};
-
-OdCmColor colorFromIndex(int index)
-{
-  if (index < 0)
-    index = -index; // an off layer's colour
-  if (index == 0)
-    return OdCmColor::byBlock();
-  if (index >= 1 && index <= 255)
-    return OdCmColor::fromIndex(static_cast<OdInt16>(index));
-  return OdCmColor::byLayer();
-}
-
-bool EntityGroups::take(const GroupReader& in)
-{
-  switch (in.code()) {
-  case code::kLayer: layer = in.value(); return true;
-  case code::kLinetype: linetype = in.value(); return true;
-  case code::kTextStyle: style = in.value(); return true;
-  case code::kColor: color = colorFromIndex(in.integer()); return true;
-  case code::kTrueColor: trueColor = in.integer() & 0xFFFFFF; return true;
-  case code::kLineWeight: lineWeight = in.integer(); return true;
-  case code::kInvisible: invisible = in.integer() != 0; return true;
-  case code::kPaperSpace: paper = in.integer() != 0; return true;
-  default: return false;
-  }
-}
-
-void take(OdDbLine& e, const GroupReader& in, EntityGroups&)
-{
-  setCoordinate(e.start, code::kX, in) || setCoordinate(e.end, code::kX2, in);
-}
-
-void take(OdDbPoint& e, const GroupReader& in, EntityGroups&)
-{
-  setCoordinate(e.position, code::kX, in);
-}
-
-void take(OdDbCircle& e, const GroupReader& in, EntityGroups&)
-{
-  if (in.code() == code::kReal)
-    e.radius = in.real();
-  else
-    setCoordinate(e.center, code::kX, in) || setCoordinate(e.normal, code::kNormalX, in);
-}
-
-void take(OdDbArc& e, const GroupReader& in, EntityGroups&)
-{
-  if (in.code() == code::kReal)
-    e.radius = in.real();
-  else if (in.code() == code::kAngle)
-    e.startAngle = toRadians(in.real());
-  else if (in.code() == code::kAngle2)
-    e.endAngle = toRadians(in.real());
-  else
-    setCoordinate(e.center, code::kX, in) || setCoordinate(e.normal, code::kNormalX, in);
-}
-
-void take(OdDbEllipse& e, const GroupReader& in, EntityGroups&)
-{
-  if (in.code() == code::kReal)
-    e.radiusRatio = in.real();
-  else if (in.code() == code::kRealAux)
-    e.startParam = in.real();
-  else if (in.code() == code::kReal3)
-    e.endParam = in.real();
-  else
-    setCoordinate(e.center, code::kX, in) || setCoordinate(e.majorAxis, code::kX2, in) ||
-        setCoordinate(e.normal, code::kNormalX, in);
-}
-
-void take(OdDbPolyline& e, const GroupReader& in, EntityGroups& groups)
-{
-  switch (in.code()) {
-  case code::kX: e.points.push_back({in.real(), 0.0}); break;
-  case code::kY(code::kX): if (!e.points.empty()) e.points.back().y = in.real(); break;
-  case code::kReal3: if (!e.points.empty()) e.setBulgeAt(e.points.size() - 1, in.real()); break;
-  case code::kFlags: e.closed = (in.integer() & kClosed) != 0; break;
-  case code::kElevation: groups.elevation = in.real(); break;
-  default: setCoordinate(groups.normal, code::kNormalX, in);
-  }
-}
-
-void take(OdDbSpline& e, const GroupReader& in, EntityGroups&)
-{
-  switch (in.code()) {
-  case code::kFlags:
-    e.closed = (in.integer() & kSplineClosed) != 0;
-    e.periodic = (in.integer() & kSplinePeriodic) != 0;
-    break;
-  case code::kInt2: e.degree = in.integer(); break;
-  case code::kReal: e.knots.push_back(in.real()); break;
-  case code::kRealAux: e.weights.push_back(in.real()); break;
-  case code::kX: e.controlPoints.push_back({in.real(), 0.0, 0.0}); break;
-  case code::kY(code::kX): if (!e.controlPoints.empty()) e.controlPoints.back().y = in.real(); break;
-  case code::kZ(code::kX): if (!e.controlPoints.empty()) e.controlPoints.back().z = in.real(); break;
-  default: break;
-  }
-}
-
-void take(OdDbText& e, const GroupReader& in, EntityGroups&)
-{
-  switch (in.code()) {
-  case code::kText: e.text = in.text(); break;
-  case code::kReal: e.height = in.real(); break;
-  case code::kRealAux: e.widthFactor = in.real(); break;
-  case code::kAngle: e.rotation = toRadians(in.real()); break;
-  case code::kInt3: {
-    const int mode = in.integer();
-    e.horizontalMode = mode == 1 || mode == 4 ? OdDb::kTextCenter : mode == 2 ? OdDb::kTextRight : OdDb::kTextLeft;
-    if (mode == 4) // "middle": centred both ways
-      e.verticalMode = OdDb::kTextVertMid;
-    break;
-  }
-  case code::kInt4: {
-    const int mode = in.integer();
-    if (mode >= OdDb::kTextBase && mode <= OdDb::kTextTop)
-      e.verticalMode = static_cast<OdDb::TextVertMode>(mode);
-    break;
-  }
-  default:
-    setCoordinate(e.position, code::kX, in) || setCoordinate(e.alignmentPoint, code::kX2, in) ||
-      setCoordinate(e.normal, code::kNormalX, in);
-  }
-}
-
-void take(OdDbMText& e, const GroupReader& in, EntityGroups& groups)
-{
-  switch (in.code()) {
-  case code::kText:
-  case code::kMoreText: groups.contents += in.value(); break;
-  case code::kReal: e.textHeight = in.real(); break;
-  case code::kRealAux: e.width = in.real(); break;
-  case code::kLineSpacing: e.lineSpacingFactor = in.real(); break;
-  case code::kAngle: e.rotation = toRadians(in.real()); break;
-  case code::kInt2: {
-    const int attachment = in.integer();
-    if (attachment >= OdDbMText::kTopLeft && attachment <= OdDbMText::kBottomRight)
-      e.attachment = static_cast<OdDbMText::Attachment>(attachment);
-    break;
-  }
-  default:
-    setCoordinate(e.location, code::kX, in) || setCoordinate(groups.direction, code::kX2, in) ||
-      setCoordinate(e.normal, code::kNormalX, in);
-  }
-}
-
-void take(OdDbBlockReference& e, const GroupReader& in, EntityGroups& groups)
-{
-  switch (in.code()) {
-  case code::kName: groups.block = in.value(); break;
-  case code::kRealAux: e.scale.x = in.real(); break;
-  case code::kReal3: e.scale.y = in.real(); break;
-  case code::kScaleZ: e.scale.z = in.real(); break;
-  case code::kAngle: e.rotation = toRadians(in.real()); break;
-  default: setCoordinate(e.position, code::kX, in) || setCoordinate(e.normal, code::kNormalX, in);
-  }
-}
-
-// What is left once all groups are in: planar entities store their points in their own plane.
-template <class T>
-void finish(T&, const EntityGroups&, const GroupReader&) {}
-
-void finish(OdDbPolyline& e, const EntityGroups& groups, const GroupReader&)
-{
-  e.setPlane(groups.elevation, groups.normal);
-}
-
-void finish(OdDbCircle& e, const EntityGroups&, const GroupReader&)
-{
-  e.center = Ocs(e.normal).toWorld(e.center);
-}
-
-void finish(OdDbArc& e, const EntityGroups&, const GroupReader&)
-{
-  e.center = Ocs(e.normal).toWorld(e.center);
-}
-
-void finish(OdDbBlockReference& e, const EntityGroups&, const GroupReader&)
-{
-  e.position = Ocs(e.normal).toWorld(e.position);
-}
-
-void finish(OdDbText& e, const EntityGroups&, const GroupReader&)
-{
-  const Ocs ocs(e.normal);
-  e.position = ocs.toWorld(e.position);
-  e.alignmentPoint = ocs.toWorld(e.alignmentPoint);
-}
-
-void finish(OdDbMText& e, const EntityGroups& groups, const GroupReader& in)
-{
-  e.contents = in.decode(groups.contents, true);
-  // The direction is a world vector; the rotation is its angle in the text's plane.
-  const OdGePoint3d direction = Ocs(e.normal).fromWorld({groups.direction.x, groups.direction.y, groups.direction.z});
-  if (direction.x != 0.0 || direction.y != 0.0)
-    e.rotation = std::atan2(direction.y, direction.x);
-}
 
 class DrawingReader {
 public:
@@ -431,16 +40,27 @@ private:
   void readLayer();
   void readLinetype();
   void readStyle();
+  void readRegApp();
   void readBlocks();
   void readBlock();
   // Entities from the current pair up to ENDBLK or ENDSEC; into `into`, or by their paper space
   // flag when null.
   void readEntityList(OdDbBlockTableRecord* into);
   void readEntity(OdDbBlockTableRecord* into);
+  // An entity of one record; its groups read into `groups`, null when it cannot be made.
+  template <class T>
+  OdSmartPtr<T> readEntityGroups(EntityGroups& groups);
   template <class T>
   void readSimple(OdDbBlockTableRecord* into);
   void readPolyline(OdDbBlockTableRecord* into);
-  void add(OdDbEntity& e, const EntityGroups& groups, OdDbBlockTableRecord* into);
+  // A block reference, and the attributes that follow it.
+  void readInsert(OdDbBlockTableRecord* into);
+  void readDimension(OdDbBlockTableRecord* into);
+  // The groups every entity has, and those naming records; false when the entity is to be left out.
+  bool applyCommon(OdDbEntity& e, const EntityGroups& groups);
+  // Adds the entity and its extended data; false when it is left out.
+  bool add(OdDbEntity& e, const EntityGroups& groups, OdDbBlockTableRecord* into);
+  void addXData(OdDbEntity& e, const XDataGroups& xdata);
 
   template <class T>
   OdSmartPtr<T> record(OdDbObjectId tableId, const OdString& name);
@@ -571,6 +191,8 @@ void DrawingReader::readTables()
       readLinetype();
     else if (m_in.is(code::kStructure, "STYLE"))
       readStyle();
+    else if (m_in.is(code::kStructure, "APPID"))
+      readRegApp();
     else
       m_in.advance();
   }
@@ -648,6 +270,17 @@ void DrawingReader::readStyle()
   style->xScale = xScale;
 }
 
+void DrawingReader::readRegApp()
+{
+  OdString name;
+  readGroups([&] {
+    if (m_in.code() == code::kName)
+      name = m_in.name();
+  });
+  if (!name.isEmpty())
+    m_db.newRegApp(name);
+}
+
 void DrawingReader::readBlocks()
 {
   m_in.advance();
@@ -709,7 +342,13 @@ void DrawingReader::readEntity(OdDbBlockTableRecord* into)
   else if (type == "MTEXT")
     readSimple<OdDbMText>(into);
   else if (type == "INSERT")
-    readSimple<OdDbBlockReference>(into);
+    readInsert(into);
+  else if (type == "ATTDEF")
+    readSimple<OdDbAttributeDefinition>(into);
+  else if (type == "HATCH")
+    readSimple<OdDbHatch>(into);
+  else if (type == "DIMENSION")
+    readDimension(into);
   else if (type == "POLYLINE")
     readPolyline(into);
   else
@@ -717,18 +356,55 @@ void DrawingReader::readEntity(OdDbBlockTableRecord* into)
 }
 
 template <class T>
-void DrawingReader::readSimple(OdDbBlockTableRecord* into)
+OdSmartPtr<T> DrawingReader::readEntityGroups(EntityGroups& groups)
 {
   OdSmartPtr<T> entity = OdRxObjectImpl<T>::createObject();
-  EntityGroups groups;
   readGroups([&] {
+    if (groups.xdata.take(m_in))
+      return;
     if (m_in.code() == code::kEmbeddedObject) // an embedded object repeats codes with other meanings
       groups.embedded = true;
     if (!groups.embedded && !groups.take(m_in))
       take(*entity, m_in, groups);
   });
-  finish(*entity, groups, m_in);
-  add(*entity, groups, into);
+  return finish(*entity, groups, m_in) ? entity : OdSmartPtr<T>();
+}
+
+template <class T>
+void DrawingReader::readSimple(OdDbBlockTableRecord* into)
+{
+  EntityGroups groups;
+  if (OdSmartPtr<T> entity = readEntityGroups<T>(groups))
+    add(*entity, groups, into);
+}
+
+void DrawingReader::readInsert(OdDbBlockTableRecord* into)
+{
+  EntityGroups groups;
+  OdDbBlockReferencePtr insert = readEntityGroups<OdDbBlockReference>(groups);
+  const bool added = insert && add(*insert, groups, into);
+  while (m_in.is(code::kStructure, "ATTRIB")) {
+    EntityGroups attributeGroups;
+    OdDbAttributePtr attribute = readEntityGroups<OdDbAttribute>(attributeGroups);
+    if (added && attribute && applyCommon(*attribute, attributeGroups)) {
+      insert->appendAttribute(attribute.get());
+      addXData(*attribute, attributeGroups.xdata);
+    }
+  }
+  if (m_in.is(code::kStructure, "SEQEND"))
+    skipGroups();
+}
+
+void DrawingReader::readDimension(OdDbBlockTableRecord* into)
+{
+  EntityGroups groups;
+  DimensionGroups dimension;
+  readGroups([&] {
+    if (!groups.xdata.take(m_in) && !groups.take(m_in))
+      dimension.take(m_in, groups);
+  });
+  if (OdDbDimensionPtr made = dimension.make())
+    add(*made, groups, into);
 }
 
 void DrawingReader::readPolyline(OdDbBlockTableRecord* into)
@@ -738,7 +414,7 @@ void DrawingReader::readPolyline(OdDbBlockTableRecord* into)
   double elevation = 0.0;
   OdGeVector3d normal = OdGeVector3d::zAxis();
   readGroups([&] {
-    if (groups.take(m_in))
+    if (groups.take(m_in) || groups.xdata.take(m_in))
       return;
     if (m_in.code() == code::kFlags)
       flags = m_in.integer();
@@ -799,12 +475,8 @@ void DrawingReader::readPolyline(OdDbBlockTableRecord* into)
   }
 }
 
-void DrawingReader::add(OdDbEntity& e, const EntityGroups& groups, OdDbBlockTableRecord* into)
+bool DrawingReader::applyCommon(OdDbEntity& e, const EntityGroups& groups)
 {
-  OdDbBlockTableRecordPtr target(into);
-  if (!target)
-    target = OdDbBlockTableRecord::cast(
-        (groups.paper ? m_db.getPaperSpaceId() : m_db.getModelSpaceId()).openObject(OdDb::kForWrite).get());
   e.setLayer(layer(groups.layer.empty() ? std::string("0") : groups.layer));
   e.setLinetype(linetype(groups.linetype));
   e.setColor(groups.trueColor >= 0 ? OdCmColor::fromRGB(OdUInt8(groups.trueColor >> 16), OdUInt8(groups.trueColor >> 8),
@@ -816,12 +488,40 @@ void DrawingReader::add(OdDbEntity& e, const EntityGroups& groups, OdDbBlockTabl
     text->textStyle = style(groups.style);
   else if (auto* mtext = OdDbMText::cast(&e).get())
     mtext->textStyle = style(groups.style);
-  else if (auto* insert = OdDbBlockReference::cast(&e).get()) {
-    if (groups.block.empty())
-      return; // a reference to nothing
-    insert->blockTableRecord = block(groups.block);
-  }
+  const bool drawsABlock = OdDbBlockReference::cast(&e) || OdDbDimension::cast(&e);
+  if (!drawsABlock)
+    return true;
+  if (groups.block.empty())
+    return false; // a reference to nothing
+  const OdDbObjectId drawn = block(groups.block);
+  if (auto* insert = OdDbBlockReference::cast(&e).get())
+    insert->blockTableRecord = drawn;
+  else
+    OdDbDimension::cast(&e)->setDimBlockId(drawn);
+  return true;
+}
+
+bool DrawingReader::add(OdDbEntity& e, const EntityGroups& groups, OdDbBlockTableRecord* into)
+{
+  if (!applyCommon(e, groups))
+    return false;
+  OdDbBlockTableRecordPtr target(into);
+  if (!target)
+    target = OdDbBlockTableRecord::cast(
+        (groups.paper ? m_db.getPaperSpaceId() : m_db.getModelSpaceId()).openObject(OdDb::kForWrite).get());
   target->appendOdDbEntity(&e);
+  addXData(e, groups.xdata);
+  return true;
+}
+
+// Applications the data names are registered, whether the file's table has them or not.
+void DrawingReader::addXData(OdDbEntity& e, const XDataGroups& xdata)
+{
+  for (const OdResBuf* rb = xdata.chain(); rb; rb = rb->next().get())
+    if (rb->restype() == OdResBuf::kDxfRegAppName)
+      m_db.newRegApp(rb->getString());
+  if (xdata.chain())
+    e.setXData(xdata.chain());
 }
 
 } // namespace

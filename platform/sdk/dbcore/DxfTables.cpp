@@ -81,7 +81,7 @@ void TablesWriter::writeTables()
   writeStyles();
   writeEmptyTable("VIEW", kViewTable);
   writeEmptyTable("UCS", kUcsTable);
-  writeOneRecordTable("APPID", kAppidTable, kAppidAcad, "AcDbRegAppTableRecord", "ACAD");
+  writeRegApps();
   writeDimStyles();
   writeBlockRecords();
   endSection(m_out);
@@ -176,12 +176,16 @@ void TablesWriter::writeEmptyTable(const char* name, Fixed table)
   m_out.put(code::kStructure, "ENDTAB");
 }
 
-void TablesWriter::writeOneRecordTable(const char* name, Fixed table, Fixed record, const char* subclass, const char* recordName)
+void TablesWriter::writeRegApps()
 {
-  tableHead(name, fixed(table), 1);
-  recordHead(name, fixed(record), fixed(table), subclass);
-  m_out.put(code::kName, recordName);
-  m_out.putInt(code::kFlags, 0);
+  OdDbSymbolTablePtr table = OdDbSymbolTable::cast(m_db.getRegAppTableId().safeOpenObject().get());
+  const std::vector<OdDbRegAppTableRecordPtr> records = openRecords<OdDbRegAppTableRecord>(*table);
+  tableHead("APPID", table->getHandle(), int(records.size()));
+  for (const OdDbRegAppTableRecordPtr& app : records) {
+    recordHead("APPID", app->getHandle(), table->getHandle(), "AcDbRegAppTableRecord");
+    m_out.putName(code::kName, app->getName().str());
+    m_out.putInt(code::kFlags, 0);
+  }
   m_out.put(code::kStructure, "ENDTAB");
 }
 

@@ -35,7 +35,7 @@ private:
   void writeLinetypes();
   void writeLayers();
   void writeStyles();
-  void writeOneRecordTable(const char* name, Fixed table, Fixed record, const char* subclass, const char* recordName);
+  void writeRegApps();
   void writeEmptyTable(const char* name, Fixed table);
   void writeDimStyles();
   void writeBlockRecords();

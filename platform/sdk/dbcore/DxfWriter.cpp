@@ -109,15 +109,27 @@ void DrawingWriter::tallyPieces()
           if (!e)
             continue;
           tally.extra += dxf::extraHandles(*e);
-          if (measure)
-            visit(*e, [&](const auto& entity) {
-              if constexpr (!std::is_same_v<std::decay_t<decltype(entity)>, OdDbBlockReference>)
-                extendBy(box, entity);
-              else if (blocks)
-                tally.references.push_back({index, m_drawing.indexOf(entity.blockTableRecord), &entity});
-              else
-                boxes.placeIn(box, entity, m_drawing.indexOf(entity.blockTableRecord));
-            });
+          if (!measure)
+            continue;
+          // A block reference or dimension draws its block: the block's box is placed now, in
+          // the ENTITIES section, or once it is finished.
+          const auto placeBlock = [&](const OdDbBlockReference* insert, OdDbObjectId block) {
+            if (blocks)
+              tally.references.push_back({index, m_drawing.indexOf(block), insert});
+            else
+              boxes.placeIn(box, insert, m_drawing.indexOf(block));
+          };
+          visit(*e, [&](const auto& entity) {
+            using Kind = std::decay_t<decltype(entity)>;
+            if constexpr (std::is_same_v<Kind, OdDbBlockReference>) {
+              extendByAttributes(box, entity);
+              placeBlock(&entity, entity.blockTableRecord);
+            } else if constexpr (std::is_base_of_v<OdDbDimension, Kind>) {
+              placeBlock(nullptr, entity.dimBlockId());
+            } else {
+              extendBy(box, entity);
+            }
+          });
         }
         if (!blocks) {
           tally.extents.merge(box);
@@ -186,7 +198,7 @@ void DrawingWriter::blockEdge(GroupWriter& out, const Block& block, OdDbHandle h
   }
   out.put(code::kSubclass, "AcDbBlockBegin");
   m_drawing.putBlockName(out, code::kName, block);
-  out.putInt(code::kFlags, 0);
+  out.putInt(code::kFlags, block.record->isAnonymous() ? kBlockAnonymous : 0);
   out.putPoint(code::kX, block.record->origin);
   m_drawing.putBlockName(out, code::kMoreText, block);
   out.put(code::kText, "");

@@ -39,6 +39,15 @@ OdResBuf::~OdResBuf()
   }
 }
 
+void OdResBuf::copyFrom(const OdRxObject* pSource)
+{
+  const OdResBufPtr source = OdResBuf::cast(pSource);
+  if (source.isNull())
+    throw OdError_NotThatKindOfClass(pSource ? pSource->isA() : nullptr, OdResBuf::desc());
+  m_restype = source->m_restype;
+  m_value = source->m_value;
+}
+
 const OdString& OdResBuf::getString() const
 {
   return valueOf<OdString>(m_value);

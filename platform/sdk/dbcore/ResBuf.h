@@ -17,13 +17,22 @@ public:
     kRtDouble = 5001,
     kRtShort = 5003,
     kRtString = 5005,
-    kRtInt32 = 5010
+    kRtInt32 = 5010,
+    // Extended data, by the group codes the drawing file gives them.
+    kDxfXdAsciiString = 1000,
+    kDxfRegAppName = 1001,
+    kDxfXdReal = 1040,
+    kDxfXdInteger16 = 1070,
+    kDxfXdInteger32 = 1071
   };
 
   static OdResBufPtr newRb(int restype = kRtNone);
   static OdResBufPtr newRb(int restype, const OdString& value);
 
   ~OdResBuf() override;
+
+  // The type and value of another buffer; not its tail.
+  void copyFrom(const OdRxObject* pSource) override;
 
   int restype() const { return m_restype; }
   void setRestype(int restype) { m_restype = restype; }

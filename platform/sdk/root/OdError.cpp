@@ -25,6 +25,8 @@ const char* odResultName(OdResult code)
   case eFileWriteError: return "File write error";
   case eBadDxfFile: return "Bad DXF file";
   case eEndOfFile: return "Unexpected end of file";
+  case eNoDatabase: return "Object not in a database";
+  case eRegappIdNotFound: return "Application not registered";
   }
   return "Unknown error";
 }

@@ -34,5 +34,7 @@ enum OdResult {
   eFileAccessErr,
   eFileWriteError,
   eBadDxfFile,
-  eEndOfFile
+  eEndOfFile,
+  eNoDatabase,
+  eRegappIdNotFound
 };
