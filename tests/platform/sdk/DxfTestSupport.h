@@ -3,6 +3,7 @@
 // kind, and running the independent readers (ezdxf, GDAL) on a written file.
 #include <DbDatabase.h>
 #include <DxfCodes.h>
+#include <DxfReader.h>
 #include <OdError.h>
 #include <OdStreamBuf.h>
 #include <RxObjectImpl.h>
@@ -13,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <sstream>
 #include <string>
 
 namespace dxftest {
@@ -71,6 +74,44 @@ inline std::string dxfOf(OdDbDatabase& db, int precision = 16)
   OdStaticRxObject<MemoryStream> stream;
   db.writeFile(&stream, OdDb::kDxf, OdDb::kDHL_1032, false, precision);
   return stream.data;
+}
+
+inline size_t occurrences(const std::string& text, const std::string& what)
+{
+  size_t count = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+    ++count;
+  return count;
+}
+
+// The drawing the SDK's own reader makes of DXF text.
+inline OdDbDatabasePtr readBack(const std::string& bytes)
+{
+  OdStaticRxObject<MemoryStream> stream;
+  stream.data = bytes;
+  return dxf::readDrawing(stream);
+}
+
+// The same DXF text line by line, but for the last bits of reals that went through a tilted plane.
+inline void expectSameDrawing(const std::string& expected, const std::string& actual)
+{
+  std::istringstream first(expected), second(actual);
+  std::string a, b;
+  for (int line = 0; std::getline(first, a); ++line) {
+    ASSERT_TRUE(std::getline(second, b)) << "shorter at line " << line;
+    if (a == b)
+      continue;
+    size_t endA = 0, endB = 0;
+    double x = 0, y = 0;
+    try {
+      x = std::stod(a, &endA);
+      y = std::stod(b, &endB);
+    } catch (const std::exception&) {
+    }
+    ASSERT_TRUE(endA == a.size() && endB == b.size()) << "line " << line << ": \"" << b << "\" for \"" << a << "\"";
+    EXPECT_NEAR(x, y, 1e-12 * std::max(1.0, std::fabs(x))) << "line " << line;
+  }
+  EXPECT_FALSE(std::getline(second, b)) << "longer";
 }
 
 // One of each entity kind in model space, a block "Door" with a line and a circle that model

@@ -74,12 +74,7 @@ TEST_F(DxfWriter, RefusesWhatItCannotWriteAndPassesStreamErrorsOn)
   EXPECT_EQ(stream.data, drawing.write());
 
   // A block reference to no block the file defines is left out, and the rest written as before.
-  const auto inserts = [](const std::string& dxf) {
-    size_t count = 0;
-    for (size_t at = dxf.find("\nINSERT\n"); at != std::string::npos; at = dxf.find("\nINSERT\n", at + 1))
-      ++count;
-    return count;
-  };
+  const auto inserts = [](const std::string& dxf) { return occurrences(dxf, "\nINSERT\n"); };
   const size_t before = inserts(stream.data);
   SampleDrawing other;
   const OdDbObjectId erased = addRecord(drawing.db->getBlockTableId(), make<OdDbBlockTableRecord>().get(), "Gone");
