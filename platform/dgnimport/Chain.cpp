@@ -36,14 +36,30 @@ bool Chain::meets(const OdGePoint3d& a, const OdGePoint3d& b) const
   return (b - a).length() <= m_tolerance;
 }
 
+ChainRun Chain::runThrough(const std::vector<OdGePoint3d>& points)
+{
+  ChainRun run;
+  for (const OdGePoint3d& p : points)
+    if (run.empty() || !(run.back().point == p))
+      run.push_back({p, std::nullopt});
+  return run;
+}
+
 void Chain::addPoints(const std::vector<OdGePoint3d>& points)
 {
-  ChainRun piece;
-  for (const OdGePoint3d& p : points)
-    if (piece.empty() || !(piece.back().point == p))
-      piece.push_back({p, std::nullopt});
+  ChainRun piece = runThrough(points);
   if (!piece.empty())
     add(std::move(piece));
+}
+
+std::vector<ChainRun> Chain::loops() const
+{
+  std::vector<ChainRun> runs = m_runs;
+  if (runs.size() > 1) {
+    runs.back().insert(runs.back().end(), runs.front().begin(), runs.front().end());
+    runs.erase(runs.begin());
+  }
+  return runs;
 }
 
 void Chain::addArc(const Conic& arc)

@@ -27,6 +27,10 @@ public:
   void addPoints(const std::vector<OdGePoint3d>& points);
   void addArc(const Conic& arc);
   const std::vector<ChainRun>& runs() const { return m_runs; }
+  // The runs of a shape as MicroStation closes it: its last run goes on into its first.
+  std::vector<ChainRun> loops() const;
+  // Straight segments through `points`.
+  static ChainRun runThrough(const std::vector<OdGePoint3d>& points);
   bool empty() const { return m_runs.empty(); }
 
 private:

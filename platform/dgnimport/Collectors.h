@@ -8,6 +8,7 @@
 #include <DbDatabase.h>
 
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace dgn {
@@ -30,6 +31,7 @@ public:
   const int type; // of the header
   long words;
   const Display display;
+  std::optional<uint32_t> elementId; // the id tags name the element by
 };
 
 // A complex chain or shape: its connected runs so far.
@@ -40,6 +42,7 @@ public:
   {
   }
   Chain chain;
+  std::optional<int> fill; // a shape's area fill colour
 };
 
 // A text node: its origin and layout, and its lines joined as MTEXT paragraphs.

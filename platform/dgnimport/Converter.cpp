@@ -1,6 +1,7 @@
 #include "Converter.h"
 
 #include "DgnFormat.h"
+#include "Linkages.h"
 
 #include <OdError.h>
 #include <RxObjectImpl.h>
@@ -37,6 +38,13 @@ std::vector<OdGePoint3d> collapsed(const Conic& c)
   return {a, b};
 }
 
+// What an area fill paints with: the element's symbology in the fill's colour.
+Display filledWith(Display d, int color)
+{
+  d.color = color;
+  return d;
+}
+
 // Block names compare without regard to case.
 std::u16string nameKey(OdString name)
 {
@@ -46,17 +54,20 @@ std::u16string nameKey(OdString name)
 } // namespace
 
 Converter::Converter(OdDbDatabase* db, const ControlData& control, const std::string& codePage,
-                     const ImportOptions& options)
+                     const std::optional<ColorTable>& colors, const ImportOptions& options)
   : m_db(db), m_map(control, options.masterUnits), m_localMap(m_map.relative()), m_options(options),
-    m_symbology(db), m_decoder(codePage), m_detail(m_map.length(1.0)),
+    m_symbology(db, colors), m_decoder(codePage), m_detail(m_map.length(1.0)),
     m_maker(m_symbology, m_options, control.is3d, m_detail),
+    m_tags(db, m_maker), m_dimensionFormat(control, m_map), m_dimensions(db, m_maker, m_decoder),
     m_modelSpace(OdDbBlockTableRecord::cast(db->getModelSpaceId().openObject(OdDb::kForWrite).get()))
 {
   using T = ElementType;
   // Settings, not drawing: control, digitizer, level symbology, projection and application data.
-  for (int t : {T::DigitizerSetup, T::DesignFileHeader, T::LevelSymbology, T::Projection, T::ApplicationData})
+  for (int t : {T::DigitizerSetup, T::DesignFileHeader, T::LevelSymbology, T::Projection})
     m_handlers[t] = &Converter::onSettings;
-  m_handlers[T::GroupData] = &Converter::onColorTable;
+  m_handlers[T::ApplicationData] = &Converter::onApplicationData;
+  m_handlers[T::TagValue] = &Converter::onTagValue;
+  m_handlers[T::Dimension] = &Converter::onDimension;
   for (int t : {T::Line, T::LineString, T::Shape, T::Curve, T::PointString})
     m_handlers[t] = &Converter::onLinear;
   m_handlers[T::Ellipse] = m_handlers[T::Arc] = &Converter::onConic;
@@ -110,7 +121,21 @@ bool Converter::run(const std::string& path, ConversionProgress* progress)
       ++m_stats.unresolvedSharedCells;
   }
   m_pending.clear();
+  // Dimensions may come before the elements their points lie on.
+  m_maker.setSource(ElementType::Dimension);
+  for (PendingDimension& p : m_pendingDimensions) {
+    if (p.dimension.resolve(m_targets))
+      drawDimension(*p.owner, p.display, p.dimension);
+    else
+      ++m_stats.unresolvedDimensions;
+  }
+  m_pendingDimensions.clear();
+  const TagAttachment::Counts tags = m_tags.attach(*m_modelSpace);
   m_stats.made = m_maker.made();
+  for (const auto& [kind, count] : {std::make_pair("ATTRIB", tags.attributes), std::make_pair("DGN_TAGS data", tags.extendedData),
+                                     std::make_pair("without the element it names", tags.withoutHost)})
+    if (count > 0)
+      m_stats.made[{ElementType::TagValue, kind}] = count;
   for (const auto& [type, count] : m_stats.coarser)
     m_stats.made[{type, "drawn coarser for the file's vertex budget"}] = count;
   return true;
@@ -188,6 +213,7 @@ OdDbBlockTableRecordPtr Converter::newBlock(const OdString& name, const char16_t
 void Converter::element(const Element& e)
 {
   ++m_stats.elements;
+  m_targets.add(e, map());
   const bool component = !m_open.empty() && e.isComplex();
   if (!component) {
     // A complex element ends early when an element outside it arrives.
@@ -207,7 +233,15 @@ void Converter::element(const Element& e)
       skip(e);
   } else if (const Handler handler = m_handlers[e.type()]) {
     m_maker.setSource(e.type());
+    const size_t open = m_open.size();
     (this->*handler)(e);
+    // What an element that tags name became; a complex element's, once it is finished.
+    if (const std::optional<uint32_t> id = Linkages(e).elementId()) {
+      if (m_open.size() > open)
+        m_open.back()->elementId = id;
+      else
+        m_tags.addHost(*id, m_maker.lastMade());
+    }
   } else {
     ++m_stats.unknown;
   }
@@ -272,10 +306,46 @@ C& Converter::open(Kind kind, const Element& header, Args&&... args)
   return static_cast<C&>(*m_open.back());
 }
 
-void Converter::onColorTable(const Element& e)
+void Converter::onDimension(const Element& e)
 {
-  if (e.level() == 1)
-    m_symbology.readColorTable(e);
+  DimensionData d;
+  if (!readDimension(e, map(), d)) {
+    ++(map().is3d() ? m_stats.threeDDimensions : m_stats.malformed);
+    return;
+  }
+  if (d.resolve(m_targets))
+    drawDimension(target(), Display::of(e), d);
+  else
+    m_pendingDimensions.push_back({OdDbBlockTableRecordPtr(&target()), Display::of(e), std::move(d)});
+}
+
+void Converter::drawDimension(OdDbBlockTableRecord& owner, const Display& display, const DimensionData& d)
+{
+  DimensionGraphics drawn;
+  if (dgn::drawDimension(d, m_dimensionFormat, drawn))
+    m_dimensions.make(owner, display, drawn);
+  else
+    ++m_stats.malformed;
+}
+
+void Converter::onApplicationData(const Element& e)
+{
+  TagSet set;
+  if (!isTagSet(e))
+    return; // settings of applications, not drawing
+  if (readTagSet(e, set))
+    m_tags.addSet(std::move(set));
+  else
+    ++m_stats.malformed;
+}
+
+void Converter::onTagValue(const Element& e)
+{
+  TagValue tag;
+  if (readTagValue(e, map(), m_decoder, tag))
+    m_tags.addValue(tag, Display::of(e), !(e.properties() & kInvisible));
+  else
+    ++m_stats.malformed;
 }
 
 void Converter::onLinear(const Element& e)
@@ -301,7 +371,11 @@ void Converter::onLinear(const Element& e)
   switch (e.type()) {
   case ElementType::Line: m_maker.line(target(), d, m_points.front(), m_points.back()); break;
   case ElementType::PointString: m_maker.points(target(), d, m_points); break;
-  case ElementType::Shape: m_maker.polyline(target(), d, m_points, true, true); break;
+  case ElementType::Shape:
+    if (const std::optional<int> fill = Linkages(e).fillColor())
+      m_maker.fill(target(), filledWith(d, *fill), {Chain::runThrough(m_points)});
+    m_maker.polyline(target(), d, m_points, true, true);
+    break;
   default: m_maker.polyline(target(), d, m_points, false, false); break;
   }
 }
@@ -364,6 +438,9 @@ void Converter::onConic(const Element& e)
     chain->chain.addPoints(m_points);
     return;
   }
+  const std::optional<int> fill = Linkages(e).fillColor();
+  if (fill && c.full)
+    m_maker.fill(target(), filledWith(Display::of(e), *fill), c);
   m_maker.conic(target(), Display::of(e), c);
 }
 
@@ -389,6 +466,8 @@ void Converter::onTextNode(const Element& e)
     ++m_stats.malformed;
     return;
   }
+  if (componentWords(e) == 0)
+    return; // a node of no lines keeps a place for text: nothing to draw
   if (mayOpen(Kind::TextNode, e))
     open<TextNodeCollector>(Kind::TextNode, e).node = node;
 }
@@ -398,8 +477,12 @@ void Converter::onComplex(const Element& e)
   // Components meet where their ends lie within a few units of resolution of each other, or a
   // millionth of the element's size: what arcs' rounded angles and far centres leave between them.
   const Kind kind = e.type() == ElementType::ComplexShape ? Kind::Shape : Kind::Chain;
-  if (mayOpen(kind, e))
+  if (!mayOpen(kind, e))
+    return;
+  ChainCollector& chain =
     open<ChainCollector>(kind, e, map().length(std::max(kJoinResolutions, kJoinShare * storedRangeSize(e))));
+  if (kind == Kind::Shape)
+    chain.fill = Linkages(e).fillColor();
 }
 
 void Converter::onCell(const Element& e)
@@ -708,14 +791,24 @@ void Converter::onCone(const Element& e)
 
 void Converter::finish(Collector& o)
 {
+  make(o);
+  if (o.elementId)
+    m_tags.addHost(*o.elementId, m_maker.lastMade());
+}
+
+void Converter::make(Collector& o)
+{
   m_maker.setSource(o.type);
   OdDbBlockTableRecord& block = target();
   switch (o.kind) {
   case Kind::Chain:
   case Kind::Shape: {
-    const Chain& chain = static_cast<const ChainCollector&>(o).chain;
-    if (!chain.empty())
-      m_maker.chain(block, o.display, chain, o.kind == Kind::Shape);
+    const auto& collected = static_cast<const ChainCollector&>(o);
+    if (collected.chain.empty())
+      break;
+    if (collected.fill)
+      m_maker.fill(block, filledWith(o.display, *collected.fill), collected.chain.loops());
+    m_maker.chain(block, o.display, collected.chain, o.kind == Kind::Shape);
     break;
   }
   case Kind::TextNode: {

@@ -1,5 +1,7 @@
 #pragma once
 #include "Collectors.h"
+#include "DimensionMaker.h"
+#include "TagAttachment.h"
 #include "ConversionProgress.h"
 #include "DgnFormat.h"
 #include "Detail.h"
@@ -16,6 +18,8 @@ struct ConversionStats {
   uint64_t elements = 0, skipped = 0, unknown = 0, malformed = 0;
   uint64_t unresolvedSharedCells = 0; // instances naming a definition the file does not hold
   uint64_t multiLines = 0;            // their layout is not public: not converted
+  uint64_t threeDDimensions = 0;      // nor is that of dimensions in 3D files
+  uint64_t unresolvedDimensions = 0;  // with points on elements the file does not hold
   std::map<int, uint64_t> coarser;    // elements of each type drawn coarser for the file's vertex budget
   bool truncated = false;
   EntityMaker::MadeCounts made;       // entities of each kind made of each element type
@@ -28,7 +32,9 @@ struct ConversionStats {
 // cell instance a reference to one.
 class Converter {
 public:
-  Converter(OdDbDatabase* db, const ControlData& control, const std::string& codePage, const ImportOptions& options);
+  // The file's last colour table, which MicroStation draws the whole file in, as inspection found it.
+  Converter(OdDbDatabase* db, const ControlData& control, const std::string& codePage,
+            const std::optional<ColorTable>& colors, const ImportOptions& options);
 
   // Reads the whole file, telling `progress` how far it has come; false when it could not be opened.
   bool run(const std::string& path, ConversionProgress* progress = nullptr);
@@ -45,6 +51,11 @@ private:
     Display display;
     SharedCell cell;
   };
+  struct PendingDimension {
+    OdDbBlockTableRecordPtr owner;
+    Display display;
+    DimensionData dimension;
+  };
   typedef void (Converter::*Handler)(const Element&);
 
   void element(const Element& e);
@@ -52,6 +63,8 @@ private:
   // Ends the innermost complex element and makes what it collected.
   void finishInnermost();
   void finish(Collector& collector);
+  // Makes the entities of a finished complex element.
+  void make(Collector& collector);
   void finishSpline(SplineCollector& spline);
   void finishSurface(SurfaceCollector& surface);
   void finishSwept(SweptCollector& swept);
@@ -98,7 +111,6 @@ private:
   bool filling(OdDbObjectId block) const;
 
   void onSettings(const Element&) {}
-  void onColorTable(const Element& e);
   void onLinear(const Element& e);
   void onConic(const Element& e);
   void onText(const Element& e);
@@ -116,6 +128,10 @@ private:
   void onSweptHeader(const Element& e);
   void onCone(const Element& e);
   void onMultiLine(const Element&) { ++m_stats.multiLines; }
+  void onApplicationData(const Element& e);
+  void onTagValue(const Element& e);
+  void onDimension(const Element& e);
+  void drawDimension(OdDbBlockTableRecord& owner, const Display& display, const DimensionData& d);
 
   OdDbDatabase* m_db;
   CoordinateMap m_map, m_localMap;
@@ -124,6 +140,11 @@ private:
   TextDecoder m_decoder;
   Detail m_detail;
   EntityMaker m_maker;
+  TagAttachment m_tags;
+  AssociationTargets m_targets; // what dimensions' points may lie on
+  DimensionFormat m_dimensionFormat;
+  DimensionMaker m_dimensions;
+  std::vector<PendingDimension> m_pendingDimensions; // waiting for what their points lie on
   OdDbBlockTableRecordPtr m_modelSpace;
   std::vector<std::unique_ptr<Collector>> m_open; // the complex elements being collected, outermost first
   std::vector<OdGePoint3d> m_points; // reused per element

@@ -23,6 +23,8 @@ std::string runStatistics(const ConversionStats& stats)
                                                      {"malformed elements", stats.malformed},
                                                      {"shared cells without definition", stats.unresolvedSharedCells},
                                                      {"multi-lines not converted", stats.multiLines},
+                                                     {"3D dimensions not converted", stats.threeDDimensions},
+                                                     {"dimensions on elements the file lacks", stats.unresolvedDimensions},
                                                      {"truncated file", stats.truncated ? 1u : 0u}};
   for (const auto& [name, count] : counts)
     if (count)
@@ -80,7 +82,7 @@ int DgnImporter::run()
   const ImportOptions options = ImportOptions::from(*m_properties);
   const FileUnits units = file.units();
   db->setInsertionUnits(options.masterUnits ? units.master : units.sub);
-  Converter converter(db.get(), file.control(), file.codePage(), options);
+  Converter converter(db.get(), file.control(), file.codePage(), file.colorTable(), options);
   if (!converter.run(path, &m_properties->progress()))
     return kDgnImportCannotOpen;
   m_properties->setRunStatistics(path, runStatistics(converter.stats()));

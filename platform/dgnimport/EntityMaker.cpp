@@ -1,7 +1,9 @@
 #include "EntityMaker.h"
 
 #include "DgnFormat.h"
+#include "Fills.h"
 
+#include <DbDimension.h>
 #include <DxfCodes.h>
 #include <RxObjectImpl.h>
 
@@ -41,7 +43,8 @@ const char* kindOf(const OdRxClass* cls)
     {OdDbArc::desc(), "ARC"}, {OdDbEllipse::desc(), "ELLIPSE"}, {OdDbPolyline::desc(), "LWPOLYLINE"},
     {OdDb3dPolyline::desc(), "3D POLYLINE"}, {OdDbPolyFaceMesh::desc(), "POLYFACE MESH"},
     {OdDbSpline::desc(), "SPLINE"}, {OdDbText::desc(), "TEXT"}, {OdDbMText::desc(), "MTEXT"},
-    {OdDbBlockReference::desc(), "INSERT"}};
+    {OdDbBlockReference::desc(), "INSERT"}, {OdDbHatch::desc(), "HATCH"},
+    {OdDbRotatedDimension::desc(), "DIMENSION"}, {OdDbAlignedDimension::desc(), "DIMENSION"}};
   for (const auto& [type, name] : kinds)
     if (cls == type)
       return name;
@@ -50,18 +53,21 @@ const char* kindOf(const OdRxClass* cls)
 
 } // namespace
 
-void EntityMaker::append(OdDbBlockTableRecord& block, OdDbEntity* entity, const Display& d)
+OdDbObjectId EntityMaker::append(OdDbBlockTableRecord& block, OdDbEntity* entity, const Display& d)
 {
   m_symbology.apply(*entity, d);
-  block.appendOdDbEntity(entity);
+  const OdDbObjectId id = block.appendOdDbEntity(entity);
   ++m_madeByClass[{m_source, entity->isA()}];
+  m_lastMade.push_back(id);
+  return id;
 }
 
 EntityMaker::MadeCounts EntityMaker::made() const
 {
   MadeCounts made;
   for (const auto& [from, count] : m_madeByClass)
-    made[{from.first, kindOf(from.second)}] += count;
+    if (from.first != kPartOfAnother)
+      made[{from.first, kindOf(from.second)}] += count;
   return made;
 }
 
@@ -218,18 +224,24 @@ void EntityMaker::run(OdDbBlockTableRecord& block, const Display& d, const Chain
 
 void EntityMaker::chain(OdDbBlockTableRecord& block, const Display& d, const Chain& chain, bool shape)
 {
-  std::vector<ChainRun> runs = chain.runs();
-  const bool closed = shape && runs.size() == 1;
-  if (shape && runs.size() > 1) {
-    runs.back().insert(runs.back().end(), runs.front().begin(), runs.front().end());
-    runs.erase(runs.begin());
-  }
-  for (const ChainRun& r : runs) {
+  const bool closed = shape && chain.runs().size() == 1;
+  for (const ChainRun& r : shape ? chain.loops() : chain.runs()) {
     if (r.size() == 1)
       line(block, d, r.front().point, r.front().point);
     else
       run(block, d, r, closed, shape);
   }
+}
+
+void EntityMaker::fill(OdDbBlockTableRecord& block, const Display& d, const std::vector<ChainRun>& loops)
+{
+  if (OdDbHatchPtr hatch = solidHatch(loops))
+    append(block, hatch.get(), d);
+}
+
+void EntityMaker::fill(OdDbBlockTableRecord& block, const Display& d, const Conic& closed)
+{
+  append(block, solidHatch(closed).get(), d);
 }
 
 void EntityMaker::curve(OdDbBlockTableRecord& block, const Display& d, const MicroStationCurve& curve)
@@ -293,7 +305,7 @@ void EntityMaker::conic(OdDbBlockTableRecord& block, const Display& d, const Con
   append(block, e.get(), d);
 }
 
-void EntityMaker::text(OdDbBlockTableRecord& block, const Display& d, const TextData& t)
+OdDbObjectId EntityMaker::text(OdDbBlockTableRecord& block, const Display& d, const TextData& t)
 {
   OdDbTextPtr text = make<OdDbText>();
   text->position = t.origin;
@@ -302,7 +314,7 @@ void EntityMaker::text(OdDbBlockTableRecord& block, const Display& d, const Text
   text->rotation = t.rotation;
   text->normal = t.normal;
   text->text = t.text;
-  append(block, text.get(), d);
+  return append(block, text.get(), d);
 }
 
 void EntityMaker::mtext(OdDbBlockTableRecord& block, const Display& d, const TextData& node, const OdString& contents)

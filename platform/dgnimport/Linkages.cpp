@@ -36,4 +36,13 @@ std::optional<int> Linkages::fillColor() const
   return m_element.u8(*at + kFillColorAt);
 }
 
+std::optional<uint32_t> Linkages::elementId() const
+{
+  // Plainly little-endian, unlike the element's own integers.
+  const std::optional<uint32_t> at = find(kElementId);
+  if (!at || !m_element.has(*at + 4, 4))
+    return std::nullopt;
+  return uint32_t(m_element.le32(*at + 4));
+}
+
 } // namespace dgn

@@ -15,8 +15,10 @@ public:
   std::optional<uint32_t> find(uint16_t id) const;
   // The colour an area fill linkage paints the element's inside with, if it has one.
   std::optional<int> fillColor() const;
+  // The id tags and dimensions name the element by, if it has one.
+  std::optional<uint32_t> elementId() const;
 
-  static constexpr uint16_t kFill = 0x0041;
+  static constexpr uint16_t kFill = 0x0041, kElementId = 0x7D2F;
 
 private:
   const Element& m_element;

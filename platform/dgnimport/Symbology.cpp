@@ -101,13 +101,7 @@ SymbologyMap::SymbologyMap(OdDbDatabase* db, const std::optional<ColorTable>& co
 {
 }
 
-void SymbologyMap::readColorTable(const Element& e)
-{
-  if (const std::optional<ColorTable> colors = colorTableOf(e)) {
-    m_colors = *colors;
-    m_last.reset();
-  }
-}
+
 
 uint32_t SymbologyMap::rgb(int index) const
 {

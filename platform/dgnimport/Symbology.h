@@ -32,8 +32,6 @@ public:
   // The colours of the file's colour table, else MicroStation's default colours.
   explicit SymbologyMap(OdDbDatabase* db, const std::optional<ColorTable>& colors = std::nullopt);
 
-  // A colour table element (type 5, level 1) met while converting: later colours come from it.
-  void readColorTable(const Element& e);
   void apply(OdDbEntity& entity, const Display& display);
 
   uint32_t rgb(int index) const; // 0xRRGGBB

@@ -235,6 +235,48 @@ V7Writer::Bytes V7Writer::colorTable(const std::vector<uint32_t>& rgb) const
   return e;
 }
 
+V7Writer::Bytes V7Writer::tagSet(const std::string& name, uint32_t id, const std::vector<std::string>& names) const
+{
+  // The set's name, a zero byte, then each tag: name, number, prompt, type 1 (text), five option
+  // bytes and an empty default.
+  Bytes data(name.begin(), name.end());
+  data.insert(data.end(), {0, 0});
+  for (size_t i = 0; i < names.size(); ++i) {
+    data.insert(data.end(), names[i].begin(), names[i].end());
+    data.insert(data.end(), {0, uint8_t(i + 1), 0, 0, 1, 0, 0, 0, 0, 0, 0, 0});
+  }
+  Bytes e = header(66, 48 + data.size(), {24, 0});
+  put16(e, 36, 1);
+  put16(e, 44, unsigned(names.size()));
+  std::copy(data.begin(), data.end(), e.begin() + 48);
+  return associated(e, id);
+}
+
+V7Writer::Bytes V7Writer::tagValue(uint32_t host, uint32_t set, int tag, const std::string& value, P origin,
+                                   int32_t height, const Symbology& s) const
+{
+  Bytes e = header(37, 154 + value.size() + 1, s);
+  // The range block says where the tag is displayed: from half a text height below its origin.
+  const auto range = [&e](size_t at, int32_t v) { putI32(e, at, int32_t(uint32_t(v) ^ 0x80000000u)); };
+  range(4, origin.x);
+  range(8, origin.y - height / 2);
+  range(16, origin.x + height * int32_t(value.size()));
+  range(20, origin.y + 3 * height / 2);
+  const auto le32 = [&e](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+      e[at + size_t(i)] = uint8_t(v >> (8 * i));
+  };
+  le32(44, host);
+  le32(68, set);
+  put16(e, 72, unsigned(tag));
+  put16(e, 74, 1);
+  le32(108, uint32_t(height) * 1000 / 6);
+  le32(112, uint32_t(height) * 1000 / 6);
+  put16(e, 150, unsigned(value.size() + 1));
+  std::copy(value.begin(), value.end(), e.begin() + 154);
+  return e;
+}
+
 V7Writer::Bytes V7Writer::complex(int type, const std::vector<Bytes>& parts, const Symbology& s) const
 {
   Bytes e = header(type, 44, s);

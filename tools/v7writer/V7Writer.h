@@ -101,6 +101,14 @@ public:
   Bytes dimension(int kind, const std::vector<DimensionPoint>& points, int32_t textHeight,
                   const std::vector<double>& matrix = {1, 0, 0, 1}, double scale = 1.0, const Symbology& s = {}) const;
 
+  // A tag set definition of text tags (`names`, numbered from 1), with its id, which tag values
+  // name it by.
+  Bytes tagSet(const std::string& name, uint32_t id, const std::vector<std::string>& names) const;
+  // A text value of tag `tag` of set `set` on the element of association id `host`, displayed
+  // with its origin at `origin` (UOR) and a text size of `height` UOR.
+  Bytes tagValue(uint32_t host, uint32_t set, int tag, const std::string& value, P origin, int32_t height,
+                 const Symbology& s = {}) const;
+
   // `element` (simple, or a complex header with its components) with an area fill linkage that
   // paints its inside in `color`.
   static Bytes filled(Bytes element, int color);

@@ -1,8 +1,11 @@
 #include "ModuleFixture.h"
 
+#include <DbHatch.h>
+
 #include <Detail.h>
 #include <RealFiles.h>
 #include <Surfaces.h>
+#include <TagAttachment.h>
 
 #include <DxfCodes.h>
 
@@ -154,6 +157,7 @@ TEST_F(DgnModuleTest, DecodesWhatTheCorpusLeavesOutAndHonoursTheOptions)
   w.add(w.vertices(4, {{1000, 1000}, {2000, 1000}, {2000, 3000}}, red));
   w.add(w.ellipse(1000, 500, {90}, 11000, 1000));
   w.add(w.arc(0, 90, 1000, 1000, 1000, 1000));
+  w.add(w.textNode({}, {1000, 1000}, 0)); // keeps a place for text: nothing drawn, nothing wrong
   w.add(w.textNode({w.text("one", {1000, 1000}, 1000), w.text("two", {1000, 0}, 1000)}, {1000, 1000}, 0, 6));
   w.add(w.spline(4, false, {{1000, 1000}, {2000, 3000}, {3000, 3000}, {4000, 1000}, {5000, 0}}, {0.5}));
   w.add(w.line({0, 0}, {1, 1}, deleted));
@@ -163,6 +167,7 @@ TEST_F(DgnModuleTest, DecodesWhatTheCorpusLeavesOutAndHonoursTheOptions)
   auto all = import(*importer, path);
   EXPECT_EQ(ofType<OdDbLine>(all).size(), 1u) << "the invisible line is kept by default, the deleted one never";
   EXPECT_NE((";" + statistics()).find(";3=1+1;"), std::string::npos) << statistics() << ": the deleted line counted apart";
+  EXPECT_EQ(statistics().find("malformed"), std::string::npos) << statistics();
   const auto polylines = ofType<OdDbPolyline>(all);
   ASSERT_EQ(polylines.size(), 1u);
   EXPECT_EQ(polylines[0]->color().rgb(), 0x102030u);
@@ -438,11 +443,13 @@ TEST_F(DgnModuleTest, ColoursComeFromTheFilesLastColourTableElseMicroStationsDef
   // Colour 6 green in the first table, magenta in the second.
   V7Writer tables(false, kMm);
   tables.add(tables.colorTable({0, 0, 0, 0, 0, 0, 0, 0x00FF00}));
+  tables.add(tables.line({0, 0}, {1000, 1000}, {1, 6}));
   tables.add(tables.colorTable({0, 0, 0, 0, 0, 0, 0, 0xFF00FF}));
   tables.add(tables.line({0, 0}, {1000, 1000}, {1, 6}));
   lines = ofType<OdDbLine>(import(*importer, save(tables, "tables.dgn")));
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0]->color(), OdCmColor::fromIndex(6)) << "the last table applies";
+  ASSERT_EQ(lines.size(), 2u);
+  for (const auto& line : lines)
+    EXPECT_EQ(line->color(), OdCmColor::fromIndex(6)) << "the last table applies, before it as well";
 }
 
 TEST_F(DgnModuleTest, ChainsKeepTrueArcsDrawNoLineAcrossGapsAndCurvesAreSplines)
@@ -480,6 +487,87 @@ TEST_F(DgnModuleTest, ChainsKeepTrueArcsDrawNoLineAcrossGapsAndCurvesAreSplines)
   ASSERT_EQ(splines[0]->controlPoints.size(), 7u) << "two cubic pieces, from the third point to the third last";
   for (const auto& [pole, x] : {std::make_pair(0, 0.2), std::make_pair(3, 0.3), std::make_pair(6, 0.4)})
     EXPECT_DOUBLE_EQ(splines[0]->controlPoints[size_t(pole)].x, x);
+}
+
+TEST_F(DgnModuleTest, AreaFillsAreSolidHatchesOfTheFillColourUnderTheirOutlines)
+{
+  V7Writer w(false, V7Writer::Units{}); // 10,000 UOR a metre
+  const V7Writer::Symbology green{1, 2};
+  w.add(V7Writer::filled(w.vertices(6, {{0, 0}, {20000, 0}, {20000, 10000}, {0, 0}}, green), 5));
+  w.add(V7Writer::filled(w.complex(14, {w.line({0, 0}, {10000, 0}), w.arc(0, 180, 5000, 5000, 5000, 0)}, green), 5));
+  w.add(V7Writer::filled(w.ellipse(20000, 10000, {30}, 0, 0, 0, green), 5));
+  w.add(w.vertices(6, {{0, 0}, {1, 0}, {1, 1}, {0, 0}}, green)); // not filled
+  const auto all = import(*importer, save(w, "fills.dgn"));
+
+  struct Case {
+    std::vector<OdDbHatch::EdgeType> edges;
+    double radius; // of an arc edge
+  };
+  const Case cases[] = {{{OdDbHatch::kLine, OdDbHatch::kLine, OdDbHatch::kLine}, 0},
+                        {{OdDbHatch::kLine, OdDbHatch::kCirArc}, 0.5},
+                        {{OdDbHatch::kEllArc}, 0}};
+  ASSERT_EQ(all.size(), 7u) << "a hatch and an outline for each filled element, an outline for the other";
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(i);
+    const OdDbHatchPtr hatch = OdDbHatch::cast(all[2 * i].get());
+    ASSERT_FALSE(hatch.isNull()) << "the fill comes first, so that the outline shows on top";
+    EXPECT_TRUE(OdDbHatch::cast(all[2 * i + 1].get()).isNull());
+    EXPECT_EQ(hatch->color(), OdCmColor::fromIndex(6)) << "the fill's colour 5 is magenta";
+    EXPECT_EQ(all[2 * i + 1]->color(), OdCmColor::fromIndex(3)) << "the outline keeps the element's green";
+    ASSERT_EQ(hatch->numLoops(), 1);
+    std::vector<OdDbHatch::EdgeType> kinds;
+    for (const OdDbHatch::Edge& edge : hatch->loops()[0].edges)
+      kinds.push_back(edge.type);
+    EXPECT_EQ(kinds, cases[i].edges);
+    if (cases[i].radius > 0)
+      EXPECT_DOUBLE_EQ(hatch->loops()[0].edges[1].radius, cases[i].radius) << "the arc is an arc, not chords";
+  }
+  const OdDbHatch::Edge& ellipse = OdDbHatch::cast(all[4].get())->loops()[0].edges[0];
+  EXPECT_NEAR(ellipse.majorAxis.x, 2.0 * std::cos(M_PI / 6), 1e-12);
+  EXPECT_NEAR(ellipse.ratio, 0.5, 1e-12);
+}
+
+TEST_F(DgnModuleTest, TagsAreAttributesOfCellsAndDataOfOtherElementsAndNothingTheyHoldIsLost)
+{
+  V7Writer w(false, V7Writer::Units{}); // 10,000 UOR a metre
+  w.add(w.tagValue(9, 1, 1, "before its set", {20000, 0}, 2000)); // on the line, stored first
+  w.add(w.tagSet("room", 1, {"number", "use"}));
+  w.add(V7Writer::associated(w.line({0, 0}, {10000, 0}), 9));
+  w.add(V7Writer::associated(w.cell("DOOR", {0, 0}, {w.line({0, 0}, {0, 1000})}), 12));
+  w.add(w.tagValue(9, 1, 2, "office", {20000, 5000}, 2000));
+  w.add(w.tagValue(12, 1, 1, "B12", {0, 3000}, 2000));
+  w.add(w.tagValue(77, 1, 2, "lost host", {0, -3000}, 2000, {1, 0, 0, 0, 0x80})); // hidden, on nothing
+  const auto all = import(*importer, save(w, "tags.dgn"));
+
+  const auto data = [](const OdDbEntityPtr& e) {
+    std::vector<std::string> texts;
+    for (OdResBufPtr rb = e->xData(OdString(dgn::TagAttachment::kApplication)); !rb.isNull(); rb = rb->next())
+      texts.push_back(rb->getString().toUtf8());
+    return texts;
+  };
+  const auto lines = ofType<OdDbLine>(all);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(data(lines[0]), (std::vector<std::string>{"DGN_TAGS", "number", "before its set", "use", "office"}));
+  const auto texts = ofType<OdDbText>(all);
+  std::map<std::string, OdDbTextPtr> byValue;
+  for (const auto& t : texts)
+    byValue[t->text.toUtf8()] = t;
+  ASSERT_EQ(byValue.size(), 3u) << "the line's two displayed tags and the one on nothing; the cell's show as attributes";
+  EXPECT_DOUBLE_EQ(byValue["office"]->position.x, 2.0);
+  EXPECT_NEAR(byValue["office"]->position.y, 0.5, 1e-6) << "half a text height above its range's corner";
+  EXPECT_NEAR(byValue["office"]->height, 0.2, 1e-6);
+  EXPECT_EQ(data(byValue["lost host"]), (std::vector<std::string>{"DGN_TAGS", "use", "lost host"}));
+
+  const auto refs = ofType<OdDbBlockReference>(all);
+  ASSERT_EQ(refs.size(), 1u);
+  ASSERT_EQ(refs[0]->attributeIds().size(), 1u);
+  const OdDbAttributePtr attribute = OdDbAttribute::cast(refs[0]->attributeIds()[0].openObject().get());
+  EXPECT_EQ(attribute->tag.toUtf8(), "number");
+  EXPECT_EQ(attribute->text.toUtf8(), "B12");
+  EXPECT_NEAR(attribute->position.y, 0.3, 1e-6);
+  const OdDbBlockTableRecordPtr door = OdDbBlockTableRecord::cast(refs[0]->blockTableRecord.openObject().get());
+  ASSERT_EQ(door->entityIds().size(), 2u) << "the cell's line and the tag's definition";
+  EXPECT_EQ(OdDbAttributeDefinition::cast(door->entityIds()[1].openObject().get())->tag.toUtf8(), "number");
 }
 
 namespace {

@@ -2,6 +2,7 @@
 # and of every named block definition, each flattened through the block references it holds (model
 # space into world coordinates, a block into its own), and the block references in model space.
 import json
+import math
 import re
 import sys
 
@@ -36,6 +37,27 @@ def caret_decoded(text):
     return re.sub(r"\^(.)", lambda m: "^" if m[1] == " " else chr(ord(m[1]) - 64), text, flags=re.S)
 
 
+def hatch_outline(e):
+    """A path's arcs would be Bezier curves, up to 2.7e-4 of their radius off: each edge as it is."""
+    points = []
+    for loop in e.paths:
+        for edge in loop.edges:
+            kind = edge.EDGE_TYPE
+            if kind == "LineEdge":
+                points += [Vec3(edge.start), Vec3(edge.end)]
+            elif kind in ("ArcEdge", "EllipseEdge"):
+                arc = kind == "ArcEdge"
+                major, ratio = (Vec3(edge.radius, 0), 1.0) if arc else (Vec3(edge.major_axis), edge.ratio)
+                start, end = (math.radians(edge.start_angle), math.radians(edge.end_angle)) if arc else \
+                    (edge.start_param, edge.end_param)
+                c = ConstructionEllipse(Vec3(edge.center), major, (0, 0, 1), ratio, start, end)
+                run = list(c.flattening(1e-7 * max(1e-3, major.magnitude)))
+                points += run if edge.ccw else run[::-1]  # ezdxf gives a clockwise arc's span counter-clockwise
+            else:
+                points += list(Vec3(v) for v in edge.control_points)
+    return points
+
+
 def geometry(e):
     kind = e.dxftype()
     if kind == "LINE":
@@ -54,8 +76,11 @@ def geometry(e):
                 flat += run if not flat or not flat[-1].isclose(run[0]) else run[1:]
             out["flat"] = coordinates(*flat)
         return out
+    if kind == "HATCH":  # its loops one after the other, through their lines and true arcs
+        return {"flat": coordinates(*[e.ocs().to_wcs(Vec3(p.x, p.y, e.dxf.elevation.z)) for p in hatch_outline(e)])}
     if kind == "SPLINE":
-        return {"flat": coordinates(*e.flattening(tolerance(e.control_points)))}
+        return {"points": coordinates(*map(Vec3, e.control_points)),
+                "flat": coordinates(*e.flattening(tolerance(e.control_points)))}
     if kind in ("CIRCLE", "ARC", "ELLIPSE"):
         if kind == "ELLIPSE":
             c = e.construction_tool()

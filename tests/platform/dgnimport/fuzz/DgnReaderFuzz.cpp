@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     options.masterUnits = master;
     options.explodeTextNodes = !master;
     OdDbDatabasePtr db = OdRxObjectImpl<OdDbDatabase>::createObject();
-    dgn::Converter(db.get(), design.control(), design.codePage(), options).run(inputPath());
+    dgn::Converter(db.get(), design.control(), design.codePage(), design.colorTable(), options).run(inputPath());
     OdStaticRxObject<NullStream> stream;
     db->writeFile(&stream, OdDb::kDxf, OdDb::kDHL_1032);
   }
