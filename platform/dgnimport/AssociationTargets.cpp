@@ -6,22 +6,15 @@
 
 namespace dgn {
 
-namespace {
-constexpr uint32_t kIdAt = 4; // in the linkage, after its flags and id words
-} // namespace
-
 void AssociationTargets::add(const Element& e, const CoordinateMap& map)
 {
   const int type = e.type();
   if (e.isDeleted() || (type != ElementType::Line && type != ElementType::LineString && type != ElementType::Shape))
     return;
-  const std::optional<uint32_t> at = Linkages(e).find(kLinkage);
-  if (!at || !e.has(*at + kIdAt, 4))
-    return;
-  const uint32_t id = uint32_t(e.le32(*at + kIdAt));
+  const std::optional<uint32_t> id = Linkages(e).elementId();
   std::vector<OdGePoint3d> vertices;
-  if (m_vertices.count(id) == 0 && readVertices(e, map, vertices) && e.intact())
-    m_vertices.emplace(id, std::move(vertices));
+  if (id && m_vertices.count(*id) == 0 && readVertices(e, map, vertices) && e.intact())
+    m_vertices.emplace(*id, std::move(vertices));
 }
 
 std::optional<OdGePoint3d> AssociationTargets::locate(const Association& a) const

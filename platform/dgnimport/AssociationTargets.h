@@ -28,9 +28,6 @@ public:
   std::optional<OdGePoint3d> locate(const Association& a) const;
   bool empty() const { return m_vertices.empty(); }
 
-  // The user data linkage that holds an element's association id, a little-endian 32-bit integer.
-  static constexpr uint16_t kLinkage = 0x7D2F;
-
 private:
   std::unordered_map<uint32_t, std::vector<OdGePoint3d>> m_vertices;
 };
