@@ -1,6 +1,8 @@
 #include "DrawingScene.h"
 
 #include <CFxString.h>
+#include <DbDimension.h>
+#include <DbHatch.h>
 
 #include <QPainter>
 
@@ -170,7 +172,7 @@ QColor DrawingScene::colorOf(const OdDbEntity& entity, const QColor& blockColor)
   return aciColor(color.colorIndex());
 }
 
-void DrawingScene::addPath(QPolygonF points, const QTransform& transform, const QColor& color)
+void DrawingScene::addPath(QPolygonF points, const QTransform& transform, const QColor& color, bool filled)
 {
   if (points.isEmpty())
     return;
@@ -186,7 +188,7 @@ void DrawingScene::addPath(QPolygonF points, const QTransform& transform, const 
     m_extents.setTop(std::min(m_extents.top(), p.y()));
     m_extents.setBottom(std::max(m_extents.bottom(), p.y()));
   }
-  m_paths.push_back({std::move(points), color});
+  m_paths.push_back({std::move(points), color, filled});
 }
 
 void DrawingScene::addEntity(const OdDbEntity& entity, const QTransform& transform, const QColor& blockColor,
@@ -242,6 +244,8 @@ void DrawingScene::addEntity(const OdDbEntity& entity, const QTransform& transfo
     }
   } else if (auto* spline = OdDbSpline::cast(&entity).get()) {
     addPath(splinePoints(*spline), transform, color);
+  } else if (OdDbAttributeDefinition::cast(&entity).get()) {
+    // A block's attribute definition shows through its references' attributes only.
   } else if (auto* text = OdDbText::cast(&entity).get()) {
     const QPointF at = transform.map(QPointF(text->position.x, text->position.y));
     const double scale = std::sqrt(std::fabs(transform.determinant()));
@@ -261,6 +265,37 @@ void DrawingScene::addEntity(const OdDbEntity& entity, const QTransform& transfo
     if (!block.isNull())
       addBlock(reference->blockTableRecord, referenceTransform(*reference, block->origin) * transform, color,
                depth + 1);
+    for (OdDbObjectId id : reference->attributeIds()) // in the world, as their reference shows them
+      if (OdDbAttributePtr attribute = openAs<OdDbAttribute>(id); !attribute.isNull() && !attribute->invisible)
+        addEntity(*attribute, transform, color, depth);
+  } else if (auto* dimension = OdDbDimension::cast(&entity).get()) {
+    addBlock(dimension->dimBlockId(), transform, color, depth + 1); // its block lies in the world
+  } else if (auto* hatch = OdDbHatch::cast(&entity).get()) {
+    addHatch(*hatch, transform, color);
+  }
+}
+
+void DrawingScene::addHatch(const OdDbHatch& hatch, const QTransform& transform, const QColor& color)
+{
+  // Seen from above: each loop's edges one after the other, filled.
+  for (const OdDbHatch::Loop& loop : hatch.loops()) {
+    QPolygonF points;
+    for (const OdDbHatch::Edge& e : loop.edges) {
+      if (e.type == OdDbHatch::kLine) {
+        points << QPointF(e.start.x, e.start.y) << QPointF(e.end.x, e.end.y);
+        continue;
+      }
+      const bool circular = e.type == OdDbHatch::kCirArc;
+      const double major = circular ? e.radius : std::hypot(e.majorAxis.x, e.majorAxis.y);
+      const double turn = circular ? 0.0 : std::atan2(e.majorAxis.y, e.majorAxis.x);
+      // A clockwise edge runs from its start down to its end: the same arc the other way round.
+      QPolygonF arc = arcPoints(e.center.x, e.center.y, major, major * (circular ? 1.0 : e.ratio), turn,
+                                e.counterClockwise ? e.startAngle : e.endAngle, e.counterClockwise ? e.endAngle : e.startAngle);
+      if (!e.counterClockwise)
+        std::reverse(arc.begin(), arc.end());
+      points << arc;
+    }
+    addPath(points, transform, color, true);
   }
 }
 
@@ -287,10 +322,15 @@ void DrawingScene::paint(QPainter& painter, const QTransform& worldToDevice, con
     pen.setCosmetic(true);
     painter.setPen(pen);
     const QPolygonF device = worldToDevice.map(path.points);
-    if (device.size() == 1)
+    if (path.filled) {
+      painter.setBrush(visible(path.color));
+      painter.drawPolygon(device);
+      painter.setBrush(Qt::NoBrush);
+    } else if (device.size() == 1) {
       painter.drawPoint(device.first());
-    else
+    } else {
       painter.drawPolyline(device);
+    }
   }
   const double scale = std::sqrt(std::fabs(worldToDevice.determinant()));
   for (const Text& text : m_texts) {

@@ -20,6 +20,7 @@ public:
   struct Path {
     QPolygonF points; // one point: a point entity
     QColor color;
+    bool filled = false; // a hatch's loop: its inside painted
   };
   struct Text {
     QPointF position;
@@ -51,7 +52,8 @@ public:
 private:
   void addBlock(OdDbObjectId blockId, const QTransform& transform, const QColor& blockColor, int depth);
   void addEntity(const OdDbEntity& entity, const QTransform& transform, const QColor& blockColor, int depth);
-  void addPath(QPolygonF points, const QTransform& transform, const QColor& color);
+  void addPath(QPolygonF points, const QTransform& transform, const QColor& color, bool filled = false);
+  void addHatch(const OdDbHatch& hatch, const QTransform& transform, const QColor& color);
   QColor colorOf(const OdDbEntity& entity, const QColor& blockColor) const;
 
   std::vector<Path> m_paths;

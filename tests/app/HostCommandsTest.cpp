@@ -6,6 +6,8 @@
 #include <TestFiles.h>
 
 #include <DbDatabase.h>
+#include <DbDimension.h>
+#include <DbHatch.h>
 #include <RxObjectImpl.h>
 
 #include <QImage>
@@ -15,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -155,6 +158,37 @@ TEST(DrawingScene, BlockReferencesPlaceTheirContentsAndCyclesEnd)
   const QPolygonF& drawn = scene.paths()[0].points;
   EXPECT_LT(QLineF(drawn[0], {10, 10}).length(), 1e-12) << "the base point lands on the insertion point";
   EXPECT_LT(QLineF(drawn[1], {10, 13}).length(), 1e-12) << "rotated a quarter turn and scaled three times";
+}
+
+TEST(DrawingScene, DimensionsShowTheirBlockAndHatchesTheirFilledLoops)
+{
+  OdDbDatabasePtr db = OdStaticRxObject<OdDbHostAppServices>().createDatabase();
+  OdDbBlockTableRecordPtr drawing = OdRxObjectImpl<OdDbBlockTableRecord>::createObject();
+  drawing->setName(OdString("*D"));
+  OdDbBlockTablePtr(db->getBlockTableId().openObject(OdDb::kForWrite))->add(drawing.get());
+  OdDbLinePtr line = OdRxObjectImpl<OdDbLine>::createObject();
+  line->end = OdGePoint3d{5, 0, 0};
+  drawing->appendOdDbEntity(line.get());
+  OdDbRotatedDimensionPtr dimension = OdRxObjectImpl<OdDbRotatedDimension>::createObject();
+  dimension->setDimBlockId(drawing->objectId());
+  // A half disc below the x axis: from (1, 0) clockwise to (-1, 0), then back along the axis.
+  OdDbHatchPtr hatch = OdRxObjectImpl<OdDbHatch>::createObject();
+  hatch->appendLoop(OdDbHatch::kExternal, {OdDbHatch::Edge::arc({0, 0}, 1, 0, -M_PI, false),
+                                           OdDbHatch::Edge::line({-1, 0}, {1, 0})});
+  OdDbBlockTableRecordPtr model(db->getModelSpaceId().openObject(OdDb::kForWrite));
+  model->appendOdDbEntity(dimension.get());
+  model->appendOdDbEntity(hatch.get());
+
+  hostapp::DrawingScene scene;
+  scene.build(*db);
+  ASSERT_EQ(scene.paths().size(), 2u);
+  EXPECT_EQ(scene.paths()[0].points.back(), QPointF(5, 0)) << "the dimension's block, in the world";
+  EXPECT_TRUE(scene.paths()[1].filled);
+  const QPolygonF& loop = scene.paths()[1].points;
+  EXPECT_LT(QLineF(loop.front(), {1, 0}).length(), 1e-12);
+  const auto [low, high] = std::minmax_element(loop.begin(), loop.end(), [](QPointF a, QPointF b) { return a.y() < b.y(); });
+  EXPECT_NEAR(low->y(), -1.0, 1e-3) << "clockwise: through the bottom";
+  EXPECT_LT(high->y(), 1e-12);
 }
 
 } // namespace

@@ -110,7 +110,7 @@ V7Writer::V7Writer(bool is3d, const Units& u) : m_is3d(is3d)
 
 V7Writer::Bytes V7Writer::filled(Bytes element, int color)
 {
-  // A user data linkage of 8 words, id 0x41, with the fill colour in its fifth byte; the rest as
+  // A user data linkage of 8 words, id 0x41, with the fill colour in its ninth byte; the rest as
   // MicroStation writes it.
   return withLinkage(std::move(element), {0x07, 0x10, 0x41, 0x00, 0x02, 0x08, 0x01, 0x00, uint8_t(color), 0, 0, 0, 0, 0, 0, 0});
 }
