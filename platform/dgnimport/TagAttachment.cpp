@@ -81,12 +81,9 @@ TagAttachment::Counts TagAttachment::attach(OdDbBlockTableRecord& modelSpace)
 void TagAttachment::attribute(OdDbBlockReference& reference, const Pending& p)
 {
   const OdString name = nameOf(p.tag);
-  OdDbBlockTableRecordPtr block = OdDbBlockTableRecord::cast(reference.blockTableRecord.openObject(OdDb::kForWrite).get());
-  bool defined = false;
-  for (const OdDbObjectId id : block->entityIds())
-    if (OdDbAttributeDefinitionPtr d = OdDbAttributeDefinition::cast(id.openObject().get()))
-      defined = defined || d->tag == name;
-  if (!defined) {
+  // Each block defines each tag once, however many references carry it.
+  if (m_defined.insert({reference.blockTableRecord, name.str()}).second) {
+    OdDbBlockTableRecordPtr block = OdDbBlockTableRecord::cast(reference.blockTableRecord.openObject(OdDb::kForWrite).get());
     OdDbAttributeDefinitionPtr definition = OdRxObjectImpl<OdDbAttributeDefinition>::createObject();
     definition->tag = name;
     definition->prompt = name;

@@ -5,6 +5,8 @@
 #include <DbDatabase.h>
 
 #include <map>
+#include <set>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -47,6 +49,7 @@ private:
   std::map<uint32_t, TagSet> m_sets;
   std::unordered_map<uint32_t, std::vector<OdDbObjectId>> m_hosts;
   std::vector<Pending> m_values;
+  std::set<std::pair<OdDbObjectId, std::u16string>> m_defined; // attribute definitions made, by block and tag
 };
 
 } // namespace dgn
