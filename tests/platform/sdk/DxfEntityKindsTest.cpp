@@ -14,14 +14,7 @@ namespace {
 class DxfEntityKinds : public LiveCountsTest {};
 
 // Prints the audit's errors and their count, then runs the case's own lines.
-const char* const kEzdxfScript = R"(
-import sys, ezdxf
-doc = ezdxf.readfile(sys.argv[1])
-auditor = doc.audit()
-for e in auditor.errors: print('error', e)
-print('errors', len(auditor.errors))
-g = lambda *v: ' '.join('%.9g' % x for x in v)
-msp = doc.modelspace()
+const std::string kEzdxfScript = kEzdxfPrologue + R"(msp = doc.modelspace()
 print('extents', g(*doc.header['$EXTMIN'], *doc.header['$EXTMAX']))
 exec(sys.argv[2])
 )";
@@ -194,7 +187,7 @@ extents 0 -1 0 6 0 0
     const std::string written = dxfOf(*db);
     if (!python.isEmpty()) {
       const QString path = writeBytes(dir.filePath("kind.dxf"), QByteArray::fromStdString(written));
-      const ProcessRun read = runProcess(python, {"-X", "utf8", "-c", kEzdxfScript, path, c.ezdxf});
+      const ProcessRun read = runProcess(python, {"-X", "utf8", "-c", kEzdxfScript.c_str(), path, c.ezdxf});
       EXPECT_EQ(read.out.toStdString(), c.expected) << read.err.toStdString();
     }
     OdDbDatabasePtr back = readBack(written);

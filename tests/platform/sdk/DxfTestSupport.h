@@ -21,6 +21,17 @@
 
 namespace dxftest {
 
+// The start of every ezdxf script: reads the file named first, prints the audit's errors and
+// their count, and defines g, which prints reals as %.9g.
+inline const std::string kEzdxfPrologue = R"(
+import sys, ezdxf
+doc = ezdxf.readfile(sys.argv[1])
+auditor = doc.audit()
+for e in auditor.errors: print('error', e)
+print('errors', len(auditor.errors))
+g = lambda *v: ' '.join('%.9g' % x for x in v)
+)";
+
 class MemoryStream : public OdStreamBuf {
 public:
   void putBytes(const void* buffer, OdUInt32 n) override { data.append(static_cast<const char*>(buffer), n); }

@@ -24,14 +24,7 @@ public:
 };
 
 // Prints what ezdxf makes of the file, one fact a line, reals as %.9g.
-const char* const kEzdxfScript = R"(
-import sys, ezdxf
-doc = ezdxf.readfile(sys.argv[1])
-auditor = doc.audit()
-for e in auditor.errors: print('error', e)
-print('errors', len(auditor.errors))
-g = lambda *v: ' '.join('%.9g' % x for x in v)
-print('units', doc.header['$INSUNITS'], doc.header['$MEASUREMENT'])
+const std::string kEzdxfScript = kEzdxfPrologue + R"(print('units', doc.header['$INSUNITS'], doc.header['$MEASUREMENT'])
 msp = doc.modelspace()
 print('paper', len(doc.layout('Layout1')))
 print('door', len(doc.blocks.get('Door')))
@@ -101,7 +94,7 @@ TEST_F(DxfWriter, EzdxfReadsEveryEntityAsBuilt)
     GTEST_SKIP() << "no ezdxf";
   QTemporaryDir dir;
   const QString path = writeBytes(dir.filePath("ezdxf.dxf"), QByteArray::fromStdString(SampleDrawing().write()));
-  const ProcessRun read = runProcess(python, {"-X", "utf8", "-c", kEzdxfScript, path});
+  const ProcessRun read = runProcess(python, {"-X", "utf8", "-c", kEzdxfScript.c_str(), path});
   ASSERT_EQ(read.code, 0) << read.err.toStdString();
   // The sample drawing as built, angles in degrees; the arc's centre and the text's points are
   // turned back from their tilted planes, and the mtext's direction is its rotation, 0.25, in its
