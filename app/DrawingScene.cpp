@@ -4,6 +4,7 @@
 #include <DbDimension.h>
 #include <DbHatch.h>
 
+#include <QFontMetricsF>
 #include <QPainter>
 
 #include <algorithm>
@@ -247,10 +248,14 @@ void DrawingScene::addEntity(const OdDbEntity& entity, const QTransform& transfo
   } else if (OdDbAttributeDefinition::cast(&entity).get()) {
     // A block's attribute definition shows through its references' attributes only.
   } else if (auto* text = OdDbText::cast(&entity).get()) {
-    const QPointF at = transform.map(QPointF(text->position.x, text->position.y));
+    // Aligned otherwise than left on the base line, a text hangs from its alignment point.
+    const bool aligned = text->horizontalMode != OdDb::kTextLeft || text->verticalMode != OdDb::kTextBase;
+    const OdGePoint3d& anchor = aligned ? text->alignmentPoint : text->position;
+    const QPointF at = transform.map(QPointF(anchor.x, anchor.y));
     const double scale = std::sqrt(std::fabs(transform.determinant()));
     m_texts.push_back({at, text->height * scale, text->rotation + std::atan2(transform.m12(), transform.m11()),
-                       CFxString(text->text).toQString(), color});
+                       CFxString(text->text).toQString(), color, text->horizontalMode * 0.5,
+                       text->verticalMode == OdDb::kTextVertMid});
     addPath(QPolygonF(QVector<QPointF>{QPointF(text->position.x, text->position.y)}), transform, color);
   } else if (auto* mtext = OdDbMText::cast(&entity).get()) {
     const QPointF at = transform.map(QPointF(mtext->location.x, mtext->location.y));
@@ -345,8 +350,11 @@ void DrawingScene::paint(QPainter& painter, const QTransform& worldToDevice, con
     painter.translate(worldToDevice.map(text.position));
     painter.rotate(-text.rotation * 180.0 / M_PI);
     const QStringList lines = text.text.split(QLatin1Char('\n'));
+    const QFontMetricsF metrics(font);
     for (int i = 0; i < lines.size(); ++i)
-      painter.drawText(QPointF(0, i * pixels * 1.4), lines[i]);
+      painter.drawText(QPointF(-text.alongWidth * metrics.horizontalAdvance(lines[i]),
+                               i * pixels * 1.4 + (text.middle ? pixels / 2 : 0.0)),
+                       lines[i]);
     painter.restore();
   }
 }

@@ -28,6 +28,10 @@ public:
     double rotation; // radians
     QString text;
     QColor color;
+    // Where `position` lies on the text: its start, centre or end (0, 0.5, 1 of its width), and
+    // on its base line or half its height above it.
+    double alongWidth = 0.0;
+    bool middle = false;
   };
 
   // Block references nest at most this deep; deeper ones (and cycles) are not drawn.
