@@ -2,6 +2,9 @@
 
 #include "DgnFormat.h"
 
+#include <DxfCodes.h>
+
+#include <algorithm>
 #include <cmath>
 
 namespace dgn {
@@ -22,6 +25,30 @@ ChainRun turnedRound(const ChainRun& run)
 }
 
 } // namespace
+
+std::optional<RunPlane> planeThrough(const ChainRun* first, const ChainRun* last, const OdGeVector3d& normal)
+{
+  if (first == last || first->empty())
+    return std::nullopt;
+  const dxf::Ocs plane(normal);
+  const OdGePoint3d& origin = first->front().point;
+  RunPlane found{plane.fromWorld(origin).z, 0.0};
+  found.size = std::fabs(found.elevation);
+  for (const ChainRun* run = first; run != last; ++run)
+    for (const ChainVertex& v : *run)
+      found.size = std::max(found.size, (v.point - origin).length());
+  for (const ChainRun* run = first; run != last; ++run)
+    for (const ChainVertex& v : *run) {
+      if (std::fabs(plane.fromWorld(v.point).z - found.elevation) > kPlaneTolerance * (1.0 + found.size))
+        return std::nullopt;
+      if (v.arcToNext) {
+        const OdGeVector3d& m = v.arcToNext->normal;
+        if (std::fabs(std::fabs(m.x * normal.x + m.y * normal.y + m.z * normal.z) - 1.0) > kPlaneTolerance)
+          return std::nullopt;
+      }
+    }
+  return found;
+}
 
 Conic reversed(const Conic& arc)
 {

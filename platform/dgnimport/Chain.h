@@ -42,6 +42,18 @@ private:
   size_t m_piecesInRun = 0;
 };
 
+// Where runs of vertices lie in one plane: the elevation of that plane along its normal, and the
+// runs' size (their reach from their first vertex, or from zero).
+struct RunPlane {
+  double elevation = 0.0, size = 0.0;
+};
+// Vertices off their plane by more than this share of the runs' size are not in it, nor arcs whose
+// normals turn from its normal by more than this.
+constexpr double kPlaneTolerance = 1e-7;
+// The plane of `normal` through the first vertex of the runs from `first` to `last`, when every
+// vertex lies in it and every arc turns in it; none otherwise.
+std::optional<RunPlane> planeThrough(const ChainRun* first, const ChainRun* last, const OdGeVector3d& normal);
+
 // The same arc run the other way.
 Conic reversed(const Conic& arc);
 

@@ -15,9 +15,6 @@ namespace dgn {
 namespace {
 
 constexpr int kStrokesPerTurn = 72;
-// How far a chain's points may leave its arcs' plane, relative to the chain's size, and how far
-// the arcs' normals may turn from each other.
-constexpr double kPlaneTolerance = 1e-7;
 // The line spacing factors the drawing format accepts.
 constexpr double kMinLineSpacing = 0.25, kMaxLineSpacing = 4.0;
 
@@ -170,20 +167,8 @@ std::optional<OdGeVector3d> EntityMaker::bulgePlane(const ChainRun& run, bool sh
   if (arc == run.end())
     return std::nullopt;
   const OdGeVector3d n = arc->arcToNext->normal;
-  const dxf::Ocs plane(n);
-  const double elevation = plane.fromWorld(run.front().point).z;
-  double size = std::fabs(elevation);
-  for (const ChainVertex& v : run)
-    size = std::max(size, (v.point - run.front().point).length());
-  for (const ChainVertex& v : run) {
-    if (std::fabs(plane.fromWorld(v.point).z - elevation) > kPlaneTolerance * (1.0 + size))
-      return std::nullopt;
-    if (v.arcToNext) {
-      const OdGeVector3d& m = v.arcToNext->normal;
-      if (std::fabs(std::fabs(m.x * n.x + m.y * n.y + m.z * n.z) - 1.0) > kPlaneTolerance)
-        return std::nullopt;
-    }
-  }
+  if (!planeThrough(&run, &run + 1, n))
+    return std::nullopt;
   return n;
 }
 

@@ -12,7 +12,6 @@ namespace dgn {
 
 namespace {
 
-constexpr double kPlaneTolerance = 1e-7; // of the loops' size: off their plane by more, no fill
 
 double dot(const OdGeVector3d& a, const OdGeVector3d& b)
 {
@@ -60,28 +59,22 @@ OdDbHatchPtr newHatch(const OdGeVector3d& normal, double elevation)
 OdDbHatchPtr solidHatch(const std::vector<ChainRun>& loops)
 {
   const std::optional<OdGeVector3d> normal = planeOf(loops);
-  if (!normal || loops.empty() || loops.front().empty())
+  const std::optional<RunPlane> in = normal ? planeThrough(loops.data(), loops.data() + loops.size(), *normal) : std::nullopt;
+  if (!in)
     return {};
   const dxf::Ocs plane(*normal);
-  const double elevation = plane.fromWorld(loops.front().front().point).z;
-  double size = std::fabs(elevation);
-  for (const ChainRun& loop : loops)
-    for (const ChainVertex& v : loop)
-      size = std::max(size, (v.point - loops.front().front().point).length());
-  OdDbHatchPtr hatch = newHatch(*normal, elevation);
+  OdDbHatchPtr hatch = newHatch(*normal, in->elevation);
   for (const ChainRun& loop : loops) {
     std::vector<OdDbHatch::Edge> edges;
     for (size_t i = 0; i < loop.size(); ++i) {
       const OdGePoint3d from = plane.fromWorld(loop[i].point), to = plane.fromWorld(loop[(i + 1) % loop.size()].point);
-      if (std::fabs(from.z - elevation) > kPlaneTolerance * (1.0 + size))
-        return {};
       if (const std::optional<Conic>& arc = loop[i].arcToNext) {
         const OdGePoint3d centre = plane.fromWorld(arc->center);
         const OdGePoint3d end = plane.fromWorld(arc->at(arc->start + arc->sweep));
         const bool counterClockwise = (dot(arc->normal, *normal) > 0.0) == (arc->sweep > 0.0);
         edges.push_back(OdDbHatch::Edge::arc(flat(centre), arc->xAxis.length(), std::atan2(from.y - centre.y, from.x - centre.x),
                                              std::atan2(end.y - centre.y, end.x - centre.x), counterClockwise));
-      } else if ((to - from).length() > kPlaneTolerance * (1.0 + size)) { // not where ends nearly meet
+      } else if ((to - from).length() > kPlaneTolerance * (1.0 + in->size)) { // not where ends nearly meet
         edges.push_back(OdDbHatch::Edge::line(flat(from), flat(to)));
       }
     }

@@ -519,8 +519,9 @@ TEST_F(DgnModuleTest, AreaFillsAreSolidHatchesOfTheFillColourUnderTheirOutlines)
     for (const OdDbHatch::Edge& edge : hatch->loops()[0].edges)
       kinds.push_back(edge.type);
     EXPECT_EQ(kinds, cases[i].edges);
-    if (cases[i].radius > 0)
+    if (cases[i].radius > 0) {
       EXPECT_DOUBLE_EQ(hatch->loops()[0].edges[1].radius, cases[i].radius) << "the arc is an arc, not chords";
+    }
   }
   const OdDbHatch::Edge& ellipse = OdDbHatch::cast(all[4].get())->loops()[0].edges[0];
   EXPECT_NEAR(ellipse.majorAxis.x, 2.0 * std::cos(M_PI / 6), 1e-12);
