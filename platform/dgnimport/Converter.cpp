@@ -480,7 +480,7 @@ void Converter::onComplex(const Element& e)
   if (!mayOpen(kind, e))
     return;
   ChainCollector& chain =
-    open<ChainCollector>(kind, e, map().length(std::max(kJoinResolutions, kJoinShare * storedRangeSize(e))));
+    open<ChainCollector>(kind, e, map().length(std::max(kJoinResolutions, kJoinShare * storedRangeSize(e, map().dimensions()))));
   if (kind == Kind::Shape)
     chain.fill = Linkages(e).fillColor();
 }

@@ -176,14 +176,12 @@ bool readSharedCell(const Element& e, const CoordinateMap& map, SharedCell& out)
   return e.intact();
 }
 
-double storedRangeSize(const Element& e)
+double storedRangeSize(const Element& e, int dimensions)
 {
-  // Low x, y, z then high x, y, z from byte 4, each with its sign bit flipped.
   double squares = 0.0;
-  for (uint32_t axis = 0; axis < 3; ++axis) {
-    const double low = double(uint32_t(e.i32(4 + 4 * axis)) ^ 0x80000000u);
-    const double high = double(uint32_t(e.i32(16 + 4 * axis)) ^ 0x80000000u);
-    squares += (high - low) * (high - low);
+  for (uint32_t axis = 0; axis < uint32_t(dimensions); ++axis) {
+    const double side = e.range(16 + 4 * axis) - e.range(4 + 4 * axis);
+    squares += side * side;
   }
   return std::sqrt(squares);
 }

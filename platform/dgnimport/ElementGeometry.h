@@ -60,8 +60,9 @@ bool readSharedCell(const Element& e, const CoordinateMap& map, SharedCell& out)
 // element is not a complex header or its length is inconsistent.
 long componentWords(const Element& header);
 
-// The diagonal of the range block an element stores, in UOR: how large MicroStation found it.
-double storedRangeSize(const Element& e);
+// The diagonal of the range block an element stores, in UOR, over the file's `dimensions` (a 2D
+// file's z range spans every value): how large MicroStation found it.
+double storedRangeSize(const Element& e, int dimensions);
 
 // A B-spline curve header (27).
 struct SplineHeader {

@@ -40,6 +40,9 @@ public:
   int32_t le32(uint32_t offset) const;
   // VAX D-float, as design files store doubles.
   double f64(uint32_t offset) const;
+  // A value of the range block (from byte 4: low x, y, z, then high x, y, z), stored as a 32-bit
+  // integer with its sign bit flipped.
+  double range(uint32_t offset) const { return double(int32_t(uint32_t(i32(offset)) ^ 0x80000000u)); }
 
   bool has(uint32_t offset, uint32_t bytes) const { return offset <= m_size && bytes <= m_size - offset; }
   bool intact() const { return !m_overrun; }

@@ -117,8 +117,7 @@ bool readTagValue(const Element& e, const CoordinateMap& map, TextDecoder& decod
   // The range block is where the tag's text is displayed: its origin lies half a text height
   // above the low corner, as a text element's does.
   const double height = double(e.le32(112)) * kSizeUnit;
-  const auto low = [&e](uint32_t at) { return double(int32_t(uint32_t(e.i32(at)) ^ 0x80000000u)); };
-  out.origin = map.point(low(4), low(8) + height / 2.0, low(12));
+  out.origin = map.point(e.range(4), e.range(8) + height / 2.0, e.range(12));
   out.height = map.length(height);
   return e.intact() && height > 0.0;
 }

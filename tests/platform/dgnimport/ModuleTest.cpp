@@ -464,10 +464,15 @@ TEST_F(DgnModuleTest, ChainsKeepTrueArcsDrawNoLineAcrossGapsAndCurvesAreSplines)
   // A shape whose components miss each other by less than a millimetre, as rounded arcs do.
   w.add(w.complex(14, {w.vertices(4, {{0, 60000}, {20000, 60000}, {20000, 70000}}),
                        w.vertices(4, {{20008, 70000}, {0, 70000}, {0, 60006}})}));
+  // A centimetre's gap in a chain whose stored range spans the origin: a real gap, 1/200 of its size.
+  V7Writer::Bytes across = w.complex(12, {w.line({-10000, 60000}, {0, 60000}), w.line({100, 60000}, {10000, 60000})});
+  for (const auto& [at, value] : {std::pair(4, -10000), std::pair(8, 60000), std::pair(16, 10000), std::pair(20, 60000)})
+    V7Writer::putI32(across, size_t(at), int32_t(uint32_t(value) ^ 0x80000000u));
+  w.add(across);
   const auto all = import(*importer, save(w, "chains.dgn"));
 
   const auto polylines = ofType<OdDbPolyline>(all);
-  ASSERT_EQ(polylines.size(), 5u) << "the gap splits the second chain in two, near misses split nothing";
+  ASSERT_EQ(polylines.size(), 7u) << "the gaps split the second and the last chain in two, near misses split nothing";
   EXPECT_TRUE(polylines[4]->closed);
   EXPECT_EQ(polylines[4]->points.size(), 6u);
   const OdDbPolyline& chain = *polylines[0];

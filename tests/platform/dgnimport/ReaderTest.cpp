@@ -352,8 +352,9 @@ TEST(DgnDimension, PointsAxesOffsetsAndTextsAreDecodedAndDrawn)
     ASSERT_EQ(g.texts.size(), c.texts.size());
     for (size_t i = 0; i < c.texts.size(); ++i)
       EXPECT_EQ(g.texts[i].text, c.texts[i]);
-    if (!c.texts.empty())
+    if (!c.texts.empty()) {
       EXPECT_TRUE(near({g.texts.back().position}, {c.lastText}));
+    }
     EXPECT_EQ(g.entity.textOverride, c.textOverride);
   }
 
