@@ -71,14 +71,8 @@ OdDb::UnitsValue unitOfSize(double size)
 
 std::string nameAt(const Element& e, uint32_t offset)
 {
-  std::string name;
-  for (uint32_t i = 0; i < 2; ++i) {
-    const char c = static_cast<char>(e.u8(offset + i));
-    if (c == '\0')
-      break;
-    name.push_back(c);
-  }
-  return name;
+  const uint32_t end = e.textEnd(offset, offset + 2);
+  return end > offset ? std::string(reinterpret_cast<const char*>(e.data()) + offset, end - offset) : std::string();
 }
 
 } // namespace

@@ -66,8 +66,10 @@ void readTexts(const Element& e, uint32_t at, std::vector<DimensionPoint>& point
   for (DimensionPoint& p : points) {
     if (!p.text)
       continue;
-    for (; at < end && e.u8(at) != 0; ++at)
-      p.text->push_back(char(e.u8(at)));
+    const uint32_t stop = e.textEnd(at, end);
+    if (stop > at) // nothing to read where `at` lies past the element
+      p.text->assign(reinterpret_cast<const char*>(e.data()) + at, stop - at);
+    at = stop;
     at += 2 - at % 2;
   }
 }

@@ -45,6 +45,15 @@ public:
   double range(uint32_t offset) const { return double(int32_t(uint32_t(i32(offset)) ^ 0x80000000u)); }
 
   bool has(uint32_t offset, uint32_t bytes) const { return offset <= m_size && bytes <= m_size - offset; }
+  // Where the NUL that ends the eight-bit text at `from` lies, looking no further than `limit`
+  // nor past the element's end, where the search stops when it finds none.
+  uint32_t textEnd(uint32_t from, uint32_t limit) const
+  {
+    uint32_t at = from;
+    while (at < limit && at < m_size && m_data[at] != 0)
+      ++at;
+    return at;
+  }
   bool intact() const { return !m_overrun; }
 
 private:

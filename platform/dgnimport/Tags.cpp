@@ -19,16 +19,12 @@ constexpr double kSizeUnit = 6.0 / 1000.0;
 // Reads the NUL-terminated text at `at`, leaving `at` after its NUL; false when the element ends first.
 bool readText(const Element& e, uint32_t& at, std::string& out)
 {
-  out.clear();
-  for (; e.has(at, 1); ++at) {
-    const char c = char(e.u8(at));
-    if (c == '\0') {
-      ++at;
-      return true;
-    }
-    out.push_back(c);
-  }
-  return false;
+  const uint32_t end = e.textEnd(at, e.size());
+  if (!e.has(end, 1))
+    return false;
+  out.assign(reinterpret_cast<const char*>(e.data()) + at, end - at);
+  at = end + 1;
+  return true;
 }
 
 // Plain little-endian, as tags store their numbers.
@@ -104,10 +100,7 @@ bool readTagValue(const Element& e, const CoordinateMap& map, TextDecoder& decod
   const uint32_t length = e.u16(150);
   switch (type) {
   case kText: {
-    uint32_t end = 154;
-    while (end < 154 + length && e.has(end, 1) && e.u8(end) != 0)
-      ++end;
-    out.value = decoder.decode(e.data() + 154, end - 154);
+    out.value = decoder.decode(e.data() + 154, e.textEnd(154, 154 + length) - 154);
     break;
   }
   case kInteger: out.value = OdString(std::to_string(e.le32(154)).c_str()); break;
